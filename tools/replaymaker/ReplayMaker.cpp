@@ -1,0 +1,167 @@
+#include "tools/replaymaker/ReplayMaker.h"
+
+#include <QFile>
+
+#include <zlib.h>
+
+
+namespace ReplayMaker {
+namespace {
+
+constexpr int InfoRecords = 34;
+
+void appendLe32(QByteArray &out, qint32 value)
+{
+    const quint32 v = quint32(value);
+    const char bytes[4] = {char(v & 0xff), char((v >> 8) & 0xff), char((v >> 16) & 0xff), char((v >> 24) & 0xff)};
+    out.append(bytes, 4);
+}
+
+void appendRecord(QByteArray &out, qint32 first, qint32 second, qint32 third)
+{
+    appendLe32(out, first);
+    appendLe32(out, second);
+    appendLe32(out, third);
+}
+
+// Deterministic, compressible "recorded run": small values that drift like
+// positions and key states of a real run.
+struct RunGenerator {
+    quint32 state;
+    quint32 next()
+    {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    }
+};
+
+QByteArray deflateWith(const QByteArray &data, int level, int windowBits)
+{
+    z_stream zs{};
+    if (deflateInit2(&zs, level, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        qFatal("ReplayMaker: deflateInit2 failed");
+    QByteArray out;
+    out.resize(qsizetype(deflateBound(&zs, uLong(data.size()))) + 64);
+    zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
+    zs.avail_in = uInt(data.size());
+    zs.next_out = reinterpret_cast<Bytef *>(out.data());
+    zs.avail_out = uInt(out.size());
+    const int rc = deflate(&zs, Z_FINISH);
+    const auto produced = qsizetype(zs.total_out);
+    deflateEnd(&zs);
+    if (rc != Z_STREAM_END)
+        qFatal("ReplayMaker: deflate did not finish");
+    out.truncate(produced);
+    return out;
+}
+
+} // namespace
+
+QByteArray decompressedStream(const ReplaySpec &spec)
+{
+    QByteArray out;
+    out.reserve(qsizetype((InfoRecords + spec.runRecords) * 12 + spec.partialTail));
+    QByteArray version = spec.version.left(16);
+    version.append(QByteArray(16 - version.size(), '\0'));
+
+    auto infoRecord = [&](int n) {
+        if (n < 8) {
+            appendRecord(out, n, qint32(quint8(version[2 * n])) | spec.versionHighBits,
+                         qint32(quint8(version[2 * n + 1])) | spec.versionHighBits);
+            return;
+        }
+        qint32 value = 0;
+        switch (n) {
+        case 8: value = spec.dungeon; break;
+        case 9: value = spec.floor; break;
+        case 10: value = spec.chara; break;
+        case 11: value = spec.score; break;
+        case 12: value = spec.playDate; break;
+        case 33: value = spec.playMillis; break;
+        default:
+            value = n <= 21 ? spec.limitPlay[size_t(n - 13)] : spec.extra[size_t(n - 22)];
+        }
+        appendRecord(out, n, value, 0);
+    };
+    const int info = qBound(0, spec.infoRecords, InfoRecords);
+    for (int n = 0; n < info; ++n)
+        infoRecord(n);
+
+    RunGenerator run{spec.runSeed};
+    qint32 x = 100, y = 100;
+    for (qint64 i = 0; i < spec.runRecords; ++i) {
+        const quint32 r = run.next();
+        x += qint32(r % 3) - 1;
+        y += qint32((r >> 2) % 3) - 1;
+        appendRecord(out, qint32(r >> 20) & 0x3f, x, y);
+    }
+    const quint32 tailSeed = run.next();
+    for (int i = 0; i < qBound(0, spec.partialTail, 11); ++i)
+        out.append(char((tailSeed >> (i % 4 * 8)) & 0xff));
+    return out;
+}
+
+QByteArray compressedStream(const ReplaySpec &spec)
+{
+    return deflateWith(decompressedStream(spec), qBound(0, spec.compressionLevel, 9), 15);
+}
+
+QByteArray textFields(const QByteArray &name, const QByteArray &comment)
+{
+    QByteArray out = name.left(30);
+    out.append(QByteArray(30 - out.size(), '\0'));
+    const QByteArray c = comment.left(1024);
+    out.append(c);
+    out.append(QByteArray(1024 - c.size(), '\0'));
+    return out;
+}
+
+QByteArray replayFile(const ReplaySpec &spec, const QByteArray &tail)
+{
+    return compressedStream(spec) + tail;
+}
+
+QByteArray replayFile(const ReplaySpec &spec, const QByteArray &name, const QByteArray &comment,
+                      const QByteArray &trailing)
+{
+    return compressedStream(spec) + textFields(name, comment) + trailing;
+}
+
+QByteArray brokenFile(Damage damage, const ReplaySpec &spec)
+{
+    switch (damage) {
+    case Damage::TruncatedStream: {
+        const QByteArray stream = compressedStream(spec);
+        return stream.left(qMax<qsizetype>(1, stream.size() / 2));
+    }
+    case Damage::BadAdler: {
+        QByteArray stream = compressedStream(spec);
+        stream[stream.size() - 1] = char(stream[stream.size() - 1] ^ 0x5a);
+        return stream + textFields("name", "comment");
+    }
+    case Damage::RawDeflate:
+        return deflateWith(decompressedStream(spec), 6, -15) + textFields("name", "comment");
+    case Damage::GzipWrapper:
+        return deflateWith(decompressedStream(spec), 6, 31) + textFields("name", "comment");
+    case Damage::Empty:
+        return {};
+    case Damage::PlainText:
+        return QByteArrayLiteral("This is not a replay, just a line of text.\r\n");
+    case Damage::LowerCasePrefix: {
+        ReplaySpec lower = spec;
+        lower.version = QByteArrayLiteral("qvreplay Ver107 ");
+        return replayFile(lower, textFields("name", "comment"));
+    }
+    }
+    return {};
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(bytes) == bytes.size() && file.flush();
+}
+
+} // namespace ReplayMaker

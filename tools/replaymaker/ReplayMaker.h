@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// Builds replay files for tests, benchmarks and demos from given field values,
+// with real zlib streams. Nothing here is used by the program itself.
+namespace ReplayMaker {
+
+struct ReplaySpec {
+    QByteArray version = QByteArrayLiteral("QVreplay Ver107 "); // records 0..7, at most 16 bytes used
+    qint32 versionHighBits = 0; // ORed into the version records' fields above their low byte
+    qint32 dungeon = 0;
+    qint32 floor = 1;
+    qint32 chara = 0;
+    qint32 score = 0;
+    qint32 playDate = 1200000000;
+    std::array<qint32, 9> limitPlay{};
+    std::array<qint32, 11> extra{};
+    qint32 playMillis = 0;      // record 33
+    int infoRecords = 34;       // how many of the 34 information records the stream holds (0..34)
+    qint64 runRecords = 0;      // further records: the recorded run, pseudo-random from runSeed
+    quint32 runSeed = 1;
+    int partialTail = 0;        // bytes of a last, incomplete record (0..11)
+    int compressionLevel = 6;   // zlib level 0..9
+};
+
+// The decompressed stream: the records the spec describes, little-endian.
+QByteArray decompressedStream(const ReplaySpec &spec);
+
+// One complete zlib stream (RFC 1950) of decompressedStream(spec).
+QByteArray compressedStream(const ReplaySpec &spec);
+
+// The two text fields as stored: name padded to 30 bytes, comment to 1024
+// (both cut when longer).
+QByteArray textFields(const QByteArray &name, const QByteArray &comment);
+
+// stream + what follows it. Without a tail the file ends right after the stream.
+QByteArray replayFile(const ReplaySpec &spec, const QByteArray &tail = {});
+
+// stream + textFields(name, comment) + trailing bytes.
+QByteArray replayFile(const ReplaySpec &spec, const QByteArray &name, const QByteArray &comment,
+                      const QByteArray &trailing = {});
+
+// Files that are no replay.
+enum class Damage {
+    TruncatedStream,  // the stream cut in its middle, nothing after it
+    BadAdler,         // last byte of the Adler-32 trailer changed
+    RawDeflate,       // deflate data without the zlib wrapper
+    GzipWrapper,      // the same data in a gzip wrapper
+    Empty,            // zero bytes
+    PlainText,        // a line of text
+    LowerCasePrefix,  // a valid stream whose version begins with "qvreplay"
+};
+QByteArray brokenFile(Damage damage, const ReplaySpec &spec = {});
+
+// Writes bytes to path, replacing the file; false on any failure.
+bool writeFile(const QString &path, const QByteArray &bytes);
+
+} // namespace ReplayMaker
