@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class Prompter;
+class QWidget;
+
+// The two folders the program works on; each path ends with "/".
+struct FolderSettings {
+    QString TarnelDir;
+    QString StorageDir;
+};
+
+// Reads both folders from the settings file and asks for a missing one with
+// the folder chooser. False when the user declined (after the message
+// "フォルダが選択されなかった為終了します。"); the program must then end.
+bool LoadSettings(const QString &settingFileName, FolderSettings &folders, Prompter &prompter, QWidget *owner);
+
+// Writes the four keys. False after a failed write (the message
+// "設定ファイルの書込に失敗しました。" has been shown).
+bool SaveSettings(const QString &settingFileName, const QString &caption, const QString &versionText,
+                  const FolderSettings &folders, Prompter &prompter, QWidget *owner);

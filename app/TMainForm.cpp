@@ -1,0 +1,1 @@
+#include "app/TMainForm.h"

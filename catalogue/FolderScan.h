@@ -1,0 +1,40 @@
+#pragma once
+
+#include "replay/ReplayInfo.h"
+
+#include <QString>
+
+#include <array>
+
+class ReplayList;
+
+// The ten slots of the game's replay folder; slot i is "qv_replay<i>.dat".
+// A slot is present when its PlayDate is not 0.
+inline constexpr int ReplaySlotCount = 10;
+using ReplaySlots = std::array<ReplayInfo, ReplaySlotCount>;
+
+// "qv_replay%d.dat" for slot i.
+QString slotFileName(int slot);
+
+// Told about every step of a scan, so that a progress box can show it.
+class ScanProgress {
+public:
+    virtual ~ScanProgress() = default;
+    // A scan of `maximum` steps begins; heading is the text above the bar
+    // (empty: the box's default heading).
+    virtual void start(int maximum, const QString &heading) = 0;
+    // Step `position` (1-based) is about to read fileName; countText is "k / n".
+    virtual void step(int position, const QString &countText, const QString &fileName) = 0;
+    virtual void finish() = 0;
+};
+
+// Rebuilds the ten slots from folder tarnelDir (a path ending with "/"):
+// slots are cleared first; a missing, unreadable or rejected file leaves its
+// slot empty. progress may be null.
+void LoadTarnelFolder(const QString &tarnelDir, ReplaySlots &slots, ScanProgress *progress);
+
+// Appends every replay file "*.dat" (letter case ignored; regular files or
+// links to them, not hidden) of folder storageDir (ending with "/") to list,
+// in listing order. The caller clears the list first. No progress is shown
+// when the folder has no match. progress may be null.
+void LoadReplayFolder(const QString &storageDir, ReplayList &list, ScanProgress *progress);

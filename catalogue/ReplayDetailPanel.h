@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QPlainTextEdit;
+class QTimer;
+struct ReplayInfo;
+
+// The teal panel under the tables that shows one replay in full, with the
+// character's sprite walking on the spot (poses 1, 2, 1, 3, every 300 ms).
+// Widget object names are those of the layout (LblReplayDate, ImgCharDot, ...).
+class ReplayDetailPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit ReplayDetailPanel(QWidget *parent = nullptr);
+
+    // Shows the replay, or empties the panel for nullptr (black sprite area,
+    // CharaDotNo 0).
+    void showReplay(const ReplayInfo *replay);
+
+    // Switches the sprite timer on (once, at the end of start-up).
+    void startAnimation();
+
+    int CharaDotNo() const { return m_charaDotNo; }
+    int AnimeCount() const { return m_animeCount; }
+
+    // One tick of the sprite timer; public so tests can step it.
+    void tmAnimeTimer();
+
+    QLabel *LblReplayDate;
+    QLabel *LblReplayVer;
+    QLabel *LblReplayChara;
+    QLabel *LblReplayDungeonName;
+    QLabel *LblReplayScore;
+    QLabel *LblReplayLimitPlay;
+    QLabel *LblReplayName;
+    QLabel *LblReplayPTT;
+    QLabel *LblReplayPT;
+    QPlainTextEdit *MemReplayComment;
+    QLabel *ImgCharDot;
+    QTimer *tmAnime;
+
+private:
+    void drawFrame(int pose); // 1..3; black when CharaDotNo is 0 or 7
+
+    int m_charaDotNo = 0;
+    int m_animeCount = 0;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "replay/ReplayInfo.h"
+
+#include <QHash>
+#include <QString>
+
+#include <vector>
+
+// One replay file of the storage folder.
+struct ReplayListItem {
+    qint32 Id = 0;      // 1, 2, ... in the order of appending since the last clear
+    QString FileName;   // name within the storage folder, as the listing spells it
+    ReplayInfo Info{};
+};
+
+// The storage folder's catalogue. Ids run from 1 to Count in the order items
+// were appended; lookups by name compare the whole name exactly (case
+// matters) and find the first match. Held as a vector with an index by name,
+// so lookups do not walk the list.
+class ReplayList {
+public:
+    // Releases every item; Count and LastId become 0.
+    void ClearReplayList();
+
+    // Appends an item and returns its Id; 0 when the version does not begin
+    // with "QVreplay" (nothing appended); -1 when no memory could be had.
+    qint32 AddReplayList(const QString &fileName, const ReplayHead &head, const char (&name)[PlayerNameSize],
+                         const char (&comment)[CommentSize]);
+
+    // Copies of the item with this Id; false when there is none.
+    bool FindReplayListById(qint32 id, QString *fileName, ReplayInfo *info) const;
+
+    // A copy of the first item with exactly this file name; false when none.
+    bool FindReplayListByName(const QString &fileName, ReplayInfo *info) const;
+
+    // Overwrites name and comment of the first item with exactly this file
+    // name; false when there is none.
+    bool UpdateReplayListText(const QString &fileName, const char (&name)[PlayerNameSize],
+                              const char (&comment)[CommentSize]);
+
+    qint32 Count() const { return qint32(m_items.size()); }
+    qint32 LastId() const { return m_lastId; }
+
+    // Direct read access for fills and sorts that visit every item: the item
+    // with Id id (1..Count), or nullptr.
+    const ReplayListItem *itemById(qint32 id) const;
+    // The first item with exactly this file name, or nullptr.
+    const ReplayListItem *itemByName(const QString &fileName) const;
+
+private:
+    std::vector<ReplayListItem> m_items; // m_items[i].Id == i + 1
+    QHash<QString, qsizetype> m_byName;  // first index of each name
+    qint32 m_lastId = 0;
+};

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <vector>
+
+// The six cell texts of one table row: file name, score, dungeon, floors,
+// character, player name.
+inline constexpr int ReplayTableColumns = 6;
+using ReplayTableRow = std::array<QString, ReplayTableColumns>;
+
+// One of the two replay tables as rows of texts, addressed like the grid they
+// stand for: row 0 is the header row, data rows are 1..rowCountWithHeader()-1
+// (model row r-1 is grid row r). The fill, sort and selection routines work
+// on these rows; the view only shows them.
+class ReplayTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Table { GameTable = 0, StorageTable = 1 }; // the grid's Tag
+
+    // True in a cell of a fixed column (the game table's file-name column).
+    static constexpr int FixedCellRole = Qt::UserRole + 1;
+
+    explicit ReplayTableModel(Table tag, QObject *parent = nullptr);
+
+    Table tag() const { return m_tag; }
+
+    // Grid-style access (grid rows, header = row 0).
+    int rowCountWithHeader() const { return int(m_rows.size()) + 1; }
+    void setRowCountWithHeader(int rows); // at least 2: header and one data row
+    const QString &cell(int gridRow, int column) const;
+    void setCell(int gridRow, int column, const QString &text);
+    void setRow(int gridRow, const ReplayTableRow &row);
+    const ReplayTableRow &row(int gridRow) const;
+    void emptyRow(int gridRow);
+    void swapRows(int gridRowA, int gridRowB);
+
+    // All data rows, index r-1 for grid row r; edits must be followed by
+    // rowsChanged().
+    std::vector<ReplayTableRow> &rows() { return m_rows; }
+    // Tells the views that row texts changed (after a fill or a sort).
+    void rowsChanged();
+
+    // Deletion marks: while on, rows whose file name is in the list (letter
+    // case ignored) are painted light red.
+    void setDeleteMarks(bool deleteMode, const QStringList &delFileList);
+    bool isMarked(int gridRow) const;
+
+    static const QStringList &headerTexts();
+    static QColor evenRowColor();  // RGB 218, 252, 221
+    static QColor markedRowColor(); // RGB 255, 128, 128
+
+    // QAbstractTableModel
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+private:
+    Table m_tag;
+    std::vector<ReplayTableRow> m_rows;
+    bool m_deleteMode = false;
+    QStringList m_delFileList;
+};

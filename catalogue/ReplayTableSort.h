@@ -1,0 +1,35 @@
+#pragma once
+
+class ReplayList;
+class ReplayTableModel;
+
+// The seven orders of the storage table; the value is the sort button's Tag.
+enum SortMode {
+    SortNone = 0,
+    SortFileAscending = 1,
+    SortFileDescending = 2,
+    SortScoreAscending = 3,
+    SortScoreDescending = 4,
+    SortDungeon = 5,
+    SortChara = 6,
+};
+
+// Orders the storage table's data rows, which must be in catalogue order.
+// Modes 1..4 run the table's own quicksort (middle pivot; rows with keys equal
+// to the pivot go to its right, so equal keys come out in the order that
+// quicksort gives, not stably). Modes 5 and 6 group by dungeon or character in
+// table order, catalogue order within a group; rows of an unknown dungeon or
+// character follow all groups in catalogue order.
+class ReplayTableSort {
+public:
+    ReplayTableSort(ReplayTableModel &table, const ReplayList &list);
+
+    void vSortReplayTbl(int sortMode);
+    void vQuickSortReplayTbl(int lo, int hi);
+    void vSwapReplayTblRow(int a, int b);
+
+private:
+    ReplayTableModel &m_table;
+    const ReplayList &m_list;
+    int m_mode = SortNone;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "catalogue/FolderScan.h"
+
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+
+// Small borderless box shown while a folder is read: heading, current file
+// name, progress bar and "k / n" count.
+class TFileLoadDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFileLoadDlg(QWidget *parent = nullptr);
+
+    QLabel *Label1;
+    QLabel *Label2;
+    QLabel *LblFileCnt;
+    QLabel *LblLoadFileName;
+    QProgressBar *PbrFileLoad;
+};
+
+// Shows a TFileLoadDlg centred on the main window for the length of one scan,
+// with the main window disabled meanwhile, and keeps it drawn.
+class FileLoadProgress : public ScanProgress {
+public:
+    explicit FileLoadProgress(QWidget *mainWindow);
+    ~FileLoadProgress() override;
+
+    void start(int maximum, const QString &heading) override;
+    void step(int position, const QString &countText, const QString &fileName) override;
+    void finish() override;
+
+private:
+    QWidget *m_mainWindow;
+    TFileLoadDlg *m_dialog = nullptr;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QLockFile;
+
+// At most one copy of the program per user: a lock file in the user's runtime
+// folder. A lock left by a crashed copy (its process gone) does not block.
+class SingleInstance {
+public:
+    explicit SingleInstance(const QString &name);
+    ~SingleInstance();
+
+    // True when this process now holds the lock; false when another running
+    // copy holds it.
+    bool tryLock();
+
+    QString lockFilePath() const;
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+    QString m_path;
+};
