@@ -1,0 +1,162 @@
+#pragma once
+
+#include "platform/Prompter.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTest>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+// A Prompter for tests: answers come from queues the test fills beforehand,
+// every call is recorded, and a question nobody queued an answer for fails
+// the running test (and is answered No / cancel, so nothing is changed).
+//
+//     ScriptedPrompter prompter;
+//     prompter.answerFolder(u"/tmp/game"_s);
+//     prompter.answerFolderCancel();
+//     prompter.answerQuestion(true);
+//     ...
+//     QCOMPARE(prompter.calls().size(), 3);
+//     QVERIFY(prompter.unexpected().isEmpty());
+class ScriptedPrompter : public Prompter {
+public:
+    enum class Kind { Error, Question, ChooseFolder, ConfirmReplace, ConfirmDelete };
+
+    struct Call {
+        Kind kind = Kind::Error;
+        QWidget *owner = nullptr;
+        QString text;      // error / question text; the path for ConfirmReplace
+        QString title;     // ChooseFolder: instruction text
+        QString root;      // ChooseFolder
+        QString preselect; // ChooseFolder
+        QStringList paths; // ConfirmDelete
+    };
+
+    // --- answers, consumed in order per kind ---
+    void answerQuestion(bool yes) { m_questions.push_back(yes); }
+    void answerFolder(const QString &path) { m_folders.push_back(path); }
+    void answerFolderCancel() { m_folders.push_back(std::nullopt); }
+    void answerReplace(bool replace) { m_replaces.push_back(replace); }
+    void answerDelete(bool proceed) { m_deletes.push_back(proceed); }
+
+    // --- what happened ---
+    const std::vector<Call> &calls() const { return m_calls; }
+    // Descriptions of the questions that came without a queued answer.
+    const QStringList &unexpected() const { return m_unexpected; }
+
+    int count(Kind kind) const
+    {
+        int n = 0;
+        for (const Call &c : m_calls)
+            n += c.kind == kind ? 1 : 0;
+        return n;
+    }
+
+    // Texts of all error boxes shown, in order.
+    QStringList errors() const { return textsOf(Kind::Error); }
+    // Texts of all Yes/No questions asked, in order.
+    QStringList questions() const { return textsOf(Kind::Question); }
+
+    // Queued answers that no call has taken yet.
+    int pendingAnswers() const
+    {
+        return int(m_questions.size() + m_folders.size() + m_replaces.size() + m_deletes.size());
+    }
+
+    // Forget calls, queued answers and unexpected questions.
+    void reset()
+    {
+        m_calls.clear();
+        m_unexpected.clear();
+        m_questions.clear();
+        m_folders.clear();
+        m_replaces.clear();
+        m_deletes.clear();
+    }
+
+    // --- Prompter ---
+    void error(QWidget *owner, const QString &text) override
+    {
+        Call &c = record(Kind::Error, owner);
+        c.text = text;
+    }
+
+    bool question(QWidget *owner, const QString &text) override
+    {
+        Call &c = record(Kind::Question, owner);
+        c.text = text;
+        return take(m_questions, false, QStringLiteral("question \"%1\"").arg(text));
+    }
+
+    std::optional<QString> chooseFolder(QWidget *owner, const QString &title, const QString &root,
+                                        const QString &preselect) override
+    {
+        Call &c = record(Kind::ChooseFolder, owner);
+        c.title = title;
+        c.root = root;
+        c.preselect = preselect;
+        return take(m_folders, std::optional<QString>{}, QStringLiteral("folder chooser \"%1\"").arg(title));
+    }
+
+    bool confirmReplace(QWidget *owner, const QString &path) override
+    {
+        Call &c = record(Kind::ConfirmReplace, owner);
+        c.text = path;
+        return take(m_replaces, false, QStringLiteral("replace confirmation for \"%1\"").arg(path));
+    }
+
+    bool confirmDelete(QWidget *owner, const QStringList &paths) override
+    {
+        Call &c = record(Kind::ConfirmDelete, owner);
+        c.paths = paths;
+        return take(m_deletes, false,
+                    QStringLiteral("delete confirmation for \"%1\"").arg(paths.join(QStringLiteral("\", \""))));
+    }
+
+private:
+    template <typename T>
+    T take(std::deque<T> &queue, T safeAnswer, const QString &what)
+    {
+        if (!queue.empty()) {
+            T answer = queue.front();
+            queue.pop_front();
+            return answer;
+        }
+        m_unexpected.append(what);
+        const QByteArray message = QStringLiteral("unexpected %1: no answer was queued").arg(what).toUtf8();
+        if (QTest::currentTestFunction())
+            QTest::qFail(message.constData(), __FILE__, __LINE__);
+        else
+            qWarning("ScriptedPrompter: %s", message.constData());
+        return safeAnswer;
+    }
+
+    Call &record(Kind kind, QWidget *owner)
+    {
+        Call c;
+        c.kind = kind;
+        c.owner = owner;
+        m_calls.push_back(c);
+        return m_calls.back();
+    }
+
+    QStringList textsOf(Kind kind) const
+    {
+        QStringList texts;
+        for (const Call &c : m_calls) {
+            if (c.kind == kind)
+                texts.append(c.text);
+        }
+        return texts;
+    }
+
+    std::vector<Call> m_calls;
+    QStringList m_unexpected;
+    std::deque<bool> m_questions;
+    std::deque<std::optional<QString>> m_folders;
+    std::deque<bool> m_replaces;
+    std::deque<bool> m_deletes;
+};
