@@ -1,1 +1,67 @@
 #include "platform/WidgetPrompter.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+
+// Runs a message box modal to the whole program; true when Yes was pressed.
+bool askYesNo(QWidget *owner, const QString &title, const QString &text, QMessageBox::StandardButton defaultButton,
+              const QString &details = {})
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, owner);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setDefaultButton(defaultButton);
+    box.setEscapeButton(QMessageBox::No);
+    if (!details.isEmpty())
+        box.setDetailedText(details);
+    return box.exec() == QMessageBox::Yes;
+}
+
+} // namespace
+
+WidgetPrompter::WidgetPrompter(const QString &title)
+    : m_title(title)
+{
+}
+
+void WidgetPrompter::error(QWidget *owner, const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, m_title, text, QMessageBox::Ok, owner);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+bool WidgetPrompter::question(QWidget *owner, const QString &text)
+{
+    return askYesNo(owner, m_title, text, QMessageBox::Yes);
+}
+
+std::optional<QString> WidgetPrompter::chooseFolder(QWidget *owner, const QString &title, const QString &root,
+                                                    const QString &preselect)
+{
+    const QString start = preselect.isEmpty() ? root : preselect;
+    const QString chosen = QFileDialog::getExistingDirectory(owner, title, start, QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    // cleanPath drops a trailing separator but keeps the root "/" itself.
+    return QDir::cleanPath(QDir::fromNativeSeparators(chosen));
+}
+
+bool WidgetPrompter::confirmReplace(QWidget *owner, const QString &path)
+{
+    return askYesNo(owner, m_title, QStringLiteral("「%1」は既に存在します。上書きしますか？").arg(path),
+                    QMessageBox::No);
+}
+
+bool WidgetPrompter::confirmDelete(QWidget *owner, const QStringList &paths)
+{
+    QStringList names;
+    names.reserve(paths.size());
+    for (const QString &p : paths)
+        names.append(QFileInfo(p).fileName());
+    const QString text = QStringLiteral("%1 個のファイルをごみ箱に移動しますか？").arg(paths.size());
+    return askYesNo(owner, m_title, text, QMessageBox::No, names.join(QLatin1Char('\n')));
+}

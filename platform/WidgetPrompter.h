@@ -1,1 +1,23 @@
 #pragma once
+
+#include "platform/Prompter.h"
+
+#include <QString>
+
+// The Prompter of the real program: modal message boxes and the folder
+// chooser. While one is open the rest of the program takes no input.
+class WidgetPrompter : public Prompter {
+public:
+    // title: the caption of every message box (the main window's caption).
+    explicit WidgetPrompter(const QString &title);
+
+    void error(QWidget *owner, const QString &text) override;
+    bool question(QWidget *owner, const QString &text) override;
+    std::optional<QString> chooseFolder(QWidget *owner, const QString &title, const QString &root,
+                                        const QString &preselect) override;
+    bool confirmReplace(QWidget *owner, const QString &path) override;
+    bool confirmDelete(QWidget *owner, const QStringList &paths) override;
+
+private:
+    QString m_title;
+};
