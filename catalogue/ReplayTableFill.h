@@ -12,7 +12,7 @@ ReplayTableRow replayRowTexts(const QString &fileName, const ReplayInfo &info);
 
 // Fills the game table's ten rows from the slots (empty slots keep only their
 // file name).
-void fillGameTable(ReplayTableModel &table, const ReplaySlots &slots);
+void fillGameTable(ReplayTableModel &table, const ReplaySlots &gameSlots);
 
 // Fills the storage table from the catalogue in Id order. With rebuild the
 // row count becomes Count + 1 (at least 2) and replayRow 1; without, the row

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,9 @@ using ReplayTableRow = std::array<QString, ReplayTableColumns>;
 // stand for: row 0 is the header row, data rows are 1..rowCountWithHeader()-1
 // (model row r-1 is grid row r). The fill, sort and selection routines work
 // on these rows; the view only shows them.
+//
+// setCell, setRow, emptyRow, swapRows and setRowCountWithHeader tell the views
+// at once; edits through rows() are shown after rowsChanged().
 class ReplayTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -24,6 +28,10 @@ public:
 
     // True in a cell of a fixed column (the game table's file-name column).
     static constexpr int FixedCellRole = Qt::UserRole + 1;
+    // True in every cell of a row marked for deletion while deletion mode is on.
+    static constexpr int MarkedRole = Qt::UserRole + 2;
+
+    static constexpr int GameRows = 10;
 
     explicit ReplayTableModel(Table tag, QObject *parent = nullptr);
 
@@ -42,7 +50,10 @@ public:
     // All data rows, index r-1 for grid row r; edits must be followed by
     // rowsChanged().
     std::vector<ReplayTableRow> &rows() { return m_rows; }
-    // Tells the views that row texts changed (after a fill or a sort).
+    const std::vector<ReplayTableRow> &rows() const { return m_rows; }
+    // Tells the views that row texts changed (after a fill or a sort). A
+    // changed row count is announced as rows inserted or removed at the end,
+    // so the views keep their current row where it still exists.
     void rowsChanged();
 
     // Deletion marks: while on, rows whose file name is in the list (letter
@@ -62,8 +73,14 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
+    void syncRowCount();
+    void emitRowChanged(int gridRow, const QList<int> &roles = {});
+    Qt::Alignment alignment(int column) const;
+
     Table m_tag;
     std::vector<ReplayTableRow> m_rows;
+    int m_shownRows = 0; // data rows the views have been told about
     bool m_deleteMode = false;
     QStringList m_delFileList;
+    QSet<QString> m_markedFolded; // case-folded names of m_delFileList
 };

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QtGlobal>
+
+#include <vector>
+
 class ReplayList;
 class ReplayTableModel;
 
@@ -24,12 +28,25 @@ class ReplayTableSort {
 public:
     ReplayTableSort(ReplayTableModel &table, const ReplayList &list);
 
+    // Applies the mode to the whole table and tells the views.
     void vSortReplayTbl(int sortMode);
+    // Sorts grid rows lo..hi by the mode of the last vSortReplayTbl (modes
+    // 1..4; any other mode leaves the rows) and tells the views.
     void vQuickSortReplayTbl(int lo, int hi);
     void vSwapReplayTblRow(int a, int b);
 
 private:
+    // The quicksort runs on row numbers: m_order[r] is the index (into the
+    // rows as they stood before the sort) of the row now at grid row r, and
+    // each row's key is looked up once, so moving a row moves one integer.
+    void quickSort(int lo, int hi);
+    bool comesBefore(int row, int pivot) const;
+    void sortRange(int lo, int hi);
+    void groupRows(int groupColumn);
+
     ReplayTableModel &m_table;
     const ReplayList &m_list;
     int m_mode = SortNone;
+    std::vector<int> m_order;
+    std::vector<qint32> m_scores; // by original row index
 };
