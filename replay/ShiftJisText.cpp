@@ -79,14 +79,16 @@ QString decodeByUnit(QByteArrayView bytes)
     return text;
 }
 
-// Encodes one code point; empty when it has no Shift-JIS form.
+// Encodes one code point; empty when it has no Shift-JIS form. A one-way
+// mapping (bytes that read back as another character) counts as none, so that
+// what is stored is what was typed.
 QByteArray encodeCodePoint(QStringView codePoint)
 {
     if (codePoint.size() == 1 && codePoint[0].unicode() < 0x80)
         return QByteArray(1, char(codePoint[0].unicode()));
     QStringEncoder encoder(Codec);
     const QByteArray bytes = encoder(codePoint);
-    if (encoder.hasError() || bytes.isEmpty())
+    if (encoder.hasError() || bytes.isEmpty() || ShiftJisText::decode(bytes) != codePoint)
         return {};
     return bytes;
 }
@@ -145,7 +147,7 @@ ShiftJisEncoded ShiftJisText::encode(QStringView text, int maxBytes)
     if (!hasSwappedControl(text)) {
         QStringEncoder encoder(Codec);
         QByteArray bytes = encoder(text);
-        if (!encoder.hasError() && bytes.size() <= maxBytes) {
+        if (!encoder.hasError() && bytes.size() <= maxBytes && decode(bytes) == text) {
             result.bytes = std::move(bytes);
             return result;
         }

@@ -133,6 +133,8 @@ void tst_ShiftJisText::encode_data()
     QTest::newRow("emoji") << QStringLiteral("a\U0001F600b") << 30 << QByteArrayLiteral("a?b") << false << true;
     QTest::newRow("replacement character") << QStringLiteral("a") + Bad << 30 << QByteArrayLiteral("a?") << false
                                            << true;
+    // Encodes to 87 82, which reads back as U+2116: not stored as typed.
+    QTest::newRow("one-way mapping") << u(0xF86F) << 30 << QByteArrayLiteral("?") << false << true;
     QTest::newRow("unencodable after the cut")
         << QString::fromLatin1(x29) + QStringLiteral("あ\U0001F600") << 30 << x29 << true << true;
 }
