@@ -37,8 +37,8 @@ public:
 
     // --- answers, consumed in order per kind ---
     void answerQuestion(bool yes) { m_questions.push_back(yes); }
-    void answerFolder(const QString &path) { m_folders.push_back(path); }
-    void answerFolderCancel() { m_folders.push_back(std::nullopt); }
+    void answerFolder(const QString &path) { m_folders.push_back(FolderAnswer{true, path}); }
+    void answerFolderCancel() { m_folders.push_back(FolderAnswer{false, {}}); }
     void answerReplace(bool replace) { m_replaces.push_back(replace); }
     void answerDelete(bool proceed) { m_deletes.push_back(proceed); }
 
@@ -98,7 +98,11 @@ public:
         c.title = title;
         c.root = root;
         c.preselect = preselect;
-        return take(m_folders, std::optional<QString>{}, QStringLiteral("folder chooser \"%1\"").arg(title));
+        const FolderAnswer answer =
+            take(m_folders, FolderAnswer{false, {}}, QStringLiteral("folder chooser \"%1\"").arg(title));
+        if (!answer.chosen)
+            return std::nullopt;
+        return answer.path;
     }
 
     bool confirmReplace(QWidget *owner, const QString &path) override
@@ -121,7 +125,7 @@ private:
     T take(std::deque<T> &queue, T safeAnswer, const QString &what)
     {
         if (!queue.empty()) {
-            T answer = queue.front();
+            T answer = std::move(queue.front());
             queue.pop_front();
             return answer;
         }
@@ -156,7 +160,11 @@ private:
     std::vector<Call> m_calls;
     QStringList m_unexpected;
     std::deque<bool> m_questions;
-    std::deque<std::optional<QString>> m_folders;
+    struct FolderAnswer {
+        bool chosen;
+        QString path;
+    };
+    std::deque<FolderAnswer> m_folders;
     std::deque<bool> m_replaces;
     std::deque<bool> m_deletes;
 };

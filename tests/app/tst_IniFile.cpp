@@ -1,0 +1,300 @@
+#include "app/IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray sjis(const QString &text)
+{
+    QStringEncoder encoder("CP932");
+    return encoder.encode(text);
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class tst_IniFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        QFile::remove(path());
+    }
+
+    void read_data();
+    void read();
+    void missingFileReadsDefault();
+    void valueCut_data();
+    void valueCut();
+
+    void createsFileOnFirstWrite();
+    void replacesLineInPlace();
+    void addsKeyAfterLastKeyOfSection();
+    void addsKeyToLastSectionWithoutFinalLineEnd();
+    void addsSectionAtEnd();
+    void roundTripsShiftJis();
+    void refusesUnrepresentable_data();
+    void refusesUnrepresentable();
+    void unwritableLocationFails_data();
+    void unwritableLocationFails();
+
+private:
+    QString path(const QString &name = u"qvReplayInfo.dat"_s) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+void tst_IniFile::read_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+
+    const QString def = u"<default>"_s;
+    const QByteArray file = "; settings\r\n"
+                            "top=outside any section\r\n"
+                            "[Application]\r\n"
+                            "Name=first\r\n"
+                            "\r\n"
+                            "[Tarnel]\r\n"
+                            "ReplayDir=/games/tarnel/\r\n"
+                            "odd line without equals\r\n"
+                            "Empty=\r\n"
+                            "Eq=a=b\r\n"
+                            "Quoted=\"/q/\"\r\n"
+                            "  Spaced \t=  /a b/ \t\r\n"
+                            "[qvReplayInfo]\n"
+                            "ReplayDir=/store/\n"
+                            "[Tarnel]\r\n"
+                            "Second=only in the repeated section\r\n";
+
+    QTest::newRow("plain") << file << u"Tarnel"_s << u"ReplayDir"_s << u"/games/tarnel/"_s;
+    QTest::newRow("lower-case key") << file << u"Tarnel"_s << u"replaydir"_s << u"/games/tarnel/"_s;
+    QTest::newRow("upper-case section") << file << u"TARNEL"_s << u"ReplayDir"_s << u"/games/tarnel/"_s;
+    QTest::newRow("LF-only lines") << file << u"qvReplayInfo"_s << u"ReplayDir"_s << u"/store/"_s;
+    QTest::newRow("missing section") << file << u"Nowhere"_s << u"ReplayDir"_s << def;
+    QTest::newRow("missing key") << file << u"Application"_s << u"Version"_s << def;
+    QTest::newRow("key of another section") << file << u"Application"_s << u"ReplayDir"_s << def;
+    QTest::newRow("key before any section") << file << u"Application"_s << u"top"_s << def;
+    QTest::newRow("line without equals") << file << u"Tarnel"_s << u"odd line without equals"_s << def;
+    QTest::newRow("empty value is not the default") << file << u"Tarnel"_s << u"Empty"_s << QString();
+    QTest::newRow("equals sign in value") << file << u"Tarnel"_s << u"Eq"_s << u"a=b"_s;
+    QTest::newRow("quotes dropped") << file << u"Tarnel"_s << u"Quoted"_s << u"/q/"_s;
+    QTest::newRow("blanks trimmed") << file << u"Tarnel"_s << u"Spaced"_s << u"/a b/"_s;
+    QTest::newRow("first of repeated sections") << file << u"Tarnel"_s << u"Second"_s << def;
+
+    const QByteArray japanese = sjis(u"[アプリ]\r\n名前=Tarnelリプレイファイル情報\r\n"
+                                     u"[Ｆｕｌｌ]\r\nＫｅｙ=全角\r\n"_s);
+    QTest::newRow("Shift-JIS names and value")
+        << japanese << u"アプリ"_s << u"名前"_s << u"Tarnelリプレイファイル情報"_s;
+    QTest::newRow("full-width names without case")
+        << japanese << u"ｆｕｌｌ"_s << u"ｋｅｙ"_s << u"全角"_s;
+    QTest::newRow("undecodable bytes elsewhere")
+        << QByteArray("\xff\xfe\x80\r\n[S]\r\n\x81=junk\r\nK=v\r\n") << u"S"_s << u"K"_s << u"v"_s;
+    QTest::newRow("empty file") << QByteArray() << u"S"_s << u"K"_s << def;
+}
+
+void tst_IniFile::read()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+
+    QVERIFY(writeBytes(path(), content));
+    QCOMPARE(IniFile(path()).readString(section, key, u"<default>"_s), expected);
+}
+
+void tst_IniFile::missingFileReadsDefault()
+{
+    const IniFile ini(path(u"absent.dat"_s));
+    QCOMPARE(ini.readString(u"Tarnel"_s, u"ReplayDir"_s), QString());
+    QCOMPARE(ini.readString(u"Tarnel"_s, u"ReplayDir"_s, u"x"_s), u"x"_s);
+    QVERIFY(!QFile::exists(path(u"absent.dat"_s)));
+}
+
+void tst_IniFile::valueCut_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("expected");
+
+    const QString a2047(2047, u'a');
+    QTest::newRow("2047 bytes whole") << a2047 << a2047;
+    QTest::newRow("2048 bytes cut") << QString(2048, u'b') << QString(2047, u'b');
+    QTest::newRow("5000 bytes cut") << QString(5000, u'c') << QString(2047, u'c');
+    QTest::newRow("double-byte ending at 2047")
+        << QString(2045, u'd') + u"あい"_s << QString(2045, u'd') + u"あ"_s;
+    QTest::newRow("double-byte across the cut is dropped whole")
+        << QString(2046, u'e') + u"あ"_s << QString(2046, u'e');
+    QTest::newRow("all double-byte") << QString(1500, u'漢') << QString(1023, u'漢');
+}
+
+void tst_IniFile::valueCut()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, expected);
+
+    QVERIFY(writeBytes(path(), "[S]\r\nK=" + sjis(stored) + "\r\n"));
+    QCOMPARE(IniFile(path()).readString(u"S"_s, u"K"_s), expected);
+}
+
+void tst_IniFile::createsFileOnFirstWrite()
+{
+    const QString file = path(u"new.dat"_s);
+    IniFile ini(file);
+    QVERIFY(ini.writeString(u"Application"_s, u"Name"_s, u"n"_s));
+    QVERIFY(ini.writeString(u"Application"_s, u"Version"_s, u"1.01"_s));
+    QVERIFY(ini.writeString(u"Tarnel"_s, u"ReplayDir"_s, u"/g/"_s));
+    QCOMPARE(readBytes(file), QByteArray("[Application]\r\nName=n\r\nVersion=1.01\r\n[Tarnel]\r\nReplayDir=/g/\r\n"));
+}
+
+void tst_IniFile::replacesLineInPlace()
+{
+    const QByteArray before = "; comment line\r\n"
+                              "\r\n"
+                              "[Application]\r\n"
+                              "Name=old name\r\n"
+                              "\xff\xfe not text \x81\r\n"
+                              "[TARNEL]\n"
+                              "  replaydir = /old/  \r\n"
+                              "Other=kept\n"
+                              "\r\n"
+                              "[Mine]\r\n"
+                              "X=1"; // no final line end
+    QVERIFY(writeBytes(path(), before));
+
+    QVERIFY(IniFile(path()).writeString(u"Tarnel"_s, u"ReplayDir"_s, u"/new/"_s));
+    QByteArray expected = before;
+    expected.replace("  replaydir = /old/  \r\n", "replaydir=/new/\r\n");
+    QCOMPARE(readBytes(path()), expected);
+
+    QVERIFY(IniFile(path()).writeString(u"Mine"_s, u"x"_s, u"2"_s));
+    expected.replace("X=1", "X=2");
+    QCOMPARE(readBytes(path()), expected);
+}
+
+void tst_IniFile::addsKeyAfterLastKeyOfSection()
+{
+    const QByteArray before = "[Application]\r\n"
+                              "Name=n\r\n"
+                              "; trailing comment\r\n"
+                              "\r\n"
+                              "[Tarnel]\r\n"
+                              "ReplayDir=/g/\r\n"
+                              "[Empty]\r\n"
+                              "\r\n"
+                              "[Last]\r\n";
+    QVERIFY(writeBytes(path(), before));
+    IniFile ini(path());
+    QVERIFY(ini.writeString(u"application"_s, u"Version"_s, u"1.01"_s));
+    QVERIFY(ini.writeString(u"Empty"_s, u"K"_s, u"v"_s));
+    QCOMPARE(readBytes(path()), QByteArray("[Application]\r\n"
+                                           "Name=n\r\n"
+                                           "Version=1.01\r\n"
+                                           "; trailing comment\r\n"
+                                           "\r\n"
+                                           "[Tarnel]\r\n"
+                                           "ReplayDir=/g/\r\n"
+                                           "[Empty]\r\n"
+                                           "K=v\r\n"
+                                           "\r\n"
+                                           "[Last]\r\n"));
+    QCOMPARE(ini.readString(u"Application"_s, u"Version"_s), u"1.01"_s);
+}
+
+void tst_IniFile::addsKeyToLastSectionWithoutFinalLineEnd()
+{
+    QVERIFY(writeBytes(path(), "[S]\r\nA=1"));
+    QVERIFY(IniFile(path()).writeString(u"S"_s, u"B"_s, u"2"_s));
+    QCOMPARE(readBytes(path()), QByteArray("[S]\r\nA=1\r\nB=2\r\n"));
+}
+
+void tst_IniFile::addsSectionAtEnd()
+{
+    QVERIFY(writeBytes(path(), "[S]\nA=1"));
+    QVERIFY(IniFile(path()).writeString(u"qvReplayInfo"_s, u"ReplayDir"_s, u"/s/"_s));
+    QCOMPARE(readBytes(path()), QByteArray("[S]\nA=1\r\n[qvReplayInfo]\r\nReplayDir=/s/\r\n"));
+}
+
+void tst_IniFile::roundTripsShiftJis()
+{
+    const QString caption = u"Tarnelリプレイファイル情報"_s;
+    const QString folder = u"/ホーム/リプレイ保存/"_s;
+    IniFile ini(path());
+    QVERIFY(ini.writeString(u"Application"_s, u"Name"_s, caption));
+    QVERIFY(ini.writeString(u"qvReplayInfo"_s, u"ReplayDir"_s, folder));
+    QCOMPARE(readBytes(path()), sjis(u"[Application]\r\nName="_s + caption + u"\r\n[qvReplayInfo]\r\nReplayDir="_s
+                                     + folder + u"\r\n"_s));
+    QCOMPARE(ini.readString(u"Application"_s, u"Name"_s), caption);
+    QCOMPARE(ini.readString(u"qvReplayInfo"_s, u"ReplayDir"_s), folder);
+}
+
+void tst_IniFile::refusesUnrepresentable_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("euro sign in value") << u"S"_s << u"K"_s << u"/tmp/€/"_s;
+    QTest::newRow("emoji in value") << u"S"_s << u"K"_s << u"/tmp/\U0001F600/"_s;
+    // U+301C comes back from the code page as U+FF5E: the path would change.
+    QTest::newRow("wave dash in value") << u"S"_s << u"K"_s << u"/tmp/a\u301Cb/"_s;
+    QTest::newRow("line break in value") << u"S"_s << u"K"_s << u"a\r\nEvil=1"_s;
+    QTest::newRow("unrepresentable key") << u"S"_s << u"K€"_s << u"v"_s;
+    QTest::newRow("unrepresentable section") << u"S€"_s << u"K"_s << u"v"_s;
+    QTest::newRow("equals sign in key") << u"S"_s << u"K=1"_s << u"v"_s;
+    QTest::newRow("empty key") << u"S"_s << QString() << u"v"_s;
+}
+
+void tst_IniFile::refusesUnrepresentable()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+
+    const QByteArray before = "[S]\r\nK=old\r\n";
+    QVERIFY(writeBytes(path(), before));
+    QVERIFY(!IniFile(path()).writeString(section, key, value));
+    QCOMPARE(readBytes(path()), before);
+
+    const QString fresh = path(u"fresh.dat"_s);
+    QVERIFY(!IniFile(fresh).writeString(section, key, value));
+    QVERIFY(!QFile::exists(fresh));
+}
+
+void tst_IniFile::unwritableLocationFails_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("path is a folder") << u"folder.dat"_s;
+    QTest::newRow("folder does not exist") << u"missing/qvReplayInfo.dat"_s;
+}
+
+void tst_IniFile::unwritableLocationFails()
+{
+    QFETCH(QString, name);
+    QVERIFY(QDir(m_dir.path()).mkpath(u"folder.dat"_s));
+    QVERIFY(!IniFile(path(name)).writeString(u"S"_s, u"K"_s, u"v"_s));
+    QVERIFY(QFileInfo(path(u"folder.dat"_s)).isDir());
+}
+
+QTEST_GUILESS_MAIN(tst_IniFile)
+#include "tst_IniFile.moc"

@@ -1,0 +1,255 @@
+#include "app/Settings.h"
+
+#include "tests/support/ScriptedPrompter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString GameTitle = u"Tarnelのリプレイフォルダを指定してください。"_s;
+const QString StorageTitle = u"ダウンロードしたリプレイファイルを格納しているフォルダを指定してください。"_s;
+const QString Declined = u"フォルダが選択されなかった為終了します。"_s;
+const QString WriteFailed = u"設定ファイルの書込に失敗しました。"_s;
+const QString Caption = u"Tarnelリプレイファイル情報"_s;
+
+QByteArray sjis(const QString &text)
+{
+    QStringEncoder encoder("CP932");
+    return encoder.encode(text);
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList chooserTitles(const ScriptedPrompter &prompter)
+{
+    QStringList titles;
+    for (const ScriptedPrompter::Call &c : prompter.calls()) {
+        if (c.kind == ScriptedPrompter::Kind::ChooseFolder)
+            titles.append(c.title);
+    }
+    return titles;
+}
+
+} // namespace
+
+class tst_Settings : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void load_data();
+    void load();
+    void chooserGetsRootAndNoPreselect();
+    void saveCreatesFileInOrder();
+    void saveKeepsOtherLines();
+    void saveFailure_data();
+    void saveFailure();
+
+private:
+    QString m_file;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void tst_Settings::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_file = m_dir->filePath(u"qvReplayInfo.dat"_s);
+}
+
+void tst_Settings::load_data()
+{
+    QTest::addColumn<QByteArray>("content");     // empty: no settings file
+    QTest::addColumn<QStringList>("answers");    // chooser answers in order; "-" cancels
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QStringList>("titles");     // chooser titles expected in order
+    QTest::addColumn<int>("errors");             // times the decline message is shown
+    QTest::addColumn<QString>("tarnelDir");
+    QTest::addColumn<QString>("storageDir");
+
+    const QByteArray both = "[Tarnel]\r\nReplayDir=/gone/game/\r\n[qvReplayInfo]\r\nReplayDir=/gone/store\r\n";
+    const QByteArray gameOnly = "[Tarnel]\r\nReplayDir=/g/\r\n";
+    const QByteArray storageOnly = "[QVREPLAYINFO]\r\nreplaydir=/s/\r\n";
+    const QByteArray emptyValues = "[Tarnel]\r\nReplayDir=\r\n[qvReplayInfo]\r\nReplayDir=\r\n";
+
+    QTest::newRow("no file: both asked, game first")
+        << QByteArray() << QStringList{u"/games/tarnel"_s, u"/home/u/replays"_s} << true
+        << QStringList{GameTitle, StorageTitle} << 0 << u"/games/tarnel/"_s << u"/home/u/replays/"_s;
+    QTest::newRow("empty values count as missing")
+        << emptyValues << QStringList{u"/a"_s, u"/b"_s} << true << QStringList{GameTitle, StorageTitle} << 0
+        << u"/a/"_s << u"/b/"_s;
+    QTest::newRow("only game folder stored")
+        << gameOnly << QStringList{u"/s"_s} << true << QStringList{StorageTitle} << 0 << u"/g/"_s << u"/s/"_s;
+    QTest::newRow("only storage folder stored, names in other case")
+        << storageOnly << QStringList{u"/g"_s} << true << QStringList{GameTitle} << 0 << u"/g/"_s << u"/s/"_s;
+    QTest::newRow("stored folders used as they are, even when gone")
+        << both << QStringList{} << true << QStringList{} << 0 << u"/gone/game/"_s << u"/gone/store"_s;
+    QTest::newRow("root chosen gets a second separator")
+        << QByteArray() << QStringList{u"/"_s, u"/"_s} << true << QStringList{GameTitle, StorageTitle} << 0
+        << u"//"_s << u"//"_s;
+    QTest::newRow("game folder declined: storage never asked")
+        << QByteArray() << QStringList{u"-"_s} << false << QStringList{GameTitle} << 1 << QString() << QString();
+    QTest::newRow("storage folder declined")
+        << QByteArray() << QStringList{u"/g"_s, u"-"_s} << false << QStringList{GameTitle, StorageTitle} << 1
+        << u"/g/"_s << QString();
+    QTest::newRow("storage declined with game stored")
+        << gameOnly << QStringList{u"-"_s} << false << QStringList{StorageTitle} << 1 << u"/g/"_s << QString();
+}
+
+void tst_Settings::load()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, answers);
+    QFETCH(bool, result);
+    QFETCH(QStringList, titles);
+    QFETCH(int, errors);
+    QFETCH(QString, tarnelDir);
+    QFETCH(QString, storageDir);
+
+    if (!content.isEmpty())
+        QVERIFY(writeBytes(m_file, content));
+    ScriptedPrompter prompter;
+    for (const QString &a : answers) {
+        if (a == u"-"_s)
+            prompter.answerFolderCancel();
+        else
+            prompter.answerFolder(a);
+    }
+
+    FolderSettings folders;
+    QCOMPARE(LoadSettings(m_file, folders, prompter, nullptr), result);
+    QCOMPARE(chooserTitles(prompter), titles);
+    QCOMPARE(prompter.errors(), QStringList(errors, Declined));
+    QVERIFY(prompter.unexpected().isEmpty());
+    QCOMPARE(prompter.pendingAnswers(), 0);
+    // The message comes after the declined chooser, and nothing follows it.
+    if (errors)
+        QCOMPARE(prompter.calls().back().kind, ScriptedPrompter::Kind::Error);
+    if (result) {
+        QCOMPARE(folders.TarnelDir, tarnelDir);
+        QCOMPARE(folders.StorageDir, storageDir);
+    }
+    // Loading never writes: the file is as it was, or still missing.
+    if (content.isEmpty())
+        QVERIFY(!QFile::exists(m_file));
+    else
+        QCOMPARE(readBytes(m_file), content);
+}
+
+void tst_Settings::chooserGetsRootAndNoPreselect()
+{
+    ScriptedPrompter prompter;
+    prompter.answerFolder(u"/g"_s);
+    prompter.answerFolder(u"/s"_s);
+    FolderSettings folders;
+    QVERIFY(LoadSettings(m_file, folders, prompter, nullptr));
+    QCOMPARE(prompter.calls().size(), size_t(2));
+    for (const ScriptedPrompter::Call &c : prompter.calls()) {
+        QCOMPARE(c.root, u"/"_s);
+        QCOMPARE(c.preselect, QString());
+    }
+}
+
+void tst_Settings::saveCreatesFileInOrder()
+{
+    ScriptedPrompter prompter;
+    const FolderSettings folders{u"/games/タルネル/"_s, u"//"_s};
+    QVERIFY(SaveSettings(m_file, Caption, u"1.01"_s, folders, prompter, nullptr));
+    QVERIFY(prompter.calls().empty());
+    QCOMPARE(readBytes(m_file), sjis(u"[Application]\r\nName=Tarnelリプレイファイル情報\r\nVersion=1.01\r\n"
+                                     u"[Tarnel]\r\nReplayDir=/games/タルネル/\r\n"
+                                     u"[qvReplayInfo]\r\nReplayDir=//\r\n"_s));
+
+    // What was saved is what the next start reads, without a prompt.
+    FolderSettings loaded;
+    QVERIFY(LoadSettings(m_file, loaded, prompter, nullptr));
+    QVERIFY(prompter.calls().empty());
+    QCOMPARE(loaded.TarnelDir, folders.TarnelDir);
+    QCOMPARE(loaded.StorageDir, folders.StorageDir);
+}
+
+void tst_Settings::saveKeepsOtherLines()
+{
+    const QByteArray before = "; kept\r\n"
+                              "[qvReplayInfo]\r\n"
+                              "ReplayDir=/old/store/\r\n"
+                              "Extra=kept too\r\n"
+                              "\r\n"
+                              "[Tarnel]\n"
+                              "replaydir=/old/game/\n";
+    QVERIFY(writeBytes(m_file, before));
+    ScriptedPrompter prompter;
+    QVERIFY(SaveSettings(m_file, u"cap"_s, u"1.01"_s, FolderSettings{u"/g/"_s, u"/s/"_s}, prompter, nullptr));
+    QVERIFY(prompter.calls().empty());
+    QCOMPARE(readBytes(m_file), QByteArray("; kept\r\n"
+                                           "[qvReplayInfo]\r\n"
+                                           "ReplayDir=/s/\r\n"
+                                           "Extra=kept too\r\n"
+                                           "\r\n"
+                                           "[Tarnel]\n"
+                                           "replaydir=/g/\n"
+                                           "[Application]\r\n"
+                                           "Name=cap\r\n"
+                                           "Version=1.01\r\n"));
+}
+
+void tst_Settings::saveFailure_data()
+{
+    QTest::addColumn<QString>("tarnelDir");
+    QTest::addColumn<QString>("storageDir");
+    QTest::addColumn<bool>("fileIsFolder");
+    QTest::addColumn<QByteArray>("after"); // the file afterwards
+
+    const QByteArray before = "[qvReplayInfo]\r\nReplayDir=/old/\r\n";
+    QTest::newRow("settings path is a folder") << u"/g/"_s << u"/s/"_s << true << QByteArray();
+    // The keys before the failing one stay written; the failing one keeps its line.
+    QTest::newRow("storage path not in Shift-JIS")
+        << u"/g/"_s << u"/s€/"_s << false
+        << QByteArray("[qvReplayInfo]\r\nReplayDir=/old/\r\n[Application]\r\nName=cap\r\nVersion=1.01\r\n"
+                      "[Tarnel]\r\nReplayDir=/g/\r\n");
+    // After the first failure the remaining writes are skipped.
+    QTest::newRow("game path not in Shift-JIS")
+        << u"/g\u301C/"_s << u"/s/"_s << false
+        << QByteArray("[qvReplayInfo]\r\nReplayDir=/old/\r\n[Application]\r\nName=cap\r\nVersion=1.01\r\n");
+}
+
+void tst_Settings::saveFailure()
+{
+    QFETCH(QString, tarnelDir);
+    QFETCH(QString, storageDir);
+    QFETCH(bool, fileIsFolder);
+    QFETCH(QByteArray, after);
+
+    if (fileIsFolder)
+        QVERIFY(QDir().mkpath(m_file));
+    else
+        QVERIFY(writeBytes(m_file, "[qvReplayInfo]\r\nReplayDir=/old/\r\n"));
+
+    ScriptedPrompter prompter;
+    QVERIFY(!SaveSettings(m_file, u"cap"_s, u"1.01"_s, FolderSettings{tarnelDir, storageDir}, prompter, nullptr));
+    QCOMPARE(prompter.errors(), QStringList{WriteFailed});
+    QCOMPARE(prompter.calls().size(), size_t(1));
+    if (fileIsFolder)
+        QVERIFY(QFileInfo(m_file).isDir());
+    else
+        QCOMPARE(readBytes(m_file), after);
+}
+
+QTEST_GUILESS_MAIN(tst_Settings)
+#include "tst_Settings.moc"

@@ -1,0 +1,152 @@
+#include "platform/SingleInstance.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/types.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString LockName = u"qvReplayInfo"_s;
+const QString HoldArgument = u"--hold-lock"_s;
+
+// Child mode: take the lock, say so, then hold it until stdin closes.
+int holdLock()
+{
+    SingleInstance instance(LockName);
+    if (!instance.tryLock()) {
+        std::puts("busy");
+        std::fflush(stdout);
+        return 1;
+    }
+    std::puts("locked");
+    std::fflush(stdout);
+    while (std::getchar() != EOF) {
+    }
+    return 0;
+}
+
+// A process id that is not in use.
+qint64 unusedPid()
+{
+    for (qint64 pid = 4000000; pid > 1000; pid -= 7919) {
+        if (::kill(pid_t(pid), 0) != 0)
+            return pid;
+    }
+    return -1;
+}
+
+} // namespace
+
+class tst_SingleInstance : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void lockLivesInRuntimeFolder();
+    void secondCopyFailsWhileFirstRuns();
+    void lockOfKilledCopyIsTakenOver();
+    void lockOfVanishedProcessIsTakenOver();
+    void secondHolderInSameProcessFails();
+
+private:
+    bool startHolder(QProcess &child);
+    QTemporaryDir m_runtime;
+};
+
+void tst_SingleInstance::initTestCase()
+{
+    QVERIFY(m_runtime.isValid());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+}
+
+bool tst_SingleInstance::startHolder(QProcess &child)
+{
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), {HoldArgument});
+    if (!child.waitForStarted(10000) || !child.waitForReadyRead(10000))
+        return false;
+    return child.readLine().trimmed() == "locked";
+}
+
+void tst_SingleInstance::lockLivesInRuntimeFolder()
+{
+    SingleInstance instance(LockName);
+    QCOMPARE(instance.lockFilePath(), QDir(m_runtime.path()).filePath(u"qvReplayInfo.lock"_s));
+}
+
+void tst_SingleInstance::secondCopyFailsWhileFirstRuns()
+{
+    QProcess first;
+    QVERIFY(startHolder(first));
+    {
+        SingleInstance second(LockName);
+        QVERIFY(!second.tryLock());
+    }
+    // The refused copy has not disturbed the first one's lock.
+    QVERIFY(QFile::exists(QDir(m_runtime.path()).filePath(u"qvReplayInfo.lock"_s)));
+
+    first.closeWriteChannel();
+    QVERIFY(first.waitForFinished(10000));
+    QCOMPARE(first.exitCode(), 0);
+
+    SingleInstance later(LockName);
+    QVERIFY(later.tryLock());
+}
+
+void tst_SingleInstance::lockOfKilledCopyIsTakenOver()
+{
+    QProcess crashed;
+    QVERIFY(startHolder(crashed));
+    crashed.kill();
+    QVERIFY(crashed.waitForFinished(10000));
+    QVERIFY(QFile::exists(QDir(m_runtime.path()).filePath(u"qvReplayInfo.lock"_s)));
+
+    SingleInstance next(LockName);
+    QVERIFY(next.tryLock());
+}
+
+void tst_SingleInstance::lockOfVanishedProcessIsTakenOver()
+{
+    const qint64 pid = unusedPid();
+    QVERIFY(pid > 0);
+    SingleInstance next(LockName);
+    QFile file(next.lockFilePath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QByteArray content = QByteArray::number(pid) + '\n' + QCoreApplication::applicationName().toUtf8() + '\n'
+        + QSysInfo::machineHostName().toUtf8() + '\n';
+    QCOMPARE(file.write(content), content.size());
+    file.close();
+
+    QVERIFY(next.tryLock());
+}
+
+void tst_SingleInstance::secondHolderInSameProcessFails()
+{
+    SingleInstance first(LockName);
+    QVERIFY(first.tryLock());
+    QVERIFY(first.tryLock()); // asking again keeps the lock
+    SingleInstance second(LockName);
+    QVERIFY(!second.tryLock());
+}
+
+int main(int argc, char **argv)
+{
+    if (argc > 1 && QString::fromLocal8Bit(argv[1]) == HoldArgument) {
+        QCoreApplication app(argc, argv);
+        return holdLock();
+    }
+    QCoreApplication app(argc, argv);
+    tst_SingleInstance test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_SingleInstance.moc"
