@@ -1,1 +1,95 @@
 #include "catalogue/ReplayList.h"
+
+#include <cstring>
+#include <new>
+
+void ReplayList::ClearReplayList()
+{
+    // Emptiness is decided by LastId alone.
+    if (m_lastId == 0)
+        return;
+    std::vector<ReplayListItem>().swap(m_items);
+    m_byName = {};
+    m_lastId = 0;
+}
+
+qint32 ReplayList::AddReplayList(const QString &fileName, const ReplayHead &head,
+                                 const char (&name)[PlayerNameSize], const char (&comment)[CommentSize])
+{
+    if (!hasReplayPrefix(head))
+        return 0;
+
+    const qsizetype index = qsizetype(m_items.size());
+    try {
+        ReplayListItem item;
+        static_cast<ReplayHead &>(item.Info) = head;
+        std::memcpy(item.Info.PlayerName, name, PlayerNameSize);
+        std::memcpy(item.Info.Comment, comment, CommentSize);
+        item.FileName = fileName;
+        item.Id = m_lastId + 1;
+        m_items.push_back(std::move(item));
+    } catch (const std::bad_alloc &) {
+        return -1;
+    }
+    try {
+        // Only the first item of a name is found by name; later ones keep it.
+        if (!m_byName.contains(fileName))
+            m_byName.insert(fileName, index);
+    } catch (const std::bad_alloc &) {
+        // Nothing half-added stays behind.
+        m_items.pop_back();
+        return -1;
+    }
+    return ++m_lastId;
+}
+
+const ReplayListItem *ReplayList::itemById(qint32 id) const
+{
+    if (m_lastId == 0 || id < 1 || id > Count())
+        return nullptr;
+    return &m_items[size_t(id - 1)];
+}
+
+const ReplayListItem *ReplayList::itemByName(const QString &fileName) const
+{
+    if (m_lastId == 0)
+        return nullptr;
+    const auto it = m_byName.constFind(fileName);
+    if (it == m_byName.constEnd())
+        return nullptr;
+    return &m_items[size_t(it.value())];
+}
+
+bool ReplayList::FindReplayListById(qint32 id, QString *fileName, ReplayInfo *info) const
+{
+    const ReplayListItem *item = itemById(id);
+    if (!item)
+        return false;
+    if (fileName)
+        *fileName = item->FileName;
+    if (info)
+        *info = item->Info;
+    return true;
+}
+
+bool ReplayList::FindReplayListByName(const QString &fileName, ReplayInfo *info) const
+{
+    const ReplayListItem *item = itemByName(fileName);
+    if (!item)
+        return false;
+    if (info)
+        *info = item->Info;
+    return true;
+}
+
+bool ReplayList::UpdateReplayListText(const QString &fileName, const char (&name)[PlayerNameSize],
+                                      const char (&comment)[CommentSize])
+{
+    const ReplayListItem *item = itemByName(fileName);
+    if (!item)
+        return false;
+    ReplayInfo &info = m_items[size_t(item - m_items.data())].Info;
+    std::memcpy(info.PlayerName, name, PlayerNameSize);
+    std::memcpy(info.Comment, comment, CommentSize);
+    return true;
+}
