@@ -1,1 +1,135 @@
 #include "catalogue/TFileLoadDlg.h"
+
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QPalette>
+#include <QProgressBar>
+
+namespace {
+
+// Drawing is allowed at most this often while stepping through many files.
+constexpr qint64 RedrawIntervalMs = 30;
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry, const QString &text = {})
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    return label;
+}
+
+void makeBlue(QLabel *label)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::blue);
+    label->setPalette(palette);
+}
+
+} // namespace
+
+TFileLoadDlg::TFileLoadDlg(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("FileLoadDlg"));
+    setWindowTitle(QStringLiteral("ファイル処理中"));
+    setFixedSize(290, 89);
+
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setPixelSize(12);
+    setFont(font);
+
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    auto *bevel = new QFrame(this);
+    bevel->setObjectName(QStringLiteral("Bevel1"));
+    bevel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    bevel->setGeometry(0, 0, 289, 89);
+
+    Label1 = makeLabel(this, "Label1", QRect(8, 12, 141, 12), QStringLiteral("リプレイファイル読み込み中"));
+    LblFileCnt = makeLabel(this, "LblFileCnt", QRect(232, 54, 49, 12));
+    LblFileCnt->setAlignment(Qt::AlignCenter);
+    makeBlue(LblFileCnt);
+    Label2 = makeLabel(this, "Label2", QRect(24, 30, 59, 12), QStringLiteral("ファイル名："));
+    LblLoadFileName = makeLabel(this, "LblLoadFileName", QRect(88, 30, 193, 12));
+    makeBlue(LblLoadFileName);
+
+    PbrFileLoad = new QProgressBar(this);
+    PbrFileLoad->setObjectName(QStringLiteral("PbrFileLoad"));
+    PbrFileLoad->setGeometry(8, 48, 217, 24);
+    PbrFileLoad->setMinimum(0);
+    PbrFileLoad->setValue(0);
+    PbrFileLoad->setTextVisible(false);
+}
+
+void TFileLoadDlg::setHeading(const QString &heading)
+{
+    Label1->setText(heading);
+    // The heading grows with its text (a longer one would be cut) and never
+    // shrinks below its designed width.
+    Label1->resize(qBound(141, Label1->sizeHint().width(), width() - Label1->x() - 8), Label1->height());
+}
+
+FileLoadProgress::FileLoadProgress(QWidget *mainWindow)
+    : m_mainWindow(mainWindow)
+{
+}
+
+FileLoadProgress::~FileLoadProgress()
+{
+    finish();
+}
+
+void FileLoadProgress::start(int maximum, const QString &heading)
+{
+    finish(); // a scan left unfinished must not leave its box behind
+    m_dialog = new TFileLoadDlg(m_mainWindow);
+    m_dialog->PbrFileLoad->setMaximum(maximum);
+    m_dialog->PbrFileLoad->setValue(0);
+    if (!heading.isEmpty())
+        m_dialog->setHeading(heading);
+    if (m_mainWindow) {
+        const QPoint centre = m_mainWindow->mapToGlobal(m_mainWindow->rect().center());
+        m_dialog->move(centre - QPoint(m_dialog->width() / 2, m_dialog->height() / 2));
+    }
+    m_dialog->show();
+    QCoreApplication::processEvents();
+    if (m_mainWindow) {
+        m_mainWindow->setEnabled(false);
+        // The box is a window of its own; it keeps looking alive while its
+        // owner is disabled.
+        if (m_dialog)
+            m_dialog->setEnabled(true);
+    }
+    m_maximum = maximum;
+    m_sinceRedraw.start();
+}
+
+void FileLoadProgress::step(int position, const QString &countText, const QString &fileName)
+{
+    if (!m_dialog)
+        return;
+    // Files added after counting step past the maximum; the bar stays full.
+    m_dialog->PbrFileLoad->setValue(qMin(position, m_dialog->PbrFileLoad->maximum()));
+    m_dialog->LblFileCnt->setText(countText);
+    m_dialog->LblLoadFileName->setText(fileName);
+    // Drawing every step would dominate a scan of thousands of small files.
+    if (position <= 1 || position >= m_maximum || m_sinceRedraw.elapsed() >= RedrawIntervalMs) {
+        QCoreApplication::processEvents();
+        m_sinceRedraw.start();
+    }
+}
+
+void FileLoadProgress::finish()
+{
+    if (m_mainWindow && m_dialog)
+        m_mainWindow->setEnabled(true);
+    if (m_dialog) {
+        m_dialog->hide();
+        delete m_dialog.data();
+    }
+}

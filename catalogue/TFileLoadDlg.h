@@ -3,6 +3,8 @@
 #include "catalogue/FolderScan.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QPointer>
 
 class QLabel;
 class QProgressBar;
@@ -13,6 +15,9 @@ class TFileLoadDlg : public QDialog {
     Q_OBJECT
 public:
     explicit TFileLoadDlg(QWidget *parent = nullptr);
+
+    // Replaces the caption of Label1, widening it to fit the text.
+    void setHeading(const QString &heading);
 
     QLabel *Label1;
     QLabel *Label2;
@@ -33,6 +38,8 @@ public:
     void finish() override;
 
 private:
-    QWidget *m_mainWindow;
-    TFileLoadDlg *m_dialog = nullptr;
+    QPointer<QWidget> m_mainWindow;
+    QPointer<TFileLoadDlg> m_dialog; // exists from start() to finish()
+    int m_maximum = 0;
+    QElapsedTimer m_sinceRedraw;
 };
