@@ -31,7 +31,7 @@ public:
 // Rebuilds the ten slots from folder tarnelDir (a path ending with "/"):
 // slots are cleared first; a missing, unreadable or rejected file leaves its
 // slot empty. progress may be null.
-void LoadTarnelFolder(const QString &tarnelDir, ReplaySlots &slots, ScanProgress *progress);
+void LoadTarnelFolder(const QString &tarnelDir, ReplaySlots &tarnelSlots, ScanProgress *progress);
 
 // Appends every replay file "*.dat" (letter case ignored; regular files or
 // links to them, not hidden) of folder storageDir (ending with "/") to list,

@@ -1,0 +1,381 @@
+#include "catalogue/FolderScan.h"
+#include "catalogue/ReplayList.h"
+#include "tools/replaymaker/ReplayMaker.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstring>
+#include <functional>
+
+#include <sys/stat.h>
+
+using namespace ReplayMaker;
+
+namespace {
+
+// Records every call as one line of text, so whole sequences compare at once.
+class RecordingProgress : public ScanProgress {
+public:
+    QStringList calls;
+    std::function<void()> onStart; // runs between the two passes of a storage scan
+
+    void start(int maximum, const QString &heading) override
+    {
+        calls << QStringLiteral("start %1 %2").arg(maximum).arg(heading);
+        if (onStart)
+            onStart();
+    }
+    void step(int position, const QString &countText, const QString &fileName) override
+    {
+        calls << QStringLiteral("step %1 %2 %3").arg(position).arg(countText, fileName);
+    }
+    void finish() override { calls << QStringLiteral("finish"); }
+};
+
+ReplaySpec specWith(qint32 score, qint32 playDate = 1200000000)
+{
+    ReplaySpec spec;
+    spec.score = score;
+    spec.playDate = playDate;
+    return spec;
+}
+
+QByteArray replay(qint32 score, const QByteArray &name = QByteArrayLiteral("name"),
+                  const QByteArray &comment = QByteArrayLiteral("comment"))
+{
+    return replayFile(specWith(score), name, comment);
+}
+
+// Every field zero (the record's tail padding is no field).
+bool isEmptyRecord(const ReplayInfo &info)
+{
+    const ReplayInfo zero{};
+    return std::memcmp(static_cast<const ReplayHead *>(&info), static_cast<const ReplayHead *>(&zero),
+                       sizeof(ReplayHead)) == 0
+        && std::memcmp(info.PlayerName, zero.PlayerName, PlayerNameSize) == 0
+        && std::memcmp(info.Comment, zero.Comment, CommentSize) == 0;
+}
+
+QStringList tarnelSteps()
+{
+    QStringList calls{QStringLiteral("start 10 Tarnelリプレイフォルダ読み込み中")};
+    for (int i = 0; i < 10; ++i)
+        calls << QStringLiteral("step %1 %1 / 10 qv_replay%2.dat").arg(i + 1).arg(i);
+    calls << QStringLiteral("finish");
+    return calls;
+}
+
+// The names the listing delivers, unsorted, as the scan must see them.
+QStringList listedReplays(const QString &dir)
+{
+    return QDir(dir).entryList({QStringLiteral("*.dat")}, QDir::Files, QDir::Unsorted);
+}
+
+QStringList ids(const ReplayList &list)
+{
+    QStringList names;
+    for (qint32 id = 1; id <= list.Count(); ++id)
+        names << list.itemById(id)->FileName;
+    return names;
+}
+
+ReplaySlots garbageSlots()
+{
+    ReplaySlots tarnelSlots;
+    std::memset(static_cast<void *>(tarnelSlots.data()), 0x5a, sizeof(ReplayInfo) * tarnelSlots.size());
+    return tarnelSlots;
+}
+
+} // namespace
+
+class tst_FolderScan : public QObject {
+    Q_OBJECT
+private slots:
+    void slotNames();
+    void tarnelOnlySlot3();
+    void tarnelSlotContent_data();
+    void tarnelSlotContent();
+    void tarnelMissingFolder();
+    void tarnelSpecialEntries();
+    void storageWithoutReplays();
+    void storageThreeFilesOneRejected();
+    void storageSpecialEntries();
+    void storageCaseOfExtension();
+    void storageScanTwice();
+    void storageListingOrder();
+    void storageFileAddedBetweenPasses();
+};
+
+void tst_FolderScan::slotNames()
+{
+    QCOMPARE(slotFileName(0), QStringLiteral("qv_replay0.dat"));
+    QCOMPARE(slotFileName(9), QStringLiteral("qv_replay9.dat"));
+}
+
+void tst_FolderScan::tarnelOnlySlot3()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("qv_replay3.dat")),
+                      replay(777, QByteArrayLiteral("Alice"), QByteArrayLiteral("first run"))));
+
+    ReplaySlots tarnelSlots = garbageSlots();
+    RecordingProgress progress;
+    LoadTarnelFolder(dir.path() + QLatin1Char('/'), tarnelSlots, &progress);
+
+    QCOMPARE(progress.calls, tarnelSteps());
+    for (int i = 0; i < ReplaySlotCount; ++i) {
+        if (i != 3)
+            QVERIFY2(isEmptyRecord(tarnelSlots[size_t(i)]), qPrintable(QString::number(i)));
+    }
+    const ReplayInfo &slot = tarnelSlots[3];
+    QCOMPARE(versionText(slot), QByteArrayLiteral("QVreplay Ver107 "));
+    QCOMPARE(slot.Score, 777);
+    QCOMPARE(slot.PlayDate, 1200000000);
+    QCOMPARE(fieldBytes(slot.PlayerName, PlayerNameSize), QByteArrayLiteral("Alice"));
+    QCOMPARE(fieldBytes(slot.Comment, CommentSize), QByteArrayLiteral("first run"));
+}
+
+void tst_FolderScan::tarnelSlotContent_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("headKept");
+    QTest::addColumn<qint32>("playDate");
+    QTest::addColumn<QByteArray>("name");
+
+    QTest::newRow("replay") << replay(5, QByteArrayLiteral("Bob")) << true << 1200000000 << QByteArrayLiteral("Bob");
+    QTest::newRow("PlayDate 0 kept but absent")
+        << replayFile(specWith(5, 0), QByteArrayLiteral("Bob"), QByteArray()) << true << 0 << QByteArrayLiteral("Bob");
+    QTest::newRow("stream only, no texts") << replayFile(specWith(5)) << true << 1200000000 << QByteArray();
+    QTest::newRow("truncated stream") << brokenFile(Damage::TruncatedStream, specWith(5)) << false << 0 << QByteArray();
+    QTest::newRow("bad checksum") << brokenFile(Damage::BadAdler, specWith(5)) << false << 0 << QByteArray();
+    QTest::newRow("raw deflate") << brokenFile(Damage::RawDeflate, specWith(5)) << false << 0 << QByteArray();
+    QTest::newRow("gzip") << brokenFile(Damage::GzipWrapper, specWith(5)) << false << 0 << QByteArray();
+    QTest::newRow("empty file") << brokenFile(Damage::Empty) << false << 0 << QByteArray();
+    QTest::newRow("text") << brokenFile(Damage::PlainText) << false << 0 << QByteArray();
+    QTest::newRow("lower-case prefix") << brokenFile(Damage::LowerCasePrefix, specWith(5)) << false << 0 << QByteArray();
+}
+
+void tst_FolderScan::tarnelSlotContent()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, headKept);
+    QFETCH(qint32, playDate);
+    QFETCH(QByteArray, name);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // A rejected file must not leave a text behind, even with bytes after it.
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("qv_replay5.dat")), content));
+
+    ReplaySlots tarnelSlots = garbageSlots();
+    RecordingProgress progress;
+    LoadTarnelFolder(dir.path() + QLatin1Char('/'), tarnelSlots, &progress);
+
+    QCOMPARE(progress.calls, tarnelSteps()); // a damaged file is still counted
+    const ReplayInfo &slot = tarnelSlots[5];
+    if (!headKept) {
+        QVERIFY(isEmptyRecord(slot));
+        return;
+    }
+    QCOMPARE(versionText(slot), QByteArrayLiteral("QVreplay Ver107 "));
+    QCOMPARE(slot.Score, 5);
+    QCOMPARE(slot.PlayDate, playDate);
+    QCOMPARE(fieldBytes(slot.PlayerName, PlayerNameSize), name);
+}
+
+void tst_FolderScan::tarnelMissingFolder()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    ReplaySlots tarnelSlots = garbageSlots();
+    RecordingProgress progress;
+    LoadTarnelFolder(dir.filePath(QStringLiteral("missing")) + QLatin1Char('/'), tarnelSlots, &progress);
+    QCOMPARE(progress.calls, tarnelSteps());
+    for (const ReplayInfo &slot : tarnelSlots)
+        QVERIFY(isEmptyRecord(slot));
+}
+
+void tst_FolderScan::tarnelSpecialEntries()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("real.dat")), replay(9)));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("qv_replay0.dat")));
+    // A FIFO in a slot would block a plain open for good.
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("qv_replay1.dat"))).constData(), 0600), 0);
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("nowhere")), dir.filePath(QStringLiteral("qv_replay2.dat"))));
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("real.dat")), dir.filePath(QStringLiteral("qv_replay3.dat"))));
+
+    ReplaySlots tarnelSlots = garbageSlots();
+    LoadTarnelFolder(dir.path() + QLatin1Char('/'), tarnelSlots, nullptr);
+    QVERIFY(isEmptyRecord(tarnelSlots[0]));
+    QVERIFY(isEmptyRecord(tarnelSlots[1]));
+    QVERIFY(isEmptyRecord(tarnelSlots[2]));
+    QCOMPARE(tarnelSlots[3].Score, 9);
+}
+
+void tst_FolderScan::storageWithoutReplays()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("notes.txt")), replay(1)));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("a.dat.bak")), replay(1)));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("dat")), replay(1)));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.dat")));
+
+    for (const QString &path : {dir.path() + QLatin1Char('/'), dir.filePath(QStringLiteral("missing/"))}) {
+        ReplayList list;
+        RecordingProgress progress;
+        LoadReplayFolder(path, list, &progress);
+        QCOMPARE(progress.calls, QStringList());
+        QCOMPARE(list.Count(), 0);
+        QCOMPARE(list.LastId(), 0);
+    }
+}
+
+void tst_FolderScan::storageThreeFilesOneRejected()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("a.dat")), replay(1, QByteArrayLiteral("A"), QByteArrayLiteral("ca"))));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("b.dat")), brokenFile(Damage::PlainText)));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("c.dat")), replay(3, QByteArrayLiteral("C"), QByteArrayLiteral("cc"))));
+
+    const QStringList listed = listedReplays(dir.path());
+    QCOMPARE(listed.size(), 3);
+
+    ReplayList list;
+    RecordingProgress progress;
+    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, &progress);
+
+    QStringList expected{QStringLiteral("start 3 ")};
+    for (int k = 1; k <= 3; ++k)
+        expected << QStringLiteral("step %1 %1 / 3 %2").arg(k).arg(listed[k - 1]);
+    expected << QStringLiteral("finish");
+    QCOMPARE(progress.calls, expected);
+
+    QStringList replays = listed;
+    replays.removeAll(QStringLiteral("b.dat"));
+    QCOMPARE(ids(list), replays);
+    QCOMPARE(list.LastId(), 2);
+
+    ReplayInfo info{};
+    QVERIFY(list.FindReplayListByName(QStringLiteral("c.dat"), &info));
+    QCOMPARE(info.Score, 3);
+    QCOMPARE(fieldBytes(info.PlayerName, PlayerNameSize), QByteArrayLiteral("C"));
+    QCOMPARE(fieldBytes(info.Comment, CommentSize), QByteArrayLiteral("cc"));
+    QVERIFY(!list.FindReplayListByName(QStringLiteral("b.dat"), nullptr));
+}
+
+void tst_FolderScan::storageSpecialEntries()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QDir d(dir.path());
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("real.dat")), replay(1)));
+    QVERIFY(d.mkdir(QStringLiteral("x.dat")));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral(".x.dat")), replay(2)));
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("y.dat"))).constData(), 0600), 0);
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("nowhere.dat")), dir.filePath(QStringLiteral("z.dat"))));
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("x.dat")), dir.filePath(QStringLiteral("todir.dat"))));
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("y.dat")), dir.filePath(QStringLiteral("tofifo.dat"))));
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("real.dat")), dir.filePath(QStringLiteral("link.dat"))));
+    // A read-only file is read like any other.
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("readonly.dat")), replay(3)));
+    QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("readonly.dat")), QFile::ReadOwner));
+
+    ReplayList list;
+    RecordingProgress progress;
+    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, &progress);
+
+    QCOMPARE(progress.calls.first(), QStringLiteral("start 3 "));
+    QCOMPARE(progress.calls.size(), 5);
+    QStringList names = ids(list);
+    names.sort();
+    QCOMPARE(names, (QStringList{QStringLiteral("link.dat"), QStringLiteral("readonly.dat"), QStringLiteral("real.dat")}));
+    QCOMPARE(list.itemByName(QStringLiteral("link.dat"))->Info.Score, 1);
+    QCOMPARE(list.itemByName(QStringLiteral("readonly.dat"))->Info.Score, 3);
+}
+
+void tst_FolderScan::storageCaseOfExtension()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("UPPER.DAT")), replay(1)));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("Mixed.Dat")), replay(2)));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("lower.dat")), replay(3)));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("日本語の名前.dat")), replay(4)));
+
+    ReplayList list;
+    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, nullptr);
+    QStringList names = ids(list);
+    names.sort();
+    QCOMPARE(names, (QStringList{QStringLiteral("Mixed.Dat"), QStringLiteral("UPPER.DAT"), QStringLiteral("lower.dat"),
+                                 QStringLiteral("日本語の名前.dat")}));
+    // The stored name is spelled as listed; a lookup must use that spelling.
+    QVERIFY(list.FindReplayListByName(QStringLiteral("UPPER.DAT"), nullptr));
+    QVERIFY(!list.FindReplayListByName(QStringLiteral("UPPER.dat"), nullptr));
+    QCOMPARE(list.itemByName(QStringLiteral("日本語の名前.dat"))->Info.Score, 4);
+}
+
+void tst_FolderScan::storageScanTwice()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("r%1.dat").arg(i)), replay(i)));
+
+    ReplayList list;
+    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, nullptr);
+    const QStringList first = ids(list);
+    QCOMPARE(first.size(), 4);
+
+    list.ClearReplayList();
+    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, nullptr);
+    QCOMPARE(list.LastId(), 4);
+    QCOMPARE(ids(list), first);
+}
+
+void tst_FolderScan::storageListingOrder()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // Names whose sorted order is unlikely to be the listing's.
+    for (int i = 0; i < 40; ++i)
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("%1_%2.dat").arg((i * 37) % 41).arg(i)), replay(i)));
+
+    ReplayList list;
+    RecordingProgress progress;
+    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, &progress);
+
+    const QStringList listed = listedReplays(dir.path());
+    QCOMPARE(ids(list), listed);
+    for (int k = 1; k <= listed.size(); ++k)
+        QCOMPARE(progress.calls[k], QStringLiteral("step %1 %1 / 40 %2").arg(k).arg(listed[k - 1]));
+}
+
+void tst_FolderScan::storageFileAddedBetweenPasses()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("a.dat")), replay(1)));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("b.dat")), replay(2)));
+
+    ReplayList list;
+    RecordingProgress progress;
+    progress.onStart = [&] { QVERIFY(writeFile(dir.filePath(QStringLiteral("c.dat")), replay(3))); };
+    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, &progress);
+
+    QCOMPARE(progress.calls.first(), QStringLiteral("start 2 "));
+    QCOMPARE(progress.calls.size(), 5);
+    const QStringList listed = listedReplays(dir.path());
+    QCOMPARE(progress.calls[3], QStringLiteral("step 3 3 / 2 %1").arg(listed[2]));
+    QCOMPARE(ids(list), listed);
+}
+
+QTEST_GUILESS_MAIN(tst_FolderScan)
+#include "tst_FolderScan.moc"
