@@ -1,0 +1,207 @@
+#include "platform/WidgetPrompter.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Caption = u"Tarnelリプレイファイル情報"_s;
+
+// Runs check on the modal dialog as soon as it is open; the check should
+// close it, and the dialog is closed anyway when a failed check did not.
+void whenModalOpens(std::function<void(QWidget *)> check)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, check] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        check(modal);
+        if (modal->isVisible())
+            modal->close();
+    });
+    timer->start();
+}
+
+struct BoxSeen {
+    QString title;
+    QString text;
+    QString details;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QList<QMessageBox::StandardButton> buttons;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    bool appModal = false;
+};
+
+// Records the box and presses the given button (or its default with Return).
+void answerBox(BoxSeen &seen, std::optional<QMessageBox::StandardButton> press)
+{
+    whenModalOpens([&seen, press](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        QVERIFY(box);
+        seen.title = box->windowTitle();
+        seen.text = box->text();
+        seen.details = box->detailedText();
+        seen.icon = box->icon();
+        for (QAbstractButton *b : box->buttons())
+            seen.buttons.append(box->standardButton(b));
+        seen.defaultButton = box->standardButton(box->defaultButton());
+        seen.appModal = box->windowModality() == Qt::ApplicationModal;
+        if (press)
+            box->button(*press)->click();
+        else
+            QTest::keyClick(box, Qt::Key_Return);
+    });
+}
+
+} // namespace
+
+class tst_WidgetPrompter : public QObject {
+    Q_OBJECT
+
+private slots:
+    void error();
+    void question_data();
+    void question();
+    void confirmations_data();
+    void confirmations();
+    void chooseFolder_data();
+    void chooseFolder();
+    void chooseFolderCancelled();
+};
+
+void tst_WidgetPrompter::error()
+{
+    WidgetPrompter prompter(Caption);
+    BoxSeen seen;
+    answerBox(seen, std::nullopt);
+    prompter.error(nullptr, u"設定ファイルの書込に失敗しました。"_s);
+    QCOMPARE(seen.title, Caption);
+    QCOMPARE(seen.text, u"設定ファイルの書込に失敗しました。"_s);
+    QCOMPARE(seen.icon, QMessageBox::Critical);
+    QCOMPARE(seen.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
+    QVERIFY(seen.appModal);
+}
+
+void tst_WidgetPrompter::question_data()
+{
+    QTest::addColumn<int>("press"); // 0 default, else the button
+    QTest::addColumn<bool>("result");
+    QTest::newRow("default is Yes") << 0 << true;
+    QTest::newRow("Yes") << int(QMessageBox::Yes) << true;
+    QTest::newRow("No") << int(QMessageBox::No) << false;
+}
+
+void tst_WidgetPrompter::question()
+{
+    QFETCH(int, press);
+    QFETCH(bool, result);
+    WidgetPrompter prompter(Caption);
+    BoxSeen seen;
+    answerBox(seen, press ? std::optional(QMessageBox::StandardButton(press)) : std::nullopt);
+    QCOMPARE(prompter.question(nullptr, u"終了しますか？"_s), result);
+    QCOMPARE(seen.title, Caption);
+    QCOMPARE(seen.text, u"終了しますか？"_s);
+    QCOMPARE(seen.icon, QMessageBox::Question);
+    QCOMPARE(seen.defaultButton, QMessageBox::Yes);
+    QCOMPARE(seen.buttons.size(), 2);
+    QVERIFY(seen.appModal);
+}
+
+void tst_WidgetPrompter::confirmations_data()
+{
+    QTest::addColumn<bool>("deletion");
+    QTest::addColumn<int>("press");
+    QTest::addColumn<bool>("result");
+    QTest::newRow("replace: default is No") << false << 0 << false;
+    QTest::newRow("replace: Yes") << false << int(QMessageBox::Yes) << true;
+    QTest::newRow("delete: default is No") << true << 0 << false;
+    QTest::newRow("delete: Yes") << true << int(QMessageBox::Yes) << true;
+}
+
+void tst_WidgetPrompter::confirmations()
+{
+    QFETCH(bool, deletion);
+    QFETCH(int, press);
+    QFETCH(bool, result);
+    WidgetPrompter prompter(Caption);
+    BoxSeen seen;
+    answerBox(seen, press ? std::optional(QMessageBox::StandardButton(press)) : std::nullopt);
+    if (deletion) {
+        QCOMPARE(prompter.confirmDelete(nullptr, {u"/s/a.dat"_s, u"/s/b.dat"_s}), result);
+        QVERIFY(seen.text.startsWith(u"2 "_s));
+        QCOMPARE(seen.details, u"a.dat\nb.dat"_s);
+    } else {
+        QCOMPARE(prompter.confirmReplace(nullptr, u"/s/a.dat"_s), result);
+        QVERIFY(seen.text.contains(u"/s/a.dat"_s));
+    }
+    QCOMPARE(seen.title, Caption);
+    QCOMPARE(seen.defaultButton, QMessageBox::No);
+    QVERIFY(seen.appModal);
+}
+
+void tst_WidgetPrompter::chooseFolder_data()
+{
+    QTest::addColumn<bool>("preselect");
+    QTest::newRow("from the root") << false;
+    QTest::newRow("preselected folder") << true;
+}
+
+void tst_WidgetPrompter::chooseFolder()
+{
+    QFETCH(bool, preselect);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkpath(u"pick"_s));
+    const QString pick = QDir(dir.path()).filePath(u"pick"_s);
+    const QString root = dir.path();
+
+    WidgetPrompter prompter(Caption);
+    QString shownTitle;
+    QString startedIn;
+    bool modal = false;
+    whenModalOpens([&](QWidget *w) {
+        auto *dialog = qobject_cast<QFileDialog *>(w);
+        QVERIFY(dialog);
+        shownTitle = dialog->windowTitle();
+        startedIn = QDir::cleanPath(dialog->directory().absolutePath());
+        modal = dialog->isModal();
+        dialog->setDirectory(pick);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    const std::optional<QString> chosen =
+        prompter.chooseFolder(nullptr, u"フォルダを指定してください。"_s, root, preselect ? pick : QString());
+    QCOMPARE(shownTitle, u"フォルダを指定してください。"_s);
+    QCOMPARE(startedIn, QDir::cleanPath(preselect ? pick : root));
+    QVERIFY(modal);
+    QVERIFY(chosen);
+    QCOMPARE(*chosen, QDir::cleanPath(pick)); // no trailing separator
+}
+
+void tst_WidgetPrompter::chooseFolderCancelled()
+{
+    WidgetPrompter prompter(Caption);
+    whenModalOpens([](QWidget *w) {
+        auto *dialog = qobject_cast<QFileDialog *>(w);
+        QVERIFY(dialog);
+        static_cast<QDialog *>(dialog)->reject();
+    });
+    QVERIFY(!prompter.chooseFolder(nullptr, u"t"_s, u"/"_s, QString()));
+}
+
+QTEST_MAIN(tst_WidgetPrompter)
+#include "tst_WidgetPrompter.moc"
