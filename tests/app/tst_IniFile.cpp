@@ -130,6 +130,9 @@ void tst_IniFile::missingFileReadsDefault()
     QCOMPARE(ini.readString(u"Tarnel"_s, u"ReplayDir"_s), QString());
     QCOMPARE(ini.readString(u"Tarnel"_s, u"ReplayDir"_s, u"x"_s), u"x"_s);
     QVERIFY(!QFile::exists(path(u"absent.dat"_s)));
+
+    QVERIFY(QDir(m_dir.path()).mkpath(u"folder.dat"_s));
+    QCOMPARE(IniFile(path(u"folder.dat"_s)).readString(u"Tarnel"_s, u"ReplayDir"_s, u"x"_s), u"x"_s);
 }
 
 void tst_IniFile::valueCut_data()
