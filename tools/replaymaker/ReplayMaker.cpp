@@ -106,6 +106,60 @@ QByteArray compressedStream(const ReplaySpec &spec)
     return deflateWith(decompressedStream(spec), qBound(0, spec.compressionLevel, 9), 15);
 }
 
+QByteArray compressedStreamOfLength(const ReplaySpec &spec, qint64 length)
+{
+    const QByteArray data = decompressedStream(spec);
+    z_stream zs{};
+    if (deflateInit2(&zs, qBound(0, spec.compressionLevel, 9), Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        qFatal("ReplayMaker: deflateInit2 failed");
+    QByteArray out;
+    out.resize(qsizetype(deflateBound(&zs, uLong(data.size()))) + 64);
+    zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
+    zs.avail_in = uInt(data.size());
+    zs.next_out = reinterpret_cast<Bytef *>(out.data());
+    zs.avail_out = uInt(out.size());
+    // A sync flush leaves the output byte-aligned with no final block yet, so
+    // hand-made stored blocks can follow.
+    const int rc = deflate(&zs, Z_SYNC_FLUSH);
+    const auto prefix = qsizetype(zs.total_out);
+    deflateEnd(&zs);
+    if (rc != Z_OK || zs.avail_in != 0)
+        qFatal("ReplayMaker: deflate did not flush");
+    out.truncate(prefix);
+
+    constexpr qint64 BlockHeader = 5; // header byte (aligned) + LEN + NLEN
+    constexpr qint64 MaxBlock = 65535;
+    constexpr qint64 Trailer = 4;
+    qint64 room = length - prefix - Trailer;
+    if (room < BlockHeader)
+        return {};
+    uLong adler = adler32(adler32(0L, Z_NULL, 0), reinterpret_cast<const Bytef *>(data.constData()), uInt(data.size()));
+    quint32 filler = spec.runSeed;
+    while (room > 0) {
+        qint64 n = qMin(room - BlockHeader, MaxBlock);
+        const qint64 rest = room - BlockHeader - n;
+        if (rest > 0 && rest < BlockHeader)
+            n -= BlockHeader; // leave room for a whole further block
+        const bool last = room - BlockHeader - n == 0;
+        const auto len = quint16(n);
+        const char header[5] = {char(last ? 1 : 0), char(len & 0xff), char(len >> 8), char(~len & 0xff),
+                                char((~len >> 8) & 0xff)};
+        out.append(header, 5);
+        QByteArray block(qsizetype(n), Qt::Uninitialized);
+        for (char &c : block) {
+            filler = filler * 1664525u + 1013904223u;
+            c = char(filler >> 24);
+        }
+        adler = adler32(adler, reinterpret_cast<const Bytef *>(block.constData()), uInt(block.size()));
+        out.append(block);
+        room -= BlockHeader + n;
+    }
+    const char trailer[4] = {char((adler >> 24) & 0xff), char((adler >> 16) & 0xff), char((adler >> 8) & 0xff),
+                             char(adler & 0xff)};
+    out.append(trailer, 4);
+    return out;
+}
+
 QByteArray textFields(const QByteArray &name, const QByteArray &comment)
 {
     QByteArray out = name.left(30);

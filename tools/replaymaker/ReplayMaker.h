@@ -34,6 +34,12 @@ QByteArray decompressedStream(const ReplaySpec &spec);
 // One complete zlib stream (RFC 1950) of decompressedStream(spec).
 QByteArray compressedStream(const ReplaySpec &spec);
 
+// One complete zlib stream of exactly `length` bytes: decompressedStream(spec)
+// deflated at spec.compressionLevel and flushed, then padded to the length with
+// stored blocks of filler bytes (which therefore follow the spec's records in
+// the decompressed data). Empty when the length is too short for the data.
+QByteArray compressedStreamOfLength(const ReplaySpec &spec, qint64 length);
+
 // The two text fields as stored: name padded to 30 bytes, comment to 1024
 // (both cut when longer).
 QByteArray textFields(const QByteArray &name, const QByteArray &comment);
