@@ -1,1 +1,184 @@
 #include "catalogue/ReplayDetailPanel.h"
+
+#include "catalogue/CharaSprites.h"
+#include "replay/ContentTables.h"
+#include "replay/ReplayInfo.h"
+#include "replay/ShiftJisText.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+namespace {
+
+const QColor PanelColour(0, 128, 128);
+const QColor CaptionColour(255, 255, 255);
+const QColor ValueColour(255, 255, 0);
+
+constexpr int SpriteWidth = 64;
+constexpr int SpriteHeight = 96;
+constexpr int AnimeInterval = 300; // ms
+
+// Pose drawn at each of the four animation steps: stand, step, stand, other step.
+constexpr int PoseOfStep[4] = {1, 2, 1, 3};
+
+QFont panelFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
+                      QStringLiteral("Noto Sans CJK JP")});
+    font.setPixelSize(12);
+    return font;
+}
+
+// Labels are 12 px high; a font whose line is taller gets its full line so
+// nothing is clipped.
+int labelHeight(const QFont &font)
+{
+    return qMax(12, QFontMetrics(font).height());
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const QColor &colour,
+                  int x, int y, int height)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1StringView(name));
+    // Replay texts are data, never markup.
+    label->setTextFormat(Qt::PlainText);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    label->setPalette(pal);
+    label->move(x, y);
+    label->adjustSize();
+    label->resize(label->width(), height);
+    return label;
+}
+
+QLabel *makeValue(QWidget *parent, const char *name, int x, int y, int width, int height)
+{
+    QLabel *label = makeLabel(parent, name, QString(), ValueColour, x, y, height);
+    label->setFixedSize(width, height);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return label;
+}
+
+} // namespace
+
+ReplayDetailPanel::ReplayDetailPanel(QWidget *parent)
+    : QWidget(parent), m_canvas(SpriteWidth, SpriteHeight, QImage::Format_RGB32)
+{
+    setObjectName(QStringLiteral("PnlInfoView"));
+    setFixedSize(850, 200);
+    setFont(panelFont());
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, PanelColour);
+    setPalette(pal);
+
+    const int h = labelHeight(font());
+    Label4 = makeLabel(this, "Label4", QStringLiteral("リプレイ日時："), CaptionColour, 16, 16, h);
+    LblReplayDate = makeValue(this, "LblReplayDate", 96, 16, 105, h);
+    Label8 = makeLabel(this, "Label8", QStringLiteral("バージョン："), CaptionColour, 408, 16, h);
+    LblReplayVer = makeValue(this, "LblReplayVer", 480, 16, 225, h);
+    Label1 = makeLabel(this, "Label1", QStringLiteral("使用キャラクター："), CaptionColour, 16, 48, h);
+    LblReplayChara = makeValue(this, "LblReplayChara", 120, 48, 73, h);
+    Label2 = makeLabel(this, "Label2", QStringLiteral("ダンジョン名："), CaptionColour, 408, 48, h);
+    LblReplayDungeonName = makeValue(this, "LblReplayDungeonName", 488, 48, 225, h);
+    Label3 = makeLabel(this, "Label3", QStringLiteral("スコア："), CaptionColour, 16, 80, h);
+    LblReplayScore = makeValue(this, "LblReplayScore", 64, 80, 57, h);
+    LblReplayScore->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label5 = makeLabel(this, "Label5", QStringLiteral("限定プレイ："), CaptionColour, 408, 80, h);
+    LblReplayLimitPlay = makeValue(this, "LblReplayLimitPlay", 480, 80, 225, h);
+    Label6 = makeLabel(this, "Label6", QStringLiteral("プレイヤー名："), CaptionColour, 16, 112, h);
+    LblReplayName = makeValue(this, "LblReplayName", 96, 112, 289, h);
+    Label7 = makeLabel(this, "Label7", QStringLiteral("コメント："), CaptionColour, 16, 144, h);
+
+    // The play time is known but not shown: these two stay hidden and empty.
+    LblReplayPTT = makeLabel(this, "LblReplayPTT", QString(), CaptionColour, 408, 112, h);
+    LblReplayPTT->hide();
+    LblReplayPT = makeLabel(this, "LblReplayPT", QString(), ValueColour, 480, 112, h);
+    LblReplayPT->hide();
+
+    MemReplayComment = new QPlainTextEdit(this);
+    MemReplayComment->setObjectName(QStringLiteral("MemReplayComment"));
+    MemReplayComment->setGeometry(64, 144, 753, 49);
+    MemReplayComment->setFrameShape(QFrame::NoFrame);
+    MemReplayComment->setReadOnly(true);
+    // Clickable to select and copy text, but skipped by the Tab key.
+    MemReplayComment->setFocusPolicy(Qt::ClickFocus);
+    MemReplayComment->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    MemReplayComment->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    MemReplayComment->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    MemReplayComment->document()->setDocumentMargin(1);
+    QPalette memo = MemReplayComment->palette();
+    memo.setColor(QPalette::Base, PanelColour);
+    memo.setColor(QPalette::Text, ValueColour);
+    MemReplayComment->setPalette(memo);
+
+    ImgCharDot = new QLabel(this);
+    ImgCharDot->setObjectName(QStringLiteral("ImgCharDot"));
+    ImgCharDot->setGeometry(200, 8, SpriteWidth, SpriteHeight);
+    ImgCharDot->setAlignment(Qt::AlignCenter);
+    m_canvas.fill(Qt::black);
+    ImgCharDot->setPixmap(QPixmap::fromImage(m_canvas));
+
+    tmAnime = new QTimer(this);
+    tmAnime->setObjectName(QStringLiteral("tmAnime"));
+    tmAnime->setInterval(AnimeInterval);
+    connect(tmAnime, &QTimer::timeout, this, &ReplayDetailPanel::tmAnimeTimer);
+}
+
+void ReplayDetailPanel::showReplay(const ReplayInfo *replay)
+{
+    for (QLabel *value : {LblReplayDate, LblReplayVer, LblReplayChara, LblReplayDungeonName,
+                          LblReplayScore, LblReplayLimitPlay, LblReplayName})
+        value->clear();
+    MemReplayComment->clear();
+    m_charaDotNo = 0;
+    drawFrame(1);
+    if (!replay)
+        return;
+
+    LblReplayDate->setText(FormatPlayDate(replay->PlayDate));
+    LblReplayVer->setText(ShiftJisText::decodeField(replay->ReplayVer, ReplayVerSize));
+    LblReplayChara->setText(CharaName(replay->Chara));
+    m_charaDotNo = charaIndex(replay->Chara) + 1;
+    m_animeCount = 0;
+    drawFrame(1);
+    LblReplayDungeonName->setText(DungeonName(replay->Dungeon)
+                                  + FormatFloor(replay->Dungeon, replay->Floor, FloorForm::Panel));
+    LblReplayScore->setText(FormatScore(replay->Score));
+    LblReplayLimitPlay->setText(LimitPlayText(replay->LimitPlay));
+    LblReplayName->setText(ShiftJisText::decodeField(replay->PlayerName, PlayerNameSize));
+    QString comment = ShiftJisText::decodeField(replay->Comment, CommentSize);
+    comment.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    MemReplayComment->setPlainText(comment);
+}
+
+void ReplayDetailPanel::startAnimation()
+{
+    tmAnime->start();
+}
+
+void ReplayDetailPanel::tmAnimeTimer()
+{
+    if (m_charaDotNo == 0)
+        return;
+    drawFrame(PoseOfStep[m_animeCount]);
+    m_animeCount = (m_animeCount + 1) % 4;
+}
+
+void ReplayDetailPanel::drawFrame(int pose)
+{
+    m_canvas.fill(Qt::black);
+    // CharaDotNo 7 is the unknown character: it has no frame and stays black.
+    const QImage frame = charaSprite(pose, m_charaDotNo - 1);
+    if (!frame.isNull()) {
+        QPainter painter(&m_canvas);
+        painter.drawImage(0, 0, frame);
+    }
+    ImgCharDot->setPixmap(QPixmap::fromImage(m_canvas));
+}

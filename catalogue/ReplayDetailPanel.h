@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
 #include <array>
@@ -30,6 +31,17 @@ public:
     // One tick of the sprite timer; public so tests can step it.
     void tmAnimeTimer();
 
+    // Caption labels, white: Label4 "リプレイ日時：", Label8, Label1, Label2,
+    // Label3, Label5, Label6, Label7 (in the order of the value labels below).
+    QLabel *Label1;
+    QLabel *Label2;
+    QLabel *Label3;
+    QLabel *Label4;
+    QLabel *Label5;
+    QLabel *Label6;
+    QLabel *Label7;
+    QLabel *Label8;
+    // Value labels, yellow, fixed size, plain text.
     QLabel *LblReplayDate;
     QLabel *LblReplayVer;
     QLabel *LblReplayChara;
@@ -46,6 +58,7 @@ public:
 private:
     void drawFrame(int pose); // 1..3; black when CharaDotNo is 0 or 7
 
+    QImage m_canvas; // what ImgCharDot shows, 64 x 96
     int m_charaDotNo = 0;
     int m_animeCount = 0;
 };
