@@ -1,1 +1,698 @@
 #include "app/TMainForm.h"
+
+#include "app/TAboutBox.h"
+#include "catalogue/ReplayCellDelegate.h"
+#include "catalogue/ReplayDetailPanel.h"
+#include "catalogue/ReplayTableFill.h"
+#include "catalogue/ReplayTableModel.h"
+#include "catalogue/ReplayTableSort.h"
+#include "catalogue/TFileLoadDlg.h"
+#include "operations/CommandState.h"
+#include "platform/Prompter.h"
+#include "platform/TextCompare.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+const QString &caption()
+{
+    static const QString text = QStringLiteral("Tarnelリプレイファイル情報");
+    return text;
+}
+
+const QString &gameFolderKind()
+{
+    static const QString text = QStringLiteral("Tarnelリプレイフォルダ");
+    return text;
+}
+
+const QString &storageFolderKind()
+{
+    static const QString text = QStringLiteral("リプレイ格納フォルダ");
+    return text;
+}
+
+// Client area below the menu bar: the pages, the detail panel, the status bar.
+constexpr int ClientWidth = 850;
+constexpr int PagesHeight = 345;
+constexpr int PanelHeight = 200;
+constexpr int StatusHeight = 19;
+constexpr int CommandPanelHeight = 82;
+constexpr int RowHeight = 20;
+constexpr std::array<int, ReplayTableColumns> ColumnWidths{150, 80, 150, 80, 100, 250};
+
+QFont windowFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setPixelSize(12);
+    return font;
+}
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, const QRect &geometry, int tag)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    button->setProperty("Tag", tag);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int left, int top)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+} // namespace
+
+TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget *parent)
+    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                              | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_prompter(prompter),
+      m_settingFileName(settingFileName),
+      m_versionText(QStringLiteral("1.01"))
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(caption());
+    setWindowIcon(QIcon(QStringLiteral(":/icons/qvReplayInfo.png")));
+    setFont(windowFont());
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    m_tarnelModel = new ReplayTableModel(ReplayTableModel::GameTable, this);
+    m_replayModel = new ReplayTableModel(ReplayTableModel::StorageTable, this);
+
+    buildMenu();
+
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    central->setFixedSize(ClientWidth, PagesHeight + PanelHeight);
+    setCentralWidget(central);
+
+    PcReplayDat = new QTabWidget(central);
+    PcReplayDat->setObjectName(QStringLiteral("PcReplayDat"));
+    PcReplayDat->setTabPosition(QTabWidget::South);
+    PcReplayDat->setGeometry(0, 0, ClientWidth, PagesHeight);
+    PcReplayDat->tabBar()->installEventFilter(this);
+    PcReplayDat->installEventFilter(this);
+    buildTarnelPage();
+    buildReplayPage();
+    PcReplayDat->setCurrentIndex(0);
+    connect(PcReplayDat, &QTabWidget::currentChanged, this, [this] { PcReplayDatChange(); });
+
+    PnlInfoView = new ReplayDetailPanel(central);
+    PnlInfoView->setObjectName(QStringLiteral("PnlInfoView"));
+    PnlInfoView->setGeometry(0, PagesHeight, ClientWidth, PanelHeight);
+
+    buildStatusBar();
+
+    tmFileSelect = new QTimer(this);
+    tmFileSelect->setObjectName(QStringLiteral("tmFileSelect"));
+    tmFileSelect->setInterval(500);
+    tmFileSelect->setSingleShot(true);
+    connect(tmFileSelect, &QTimer::timeout, this, &TMainForm::tmFileSelectTimer);
+
+    // No resizing, no maximising: the layout is placed by pixel.
+    setFixedSize(ClientWidth, menuBar()->sizeHint().height() + PagesHeight + PanelHeight + StatusHeight);
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::buildMenu()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    F1 = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    F1->setObjectName(QStringLiteral("F1"));
+    X1 = F1->addAction(QStringLiteral("終了(&X)"));
+    X1->setObjectName(QStringLiteral("X1"));
+    X1->setStatusTip(QStringLiteral("プログラムを終了します。"));
+    connect(X1, &QAction::triggered, this, &TMainForm::X1Click);
+
+    S1 = bar->addMenu(QStringLiteral("設定(&S)"));
+    S1->setObjectName(QStringLiteral("S1"));
+    N1 = S1->addAction(QStringLiteral("Tarnelリプレイフォルダ設定(&D)"));
+    N1->setObjectName(QStringLiteral("N1"));
+    R1 = S1->addAction(QStringLiteral("リプレイ格納フォルダ設定(&R)"));
+    R1->setObjectName(QStringLiteral("R1"));
+
+    H1 = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    H1->setObjectName(QStringLiteral("H1"));
+    V1 = H1->addAction(QStringLiteral("バージョン情報(&V)"));
+    V1->setObjectName(QStringLiteral("V1"));
+    connect(V1, &QAction::triggered, this, &TMainForm::V1Click);
+}
+
+QTableView *TMainForm::makeTable(int tag, ReplayTableModel *model, QWidget *parent)
+{
+    auto *view = new QTableView(parent);
+    view->setProperty("Tag", tag);
+    view->setModel(model);
+    view->setItemDelegate(new ReplayCellDelegate(view));
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setShowGrid(true);
+    view->setWordWrap(false);
+    view->setTabKeyNavigation(false);
+    view->setCornerButtonEnabled(false);
+    view->setDragEnabled(false);
+
+    QHeaderView *rows = view->verticalHeader();
+    rows->hide();
+    rows->setMinimumSectionSize(RowHeight);
+    rows->setDefaultSectionSize(RowHeight);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+
+    // The header row of the grid.
+    QHeaderView *header = view->horizontalHeader();
+    header->setFixedHeight(RowHeight);
+    header->setMinimumSectionSize(1);
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setSectionsMovable(false);
+    header->setSectionsClickable(false);
+    header->setHighlightSections(false);
+    header->setStretchLastSection(false);
+
+    view->viewport()->installEventFilter(this);
+    return view;
+}
+
+void TMainForm::connectTable(QTableView *view)
+{
+    const int tag = view->property("Tag").toInt();
+    connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this, tag](const QModelIndex &current) {
+                if (m_settingSelection || !current.isValid())
+                    return;
+                vReplaySelectCell(tag, current.row() + 1);
+            });
+    // A press on the row that is already current selects it again (in
+    // deletion mode that may toggle its mark once the guard has run out).
+    connect(view, &QAbstractItemView::pressed, this, [this, tag](const QModelIndex &index) {
+        if (m_settingSelection || !index.isValid() || index.row() != m_rowBeforePress)
+            return;
+        vReplaySelectCell(tag, index.row() + 1);
+    });
+}
+
+void TMainForm::buildTarnelPage()
+{
+    TabTarnel = new QWidget;
+    TabTarnel->setObjectName(QStringLiteral("TabTarnel"));
+    auto *layout = new QVBoxLayout(TabTarnel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    StgTarnelTbl = makeTable(GameTag, m_tarnelModel, TabTarnel);
+    StgTarnelTbl->setObjectName(QStringLiteral("StgTarnelTbl"));
+    layout->addWidget(StgTarnelTbl, 1);
+
+    PnlTarnelCmd = new QWidget(TabTarnel);
+    PnlTarnelCmd->setObjectName(QStringLiteral("PnlTarnelCmd"));
+    PnlTarnelCmd->setFixedHeight(CommandPanelHeight);
+    layout->addWidget(PnlTarnelCmd);
+
+    BtnReload = makeButton(PnlTarnelCmd, "BtnReload", QStringLiteral("フォルダ再読込"), QRect(80, 22, 153, 41), 0);
+    BtnToReplayCopy =
+        makeButton(PnlTarnelCmd, "BtnToReplayCopy", QStringLiteral("格納フォルダへコピー"), QRect(320, 22, 153, 41), 0);
+    BtnReplayInfoEdit =
+        makeButton(PnlTarnelCmd, "BtnReplayInfoEdit", QStringLiteral("名前・コメント編集"), QRect(576, 22, 153, 41), 0);
+    QWidget::setTabOrder(BtnReload, BtnToReplayCopy);
+    QWidget::setTabOrder(BtnToReplayCopy, BtnReplayInfoEdit);
+    connect(BtnReload, &QPushButton::clicked, this, &TMainForm::BtnReloadClick);
+
+    PcReplayDat->addTab(TabTarnel, gameFolderKind());
+    connectTable(StgTarnelTbl);
+}
+
+void TMainForm::buildReplayPage()
+{
+    TabReplay = new QWidget;
+    TabReplay->setObjectName(QStringLiteral("TabReplay"));
+    auto *layout = new QVBoxLayout(TabReplay);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    StgReplayTbl = makeTable(StorageTag, m_replayModel, TabReplay);
+    StgReplayTbl->setObjectName(QStringLiteral("StgReplayTbl"));
+    layout->addWidget(StgReplayTbl, 1);
+
+    PnlReplayCmd = new QWidget(TabReplay);
+    PnlReplayCmd->setObjectName(QStringLiteral("PnlReplayCmd"));
+    PnlReplayCmd->setFixedHeight(CommandPanelHeight);
+    layout->addWidget(PnlReplayCmd);
+
+    Label9 = makeLabel(PnlReplayCmd, "Label9", QStringLiteral("並べ替え"), 72, 14);
+
+    SortButtons = new QButtonGroup(this);
+    SortButtons->setObjectName(QStringLiteral("SortButtons"));
+    SortButtons->setExclusive(true);
+    const struct {
+        const char *name;
+        QString caption;
+        QToolButton **member;
+    } sorts[] = {
+        {"SbtSortNone", QStringLiteral("な　し"), &SbtSortNone},
+        {"SbtSortFile1", QStringLiteral("ファイル順"), &SbtSortFile1},
+        {"SbtSortFile2", QStringLiteral("ファイル逆"), &SbtSortFile2},
+        {"SbtSortScore1", QStringLiteral("スコア順"), &SbtSortScore1},
+        {"SbtSortScore2", QStringLiteral("スコア逆"), &SbtSortScore2},
+        {"SbtSortDungeon", QStringLiteral("ダンジョン名"), &SbtSortDungeon},
+        {"SbtSortChara", QStringLiteral("キャラクター名"), &SbtSortChara},
+    };
+    int tag = 0;
+    for (const auto &sort : sorts) {
+        auto *button = new QToolButton(PnlReplayCmd);
+        button->setObjectName(QLatin1String(sort.name));
+        button->setText(sort.caption);
+        button->setCheckable(true);
+        button->setGeometry(128 + 88 * tag, 8, 89, 22);
+        button->setProperty("Tag", tag);
+        button->setFocusPolicy(Qt::NoFocus); // speed buttons take no focus
+        SortButtons->addButton(button, tag);
+        *sort.member = button;
+        ++tag;
+    }
+    SbtSortNone->setChecked(true);
+    connect(SortButtons, &QButtonGroup::idClicked, this, &TMainForm::ReplayTblSortClick);
+
+    BtnReload2 = makeButton(PnlReplayCmd, "BtnReload2", QStringLiteral("フォルダ再読込"), QRect(56, 40, 153, 33), 1);
+    BtnToTarnelCopy =
+        makeButton(PnlReplayCmd, "BtnToTarnelCopy", QStringLiteral("リプレイフォルダへコピー"), QRect(248, 40, 153, 33), 1);
+    BtnFileDelete = makeButton(PnlReplayCmd, "BtnFileDelete", QStringLiteral("ファイル削除"), QRect(440, 40, 153, 33), 1);
+    BtnReplayInfoEdit2 =
+        makeButton(PnlReplayCmd, "BtnReplayInfoEdit2", QStringLiteral("名前・コメント編集"), QRect(632, 40, 153, 33), 1);
+    BtnDeleteCancel = makeButton(PnlReplayCmd, "BtnDeleteCancel", QStringLiteral("削除　取消"), QRect(496, 40, 153, 33), 0);
+    BtnDeleteExec = makeButton(PnlReplayCmd, "BtnDeleteExec", QStringLiteral("削除　実行"), QRect(672, 40, 153, 33), 0);
+    QWidget::setTabOrder(BtnReload2, BtnToTarnelCopy);
+    QWidget::setTabOrder(BtnToTarnelCopy, BtnFileDelete);
+    QWidget::setTabOrder(BtnFileDelete, BtnReplayInfoEdit2);
+    QWidget::setTabOrder(BtnReplayInfoEdit2, BtnDeleteCancel);
+    QWidget::setTabOrder(BtnDeleteCancel, BtnDeleteExec);
+    BtnDeleteCancel->hide();
+    BtnDeleteExec->hide();
+    connect(BtnReload2, &QPushButton::clicked, this, &TMainForm::BtnReload2Click);
+
+    Label10 = makeLabel(PnlReplayCmd, "Label10",
+                        QStringLiteral("削除するファイルを選択して「削除　実行」ボタンを押してください。"), 24, 40);
+    Label11 = makeLabel(PnlReplayCmd, "Label11", QStringLiteral("選択ファイル数："), 24, 56);
+    LblDelFileCnt = makeLabel(PnlReplayCmd, "LblDelFileCnt", QString(), 112, 56);
+    LblDelFileCnt->resize(69, Label11->height());
+    QPalette blue = LblDelFileCnt->palette();
+    blue.setColor(QPalette::WindowText, Qt::blue);
+    LblDelFileCnt->setPalette(blue);
+    Label10->hide();
+    Label11->hide();
+    LblDelFileCnt->hide();
+
+    PcReplayDat->addTab(TabReplay, storageFolderKind());
+    connectTable(StgReplayTbl);
+}
+
+void TMainForm::buildStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    bar->setFixedHeight(StatusHeight);
+    const struct {
+        const char *name;
+        int width;
+        Qt::Alignment alignment;
+    } panels[] = {
+        {"StatusPanel0", 150, Qt::AlignCenter},
+        {"StatusPanel1", 600, Qt::AlignLeft | Qt::AlignVCenter},
+        {"StatusPanel2", 50, Qt::AlignCenter},
+    };
+    for (size_t i = 0; i < StatusPanels.size(); ++i) {
+        auto *label = new QLabel(bar);
+        label->setObjectName(QLatin1String(panels[i].name));
+        label->setFixedWidth(panels[i].width);
+        label->setAlignment(panels[i].alignment);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setTextFormat(Qt::PlainText);
+        bar->addWidget(label);
+        StatusPanels[i] = label;
+    }
+}
+
+bool TMainForm::startUp()
+{
+    vSetCmdButton(GameTag, 0);
+    vSetCmdButton(StorageTag, 0);
+
+    if (!LoadSettings(m_settingFileName, m_folders, m_prompter, this))
+        return false;
+
+    vInitReplayTbl(GameTag);
+    vInitReplayTbl(StorageTag);
+
+    {
+        FileLoadProgress progress(this);
+        LoadTarnelFolder(m_folders.TarnelDir, m_slots, &progress);
+        LoadReplayFolder(m_folders.StorageDir, m_replayList, &progress);
+    }
+
+    vSetReplayTbl(GameTag, true);
+    vSetReplayTbl(StorageTag, true);
+    vShowReplayInfo(GameTag, 1);
+    setStatusPanels();
+    m_delFileList.clear();
+    PnlInfoView->startAnimation();
+    return true;
+}
+
+ReplayTableModel &TMainForm::tableModel(int tag) const
+{
+    return tag == GameTag ? *m_tarnelModel : *m_replayModel;
+}
+
+QTableView *TMainForm::tableView(int tag) const
+{
+    return tag == GameTag ? StgTarnelTbl : StgReplayTbl;
+}
+
+QString TMainForm::statusPanelText(int panel) const
+{
+    if (panel < 0 || panel >= int(StatusPanels.size()))
+        return {};
+    return StatusPanels[size_t(panel)]->text();
+}
+
+void TMainForm::setStatusPanels()
+{
+    if (m_activeTab == GameTag) {
+        StatusPanels[0]->setText(gameFolderKind());
+        StatusPanels[1]->setText(m_folders.TarnelDir);
+    } else {
+        StatusPanels[0]->setText(storageFolderKind());
+        StatusPanels[1]->setText(m_folders.StorageDir);
+    }
+}
+
+void TMainForm::vSetCmdButton(int tab, int state)
+{
+    if (tab == GameTag) {
+        BtnReplayInfoEdit->setEnabled(state & CmdEdit);
+        BtnToReplayCopy->setEnabled(state & CmdCopy);
+    } else {
+        BtnFileDelete->setEnabled(state & CmdDelete);
+        BtnReplayInfoEdit2->setEnabled(state & CmdEdit);
+        BtnToTarnelCopy->setEnabled(state & CmdCopy);
+    }
+}
+
+void TMainForm::vInitReplayTbl(int tag)
+{
+    ReplayTableModel &model = tableModel(tag);
+    if (tag == GameTag) {
+        for (int r = 1; r <= ReplayTableModel::GameRows; ++r)
+            model.setCell(r, 0, slotFileName(r - 1));
+    }
+    QTableView *view = tableView(tag);
+    for (int c = 0; c < ReplayTableColumns; ++c)
+        view->setColumnWidth(c, ColumnWidths[size_t(c)]);
+}
+
+void TMainForm::selectViewRow(int tag, int row)
+{
+    QTableView *view = tableView(tag);
+    const ReplayTableModel &model = tableModel(tag);
+    const int last = model.rowCount() - 1;
+    if (last < 0)
+        return;
+    const int modelRow = std::clamp(row - 1, 0, last);
+    int column = view->currentIndex().isValid() ? view->currentIndex().column() : -1;
+    if (column < 0)
+        column = tag == GameTag ? 1 : 0; // the game table's file names are a fixed column
+    const QModelIndex index = model.index(modelRow, column);
+    QScopedValueRollback<bool> quiet(m_settingSelection, true);
+    view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->scrollTo(index);
+}
+
+void TMainForm::vSetReplayTbl(int tag, bool rebuild)
+{
+    // A fill may remove the view's current row; that is no selection by the user.
+    QScopedValueRollback<bool> quiet(m_settingSelection, true);
+    if (tag == GameTag) {
+        fillGameTable(*m_tarnelModel, m_slots);
+        selectViewRow(GameTag, m_tarnelRow);
+    } else {
+        fillStorageTable(*m_replayModel, m_replayList, rebuild, m_replayRow);
+        ReplayTableSort(*m_replayModel, m_replayList).vSortReplayTbl(m_sortMode);
+        selectViewRow(StorageTag, m_replayRow);
+    }
+}
+
+void TMainForm::vShowReplayInfo(int tag, int row)
+{
+    ReplayInfo info{};
+    bool found = false;
+    if (tag == GameTag) {
+        if (row >= 1 && row <= ReplaySlotCount && m_slots[size_t(row - 1)].PlayDate != 0) {
+            info = m_slots[size_t(row - 1)];
+            found = true;
+        }
+    } else {
+        const QString &name = m_replayModel->cell(row, 0);
+        found = !name.isEmpty() && m_replayList.FindReplayListByName(name, &info);
+    }
+    const ReplayInfo *replay = found ? &info : nullptr;
+    PnlInfoView->showReplay(replay);
+    vSetCmdButton(tag, commandState(replay));
+}
+
+void TMainForm::vReplaySelectCell(int tag, int row)
+{
+    if (tag == GameTag) {
+        m_tarnelRow = row;
+        vShowReplayInfo(GameTag, row);
+        return;
+    }
+    m_replayRow = row;
+    vShowReplayInfo(StorageTag, row);
+    if (!m_deleteMode)
+        return;
+
+    if (row != m_fileSelectRow) {
+        const QString name = m_replayModel->cell(row, 0);
+        // A row without a file (the empty row of an empty folder) is never
+        // marked: an empty name would stand for the folder itself.
+        if (!name.isEmpty()) {
+            const auto marked = std::find_if(m_delFileList.begin(), m_delFileList.end(),
+                                             [&](const QString &entry) { return sameTextIgnoreCase(entry, name); });
+            if (marked != m_delFileList.end())
+                m_delFileList.erase(marked);
+            else
+                m_delFileList.append(name);
+        }
+        m_fileSelectRow = row;
+        tmFileSelect->stop();
+        tmFileSelect->start();
+    }
+    LblDelFileCnt->setText(QString::number(m_delFileList.size()));
+    updateDeleteMarks();
+}
+
+void TMainForm::updateDeleteMarks()
+{
+    m_replayModel->setDeleteMarks(m_deleteMode, m_delFileList);
+    StgReplayTbl->viewport()->update();
+}
+
+void TMainForm::setDeleteMode(bool on)
+{
+    m_deleteMode = on;
+    m_delFileList.clear();
+    if (!on) {
+        m_fileSelectRow = 0;
+        tmFileSelect->stop();
+    }
+    LblDelFileCnt->setText(QString::number(m_delFileList.size()));
+    updateDeleteMarks();
+}
+
+void TMainForm::tmFileSelectTimer()
+{
+    m_fileSelectRow = 0;
+    tmFileSelect->stop();
+}
+
+void TMainForm::PcReplayDatChanging(bool &allowChange)
+{
+    if (m_deleteMode)
+        allowChange = false;
+}
+
+void TMainForm::PcReplayDatChange()
+{
+    const int index = PcReplayDat->currentIndex();
+    if (index == m_activeTab && m_settingSelection)
+        return;
+    if (index != m_activeTab) {
+        // Backstop for a page change that came past the tab bar's filter.
+        bool allow = true;
+        PcReplayDatChanging(allow);
+        if (!allow) {
+            QScopedValueRollback<bool> quiet(m_settingSelection, true);
+            PcReplayDat->setCurrentIndex(m_activeTab);
+            return;
+        }
+    }
+    m_activeTab = index;
+    if (m_activeTab == GameTag)
+        vShowReplayInfo(GameTag, m_tarnelRow);
+    else
+        vShowReplayInfo(StorageTag, m_replayRow);
+    setStatusPanels();
+}
+
+void TMainForm::ReplayTblSortClick(int tag)
+{
+    m_sortMode = tag;
+    vSetReplayTbl(StorageTag, false);
+    vShowReplayInfo(StorageTag, m_replayRow);
+}
+
+void TMainForm::BtnReloadClick()
+{
+    m_slots.fill(ReplayInfo{});
+    {
+        FileLoadProgress progress(this);
+        LoadTarnelFolder(m_folders.TarnelDir, m_slots, &progress);
+    }
+    vSetReplayTbl(GameTag, true);
+    vShowReplayInfo(GameTag, m_tarnelRow);
+}
+
+void TMainForm::BtnReload2Click()
+{
+    m_replayList.ClearReplayList();
+    {
+        FileLoadProgress progress(this);
+        LoadReplayFolder(m_folders.StorageDir, m_replayList, &progress);
+    }
+    vSetReplayTbl(StorageTag, true);
+    vShowReplayInfo(StorageTag, m_replayRow);
+}
+
+void TMainForm::X1Click()
+{
+    close();
+}
+
+void TMainForm::V1Click()
+{
+    TAboutBox box(windowTitle(), m_versionText, this);
+    box.exec();
+}
+
+void TMainForm::FormCloseQuery(bool &canClose)
+{
+    if (!m_prompter.question(this, QStringLiteral("終了しますか？")))
+        canClose = false;
+    // Every answer saves the folders; a failed write has shown its message
+    // and does not keep the window open.
+    SaveSettings(m_settingFileName, windowTitle(), m_versionText, m_folders, m_prompter, this);
+}
+
+void TMainForm::FormClose()
+{
+    m_replayList.ClearReplayList();
+    m_delFileList.clear();
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    bool canClose = true;
+    FormCloseQuery(canClose);
+    if (!canClose) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+bool TMainForm::event(QEvent *event)
+{
+    // Hint texts are kept but nothing in the window shows them: the status
+    // bar keeps its three panels.
+    if (event->type() == QEvent::StatusTip)
+        return true;
+    return QMainWindow::event(event);
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        for (QTableView *view : {StgTarnelTbl, StgReplayTbl}) {
+            if (watched == view->viewport()) {
+                const QModelIndex current = view->currentIndex();
+                m_rowBeforePress = current.isValid() ? current.row() : -1;
+                return false;
+            }
+        }
+    }
+
+    bool pageChange = false;
+    if (watched == PcReplayDat->tabBar()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+            pageChange = true;
+            break;
+        case QEvent::KeyPress: {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            pageChange = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down
+                         || key == Qt::Key_Home || key == Qt::Key_End;
+            break;
+        }
+        default:
+            break;
+        }
+    } else if (watched == PcReplayDat && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        pageChange = (key->modifiers() & Qt::ControlModifier)
+                     && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->key() == Qt::Key_PageUp
+                         || key->key() == Qt::Key_PageDown);
+    }
+    if (pageChange) {
+        bool allow = true;
+        PcReplayDatChanging(allow);
+        if (!allow)
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

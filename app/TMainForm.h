@@ -1,1 +1,178 @@
 #pragma once
+
+#include "app/Settings.h"
+#include "catalogue/FolderScan.h"
+#include "catalogue/ReplayList.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+class Prompter;
+class QAction;
+class QButtonGroup;
+class QLabel;
+class QMenu;
+class QModelIndex;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+class QTimer;
+class QToolButton;
+class QWidget;
+class ReplayDetailPanel;
+class ReplayTableModel;
+
+// The main window: both replay tables on two pages, the detail panel, the
+// status bar and the menu. It owns the program's whole working state: the
+// ten game slots, the storage catalogue, the deletion list, the two folders
+// and the view state.
+//
+// Construction builds the layout and gives every member its starting value;
+// startUp() then reads the settings, scans both folders and fills the tables.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // Table tags: the Tag of StgTarnelTbl and StgReplayTbl.
+    static constexpr int GameTag = 0;
+    static constexpr int StorageTag = 1;
+
+    TMainForm(Prompter &prompter, const QString &settingFileName, QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    // Reads the settings (asking for a missing folder), scans both folders,
+    // fills both tables and shows game row 1. False when the user declined a
+    // folder prompt: the program must end without showing the window.
+    bool startUp();
+
+    // --- routines shared by every command ---
+    void vSetCmdButton(int tab, int state);
+    void vInitReplayTbl(int tag);
+    void vSetReplayTbl(int tag, bool rebuild);
+    void vShowReplayInfo(int tag, int row);
+
+    // --- handlers ---
+    void vReplaySelectCell(int tag, int row);
+    void tmFileSelectTimer();
+    void PcReplayDatChanging(bool &allowChange);
+    void PcReplayDatChange();
+    void ReplayTblSortClick(int tag);
+    void BtnReloadClick();
+    void BtnReload2Click();
+    void X1Click();
+    void V1Click();
+    void FormCloseQuery(bool &canClose);
+    void FormClose();
+
+    // Deletion mode flag with the table's marks brought up to date; the list
+    // of marked names is emptied. (The buttons of deletion mode are switched
+    // by the deletion commands.)
+    void setDeleteMode(bool on);
+
+    // --- state, read-only for everyone else ---
+    const QString &SettingFileName() const { return m_settingFileName; }
+    const QString &TarnelDir() const { return m_folders.TarnelDir; }
+    const QString &StorageDir() const { return m_folders.StorageDir; }
+    const QString &VersionText() const { return m_versionText; }
+    int TarnelRow() const { return m_tarnelRow; }
+    int ReplayRow() const { return m_replayRow; }
+    int ActiveTab() const { return m_activeTab; }
+    int SortMode() const { return m_sortMode; }
+    bool DeleteMode() const { return m_deleteMode; }
+    int FileSelectRow() const { return m_fileSelectRow; }
+    const QStringList &DelFileList() const { return m_delFileList; }
+    const ReplaySlots &Slots() const { return m_slots; }
+    const ReplayList &Replays() const { return m_replayList; }
+    ReplayTableModel &tableModel(int tag) const;
+    QTableView *tableView(int tag) const;
+
+    // Text of status-bar panel 0, 1 or 2.
+    QString statusPanelText(int panel) const;
+
+    // --- widgets (object names as the variable names) ---
+    QMenu *F1;
+    QMenu *S1;
+    QMenu *H1;
+    QAction *X1;
+    QAction *N1;
+    QAction *R1;
+    QAction *V1;
+
+    QTabWidget *PcReplayDat;
+    QWidget *TabTarnel;
+    QWidget *TabReplay;
+    QTableView *StgTarnelTbl;
+    QTableView *StgReplayTbl;
+
+    QWidget *PnlTarnelCmd;
+    QPushButton *BtnReload;
+    QPushButton *BtnToReplayCopy;
+    QPushButton *BtnReplayInfoEdit;
+
+    QWidget *PnlReplayCmd;
+    QLabel *Label9;
+    QButtonGroup *SortButtons;
+    QToolButton *SbtSortNone;
+    QToolButton *SbtSortFile1;
+    QToolButton *SbtSortFile2;
+    QToolButton *SbtSortScore1;
+    QToolButton *SbtSortScore2;
+    QToolButton *SbtSortDungeon;
+    QToolButton *SbtSortChara;
+    QPushButton *BtnReload2;
+    QPushButton *BtnToTarnelCopy;
+    QPushButton *BtnFileDelete;
+    QPushButton *BtnReplayInfoEdit2;
+    QPushButton *BtnDeleteCancel;
+    QPushButton *BtnDeleteExec;
+    QLabel *Label10;
+    QLabel *Label11;
+    QLabel *LblDelFileCnt;
+
+    ReplayDetailPanel *PnlInfoView;
+    std::array<QLabel *, 3> StatusPanels;
+    QTimer *tmFileSelect;
+
+protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenu();
+    void buildTarnelPage();
+    void buildReplayPage();
+    void buildStatusBar();
+    QTableView *makeTable(int tag, ReplayTableModel *model, QWidget *parent);
+    void connectTable(QTableView *view);
+    void selectViewRow(int tag, int row);
+    void setStatusPanels();
+    void updateDeleteMarks();
+
+    Prompter &m_prompter;
+    QString m_settingFileName;
+    FolderSettings m_folders;
+    QString m_versionText;
+    ReplaySlots m_slots{};
+    ReplayList m_replayList;
+    ReplayTableModel *m_tarnelModel;
+    ReplayTableModel *m_replayModel;
+    int m_tarnelRow = 1;
+    int m_replayRow = 1;
+    int m_activeTab = 0;
+    int m_sortMode = 0;
+    bool m_deleteMode = false;
+    int m_fileSelectRow = 0;
+    QStringList m_delFileList;
+
+    // True while the program itself moves a view's current row: the
+    // selection handler must not run then.
+    bool m_settingSelection = false;
+    // The current row of a table just before a mouse press on it, so that a
+    // press on the row that is already current still counts as a selection.
+    int m_rowBeforePress = -1;
+    // True once the close question has been answered Yes.
+    bool m_closing = false;
+};
