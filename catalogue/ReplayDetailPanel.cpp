@@ -65,6 +65,24 @@ QLabel *makeValue(QWidget *parent, const char *name, int x, int y, int width, in
     return label;
 }
 
+// Value labels keep their fixed width. A text wider than its label (the date in
+// a fallback font with wide digits, a long list of limits) is drawn condensed,
+// down to 70 %, rather than losing its end.
+void setFittedText(QLabel *label, const QFont &base, const QString &text)
+{
+    QFont font = base;
+    const int advance = QFontMetrics(base).horizontalAdvance(text);
+    if (advance > label->width()) {
+        int stretch = qMax(70, label->width() * 100 / advance);
+        font.setStretch(stretch);
+        // Glyph advances are rounded: step down until it really fits.
+        while (stretch > 70 && QFontMetrics(font).horizontalAdvance(text) > label->width())
+            font.setStretch(--stretch);
+    }
+    label->setFont(font);
+    label->setText(text);
+}
+
 } // namespace
 
 ReplayDetailPanel::ReplayDetailPanel(QWidget *parent)
@@ -135,24 +153,25 @@ void ReplayDetailPanel::showReplay(const ReplayInfo *replay)
 {
     for (QLabel *value : {LblReplayDate, LblReplayVer, LblReplayChara, LblReplayDungeonName,
                           LblReplayScore, LblReplayLimitPlay, LblReplayName})
-        value->clear();
+        setFittedText(value, font(), QString());
     MemReplayComment->clear();
     m_charaDotNo = 0;
     drawFrame(1);
     if (!replay)
         return;
 
-    LblReplayDate->setText(FormatPlayDate(replay->PlayDate));
-    LblReplayVer->setText(ShiftJisText::decodeField(replay->ReplayVer, ReplayVerSize));
-    LblReplayChara->setText(CharaName(replay->Chara));
+    const QFont base = font();
+    setFittedText(LblReplayDate, base, FormatPlayDate(replay->PlayDate));
+    setFittedText(LblReplayVer, base, ShiftJisText::decodeField(replay->ReplayVer, ReplayVerSize));
+    setFittedText(LblReplayChara, base, CharaName(replay->Chara));
     m_charaDotNo = charaIndex(replay->Chara) + 1;
     m_animeCount = 0;
     drawFrame(1);
-    LblReplayDungeonName->setText(DungeonName(replay->Dungeon)
-                                  + FormatFloor(replay->Dungeon, replay->Floor, FloorForm::Panel));
-    LblReplayScore->setText(FormatScore(replay->Score));
-    LblReplayLimitPlay->setText(LimitPlayText(replay->LimitPlay));
-    LblReplayName->setText(ShiftJisText::decodeField(replay->PlayerName, PlayerNameSize));
+    setFittedText(LblReplayDungeonName, base,
+                  DungeonName(replay->Dungeon) + FormatFloor(replay->Dungeon, replay->Floor, FloorForm::Panel));
+    setFittedText(LblReplayScore, base, FormatScore(replay->Score));
+    setFittedText(LblReplayLimitPlay, base, LimitPlayText(replay->LimitPlay));
+    setFittedText(LblReplayName, base, ShiftJisText::decodeField(replay->PlayerName, PlayerNameSize));
     QString comment = ShiftJisText::decodeField(replay->Comment, CommentSize);
     comment.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     MemReplayComment->setPlainText(comment);
