@@ -10,12 +10,12 @@
 #include "operations/CommandState.h"
 #include "platform/Prompter.h"
 #include "platform/TextCompare.h"
+#include "resources/ArtResources.h"
 
 #include <QAction>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QHeaderView>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -99,7 +99,7 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(caption());
-    setWindowIcon(QIcon(QStringLiteral(":/icons/qvReplayInfo.png")));
+    setWindowIcon(programIcon());
     setFont(windowFont());
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, palette.color(QPalette::Button));

@@ -2,9 +2,9 @@
 #include "app/TMainForm.h"
 #include "platform/SingleInstance.h"
 #include "platform/WidgetPrompter.h"
+#include "resources/ArtResources.h"
 
 #include <QFont>
-#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -31,7 +31,7 @@ int main(int argc, char **argv)
     font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
     font.setPixelSize(12);
     QvApplication::setFont(font);
-    QvApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/qvReplayInfo.png")));
+    QvApplication::setWindowIcon(programIcon());
 
     WidgetPrompter prompter(caption);
     app.setPrompter(&prompter);

@@ -296,6 +296,7 @@ void TestMainForm::layoutFollowsTheDesign()
     QCOMPARE(m_form->PnlInfoView->geometry(), QRect(0, 345, 850, 200));
     QCOMPARE(m_form->statusBar()->height(), 19);
     QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
+    QVERIFY(!m_form->windowIcon().isNull());
     QVERIFY(!(m_form->windowFlags() & Qt::WindowMaximizeButtonHint));
     QCOMPARE(m_form->PcReplayDat->tabPosition(), QTabWidget::South);
     QCOMPARE(m_form->PcReplayDat->tabText(0), GameKind);
@@ -842,6 +843,15 @@ void TestMainForm::deletionModeKeyboardAndPageVeto()
     QTest::keyClick(table(1), Qt::Key_Down);
     QCOMPARE(m_form->DelFileList().size(), 2);
     QCOMPARE(m_form->ReplayRow(), 3);
+
+    // A reload that shrinks the table under the selected row is no selection
+    // by the user: it toggles nothing.
+    const QStringList marked = m_form->DelFileList();
+    QVERIFY(QFile::remove(m_storage + storageColumn0().constLast()));
+    m_form->BtnReload2Click();
+    QCOMPARE(m_form->tableModel(1).rowCountWithHeader(), 3);
+    QCOMPARE(m_form->ReplayRow(), 1);
+    QCOMPARE(m_form->DelFileList(), marked);
 
     // The other page cannot be shown: not by the mouse, nor by the keyboard,
     // nor by any other way.
