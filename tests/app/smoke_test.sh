@@ -1,0 +1,105 @@
+#!/bin/sh
+# Smoke test of the real program on a virtual X display:
+#   smoke_test.sh PROGRAM [SAMPLE_MAKER]
+# The program is copied into a scratch folder beside a settings file that
+# names two sample folders; its window must appear, a second start must end
+# at once with exit code 1, and the first copy must still be running.
+# Exit code 77 (skipped) only when the virtual display cannot be had.
+set -u
+
+if [ "${1:-}" = "--inner" ]; then
+    shift
+    work=$1
+    program="$work/bin/qvReplayInfo"
+    caption="Tarnelリプレイファイル情報"
+
+    "$program" >"$work/first.log" 2>&1 &
+    pid=$!
+
+    found=""
+    i=0
+    while [ $i -lt 150 ]; do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            echo "FAIL: the program ended before its window appeared" >&2
+            cat "$work/first.log" >&2
+            exit 1
+        fi
+        # The main window: its caption and its fixed width of 850 pixels.
+        if xwininfo -root -tree 2>/dev/null | grep -F "\"$caption\"" | grep -q ' 850x'; then
+            found=yes
+            break
+        fi
+        sleep 0.2
+        i=$((i + 1))
+    done
+    if [ -z "$found" ]; then
+        echo "FAIL: no window \"$caption\" appeared within 30 seconds" >&2
+        xwininfo -root -tree >&2
+        kill -TERM "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+        exit 1
+    fi
+    echo "main window shown"
+
+    started=$(date +%s)
+    timeout 10 "$program" >"$work/second.log" 2>&1
+    rc=$?
+    elapsed=$(($(date +%s) - started))
+    status=0
+    if [ "$rc" -ne 1 ]; then
+        echo "FAIL: the second start ended with exit code $rc, expected 1" >&2
+        cat "$work/second.log" >&2
+        status=1
+    elif [ "$elapsed" -gt 3 ]; then
+        echo "FAIL: the second start took $elapsed seconds to end" >&2
+        status=1
+    else
+        echo "second start ended at once with exit code 1"
+    fi
+    if [ "$(xwininfo -root -tree 2>/dev/null | grep -F "\"$caption\"" | grep -c ' 850x')" -ne 1 ]; then
+        echo "FAIL: the second start showed a window" >&2
+        status=1
+    fi
+    if ! kill -0 "$pid" 2>/dev/null; then
+        echo "FAIL: the first copy ended when the second started" >&2
+        status=1
+    fi
+
+    kill -TERM "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    exit $status
+fi
+
+program=${1:?usage: smoke_test.sh PROGRAM [SAMPLE_MAKER]}
+samples=${2:-}
+
+if ! command -v xvfb-run >/dev/null 2>&1 || ! command -v Xvfb >/dev/null 2>&1; then
+    echo "SKIP: Xvfb is not installed (package xvfb; ./build.sh test installs it)"
+    exit 77
+fi
+if ! command -v xwininfo >/dev/null 2>&1; then
+    echo "SKIP: xwininfo is not installed (package x11-utils; ./build.sh test installs it)"
+    exit 77
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/qvsmoke.XXXXXX") || exit 1
+trap 'rm -rf "$work"' EXIT INT TERM
+mkdir -p "$work/bin" "$work/game" "$work/storage" "$work/run"
+chmod 700 "$work/run"
+cp "$program" "$work/bin/qvReplayInfo" || exit 1
+
+if [ -n "$samples" ] && [ -x "$samples" ]; then
+    "$samples" "$work/game" "$work/storage" >/dev/null || { echo "FAIL: sample maker failed" >&2; exit 1; }
+fi
+# The settings file is read from the program's own folder (Shift-JIS INI;
+# these paths are ASCII).
+printf '[Tarnel]\r\nReplayDir=%s/\r\n[qvReplayInfo]\r\nReplayDir=%s/\r\n' "$work/game" "$work/storage" \
+    >"$work/bin/qvReplayInfo.dat"
+
+# Our own lock folder, so that a copy the user runs does not interfere.
+XDG_RUNTIME_DIR="$work/run"
+export XDG_RUNTIME_DIR
+unset QT_QPA_PLATFORM
+unset DISPLAY WAYLAND_DISPLAY
+
+xvfb-run -a -s "-screen 0 1024x768x24" sh "$0" --inner "$work"
