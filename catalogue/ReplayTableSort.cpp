@@ -81,25 +81,47 @@ void ReplayTableSort::sortRange(int lo, int hi)
         }
     }
 
+    m_names.clear();
+    if (m_mode == SortFileAscending || m_mode == SortFileDescending) {
+        // The names side by side in one buffer keep the comparisons of a large
+        // table within the cache; the texts compared are the same.
+        qsizetype total = 0;
+        for (int r = lo; r <= hi; ++r)
+            total += rows[size_t(r - 1)][FileColumn].size();
+        m_nameBuffer.clear();
+        m_nameBuffer.reserve(total);
+        for (int r = lo; r <= hi; ++r)
+            m_nameBuffer += rows[size_t(r - 1)][FileColumn];
+        m_names.resize(rows.size());
+        qsizetype offset = 0;
+        for (int r = lo; r <= hi; ++r) {
+            const qsizetype length = rows[size_t(r - 1)][FileColumn].size();
+            m_names[size_t(r - 1)] = QString::fromRawData(m_nameBuffer.constData() + offset, length);
+            offset += length;
+        }
+    }
+
     quickSort(lo, hi);
 
+    // m_order is the identity outside lo..hi.
     std::vector<ReplayTableRow> sorted;
-    sorted.reserve(size_t(hi - lo + 1));
-    for (int r = lo; r <= hi; ++r)
-        sorted.push_back(std::move(rows[size_t(m_order[size_t(r)])]));
-    std::move(sorted.begin(), sorted.end(), rows.begin() + (lo - 1));
+    sorted.reserve(rows.size());
+    for (size_t r = 1; r < m_order.size(); ++r)
+        sorted.push_back(std::move(rows[size_t(m_order[r])]));
+    rows.swap(sorted);
     m_order.clear();
     m_scores.clear();
+    m_names.clear();
+    m_nameBuffer.clear();
 }
 
 bool ReplayTableSort::comesBefore(int row, int pivot) const
 {
-    const std::vector<ReplayTableRow> &rows = m_table.rows();
     switch (m_mode) {
     case SortFileAscending:
-        return compareTextIgnoreCase(rows[size_t(pivot)][FileColumn], rows[size_t(row)][FileColumn]) > 0;
+        return compareTextIgnoreCase(m_names[size_t(pivot)], m_names[size_t(row)]) > 0;
     case SortFileDescending:
-        return compareTextIgnoreCase(rows[size_t(pivot)][FileColumn], rows[size_t(row)][FileColumn]) < 0;
+        return compareTextIgnoreCase(m_names[size_t(pivot)], m_names[size_t(row)]) < 0;
     case SortScoreAscending:
         return m_scores[size_t(pivot)] > m_scores[size_t(row)];
     case SortScoreDescending:

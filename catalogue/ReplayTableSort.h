@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
 
 #include <vector>
 
@@ -49,4 +49,6 @@ private:
     int m_mode = SortNone;
     std::vector<int> m_order;
     std::vector<qint32> m_scores; // by original row index
+    std::vector<QString> m_names; // by original row index, views into m_nameBuffer
+    QString m_nameBuffer;
 };

@@ -1,0 +1,130 @@
+// Times the storage table's fill and its seven orders on catalogues of 1,000
+// and 10,000 replays held in memory, as the program runs them: a rebuild, and
+// for each order a refill in catalogue order followed by the sort.
+//
+// Prints one line per measurement and `ratio NAME R` with R = time at 10,000
+// rows / time at 1,000 rows. A third size, 20,000, shows how the times grow
+// once neither size fits in the processor's cache (`scaling NAME R` = time at
+// 20,000 / time at 10,000; about 2 for linear work, 2.1 for n log n).
+
+#include "catalogue/ReplayList.h"
+#include "catalogue/ReplayTableFill.h"
+#include "catalogue/ReplayTableModel.h"
+#include "catalogue/ReplayTableSort.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLocale>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+void buildCatalogue(ReplayList &list, int count, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    std::vector<int> numbers(static_cast<size_t>(count));
+    std::iota(numbers.begin(), numbers.end(), 0);
+    std::shuffle(numbers.begin(), numbers.end(), random);
+
+    static const char comment[CommentSize] = {};
+    list.ClearReplayList();
+    for (int i = 0; i < count; ++i) {
+        QString fileName = QStringLiteral("replay_%1.dat").arg(numbers[size_t(i)], 5, 10, QLatin1Char('0'));
+        for (QChar &c : fileName) // mixed letter case
+            if (c.isLetter() && random.bounded(2))
+                c = c.toUpper();
+
+        ReplayHead head{};
+        std::memcpy(head.ReplayVer, "QVreplay Ver107 ", ReplayVerSize);
+        head.Score = qint32(random.bounded(2000000)); // with repeats at 10,000
+        const int dungeonDraw = int(random.bounded(100));
+        head.Dungeon = dungeonDraw < 95 ? dungeonDraw % 14 : 14 + dungeonDraw % 3; // a few unknown
+        head.Floor = qint32(random.bounded(1, 70));
+        head.Chara = qint32(random.bounded(-1, 8));
+        head.PlayDate = 1200000000 + i;
+
+        char name[PlayerNameSize] = {};
+        // Half the names are Japanese, as most players' are.
+        const QByteArray player = random.bounded(2) ? QByteArrayLiteral("\x83\x76\x83\x8c\x83\x43\x83\x84\x81\x5b") // プレイヤー
+                                                    : QByteArrayLiteral("player");
+        const QByteArray number = QByteArray::number(random.bounded(500));
+        std::memcpy(name + player.size(), number.constData(), size_t(number.size()));
+        std::memcpy(name, player.constData(), size_t(player.size()));
+        if (list.AddReplayList(fileName, head, name, comment) <= 0) {
+            std::fprintf(stderr, "could not add %s\n", qPrintable(fileName));
+            std::exit(1);
+        }
+    }
+}
+
+// The fastest of several runs, in seconds.
+double timed(const std::function<void()> &run, int repeats)
+{
+    double best = 1e30;
+    for (int i = 0; i < repeats; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        run();
+        best = std::min(best, double(timer.nsecsElapsed()) / 1e9);
+    }
+    return best;
+}
+
+constexpr int SizeCount = 3;
+constexpr int Sizes[SizeCount] = {1000, 10000, 20000};
+
+struct Measure {
+    const char *name;
+    double seconds[SizeCount] = {};
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    std::printf("locale %s\n", qPrintable(QLocale().name()));
+
+    Measure measures[] = {{"fill"},        {"sort1_file_asc"},  {"sort2_file_desc"}, {"sort3_score_asc"},
+                          {"sort4_score_desc"}, {"sort5_dungeon"}, {"sort6_chara"}};
+    double worst10000 = 0;
+
+    for (int s = 0; s < SizeCount; ++s) {
+        const int size = Sizes[s];
+        const int repeats = 15; // the same for every size: the fastest of more runs is faster
+        ReplayList list;
+        buildCatalogue(list, size, 12345u + quint32(size));
+        ReplayTableModel table(ReplayTableModel::StorageTable);
+
+        int replayRow = 1;
+        measures[0].seconds[s] = timed([&] { fillStorageTable(table, list, true, replayRow); }, repeats);
+        std::printf("fill %d rows: %.3f ms\n", size, measures[0].seconds[s] * 1e3);
+
+        for (int mode = 1; mode <= 6; ++mode) {
+            const double t = timed(
+                [&] {
+                    fillStorageTable(table, list, false, replayRow);
+                    ReplayTableSort(table, list).vSortReplayTbl(mode);
+                },
+                repeats);
+            measures[mode].seconds[s] = t;
+            if (size == 10000)
+                worst10000 = std::max(worst10000, t);
+            std::printf("%s %d rows: %.3f ms\n", measures[mode].name, size, t * 1e3);
+        }
+    }
+
+    for (const Measure &m : measures)
+        std::printf("ratio %s %.2f\n", m.name, m.seconds[1] / m.seconds[0]);
+    for (const Measure &m : measures)
+        std::printf("scaling %s %.2f\n", m.name, m.seconds[2] / m.seconds[1]);
+    std::printf("slowest refill and sort of 10000 rows: %.3f s\n", worst10000);
+    return 0;
+}
