@@ -106,8 +106,11 @@ qint64 ReadReplayStream(QIODevice &file, ReplayHead &head)
         return -1;
     z_stream &zs = inflater.stream();
 
-    const std::unique_ptr<unsigned char[]> input(new unsigned char[InputChunkSize]);
-    const std::unique_ptr<unsigned char[]> output(new unsigned char[OutputChunkSize]);
+    // Kept per thread rather than allocated per call: fresh heap pages for
+    // every file of a folder scan cost more than the little inflating of a
+    // small replay.
+    thread_local const std::unique_ptr<unsigned char[]> input(new unsigned char[InputChunkSize]);
+    thread_local const std::unique_ptr<unsigned char[]> output(new unsigned char[OutputChunkSize]);
     // The first 34 records, gathered across output chunks before decoding.
     unsigned char headBytes[HeadBytes];
     int headFilled = 0;
