@@ -2,6 +2,7 @@
 #include "catalogue/ReplayList.h"
 #include "catalogue/ReplayTableFill.h"
 #include "catalogue/ReplayTableModel.h"
+#include "platform/TextCompare.h"
 #include "replay/ContentTables.h"
 
 #include <QAbstractItemModelTester>
@@ -187,6 +188,13 @@ void TestReplayTableModel::deletionMarks()
         }
     }
 
+    // Letter case beyond ASCII is ignored as the deletion list compares it.
+    table.setCell(3, 0, QStringLiteral("ärger.dat"));
+    table.setDeleteMarks(true, {QStringLiteral("ÄRGER.DAT")});
+    QVERIFY(table.isMarked(3));
+    QVERIFY(sameTextIgnoreCase(QStringLiteral("ÄRGER.DAT"), table.cell(3, 0)));
+    table.setDeleteMarks(true, marks);
+
     // Marks follow file names, not row positions.
     table.swapRows(1, 2);
     QVERIFY(table.isMarked(1));
@@ -349,6 +357,13 @@ void TestReplayTableModel::rebuildAndRefillInPlace()
     QCOMPARE(table.cell(1, 0), QStringLiteral("e.dat"));
     QCOMPARE(table.cell(5, 0), QStringLiteral("a.dat"));
     QCOMPARE(inserted.count() + removed.count() + reset.count(), 0);
+
+    // A refill in place never drops an entry the table has no row for.
+    addReplays(list, {QStringLiteral("f.dat")});
+    fillStorageTable(table, list, false, replayRow);
+    QCOMPARE(table.rowCount(), 6);
+    QCOMPARE(table.cell(6, 0), QStringLiteral("f.dat"));
+    QCOMPARE(replayRow, 4);
 
     // A rescan with fewer files shrinks the table.
     list.ClearReplayList();

@@ -6,6 +6,7 @@
 #include "replay/ContentTables.h"
 
 #include <QAbstractItemModelTester>
+#include <QItemSelectionModel>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
@@ -261,10 +262,18 @@ void TestReplayTableSort::noneAfterScoreRestoresCatalogueOrder()
     ReplayTableModel table(ReplayTableModel::StorageTable);
     QAbstractItemModelTester tester(&table, QAbstractItemModelTester::FailureReportingMode::QtTest);
     int replayRow = 3;
+    fillStorageTable(table, list, true, replayRow);
+    // The view's selected row stays where it was: it shows whichever replay
+    // the sort puts there.
+    QItemSelectionModel selection(&table);
+    selection.setCurrentIndex(table.index(2, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     fillStorageTable(table, list, false, replayRow);
     ReplayTableSort(table, list).vSortReplayTbl(SortScoreAscending);
     QCOMPARE(fileColumn(table),
              (QStringList{QStringLiteral("y"), QStringLiteral("z"), QStringLiteral("x"), QStringLiteral("w")}));
+    QCOMPARE(selection.currentIndex(), table.index(2, 0));
+    QVERIFY(selection.isRowSelected(2, {}));
+    replayRow = 3;
 
     // A sort button refills in place and applies the new mode.
     fillStorageTable(table, list, false, replayRow);
