@@ -2,6 +2,8 @@
 #include "replay/ReplayStreamReader.h"
 #include "tools/replaymaker/ReplayMaker.h"
 
+#include "FailDevice.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QRandomGenerator>
@@ -193,6 +195,8 @@ private slots:
     void readsTexts();
     void rejects_data();
     void rejects();
+    void readErrors_data();
+    void readErrors();
     void positionAtChunkEnds_data();
     void positionAtChunkEnds();
     void matchesReference();
@@ -359,6 +363,47 @@ void tst_ReplayStreamReader::rejects()
     QCOMPARE(r.length, -1);
     // Nothing of a rejected stream reaches the head.
     QVERIFY(sameHead(r.info, ReplayHead{}));
+}
+
+void tst_ReplayStreamReader::readErrors_data()
+{
+    QTest::addColumn<qint64>("failAfter"); // bytes delivered before reads fail
+    QTest::addColumn<bool>("fromEnd");     // failAfter counts back from L
+    QTest::addColumn<bool>("succeeds");
+
+    QTest::newRow("first read fails") << qint64(0) << false << false;
+    QTest::newRow("fails inside the first chunk") << qint64(100) << false << false;
+    QTest::newRow("fails after the first 64 KiB") << qint64(65536) << false << false;
+    QTest::newRow("fails on the last stream byte") << qint64(1) << true << false;
+    QTest::newRow("fails right after the stream") << qint64(0) << true << true;
+}
+
+void tst_ReplayStreamReader::readErrors()
+{
+    QFETCH(qint64, failAfter);
+    QFETCH(bool, fromEnd);
+    QFETCH(bool, succeeds);
+
+    const ReplaySpec spec = fullSpec();
+    const QByteArray stream = ReplayMaker::compressedStreamOfLength(spec, 3 * 65536 + 1000);
+    const qint64 length = stream.size();
+    if (fromEnd)
+        failAfter = length - failAfter;
+    const qint64 expected = succeeds ? length : -1;
+
+    FailDevice device(-1, failAfter);
+    device.setData(stream + ReplayMaker::textFields("name", "comment"));
+    QVERIFY(device.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+    QVERIFY(device.seek(0)); // arms the read limit
+    ReplayInfo info{};
+    QCOMPARE(ReadReplayStream(device, info), expected);
+    if (expected < 0)
+        return;
+    // The texts behind the stream cannot be read: they stay empty.
+    QCOMPARE(device.pos(), length);
+    ReadReplayText(device, info);
+    QCOMPARE(fieldBytes(info.PlayerName, PlayerNameSize), QByteArray());
+    QCOMPARE(info.Score, spec.score);
 }
 
 void tst_ReplayStreamReader::positionAtChunkEnds_data()
