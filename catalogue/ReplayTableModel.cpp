@@ -53,9 +53,11 @@ void ReplayTableModel::setCell(int gridRow, int column, const QString &text)
     if (gridRow < 1 || gridRow > int(m_rows.size()) || column < 0 || column >= ReplayTableColumns)
         return;
     m_rows[size_t(gridRow - 1)][size_t(column)] = text;
-    if (gridRow <= m_shownRows) {
+    if (column == 0) { // the file name decides the mark of the whole row
+        emitRowChanged(gridRow);
+    } else if (gridRow <= m_shownRows) {
         const QModelIndex at = index(gridRow - 1, column);
-        emit dataChanged(at, at, {Qt::DisplayRole, Qt::BackgroundRole, MarkedRole});
+        emit dataChanged(at, at, {Qt::DisplayRole});
     }
 }
 
