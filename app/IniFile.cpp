@@ -238,10 +238,13 @@ bool IniFile::writeString(const QString &section, const QString &key, const QStr
     for (const Line &line : lines)
         content += line.text + line.eol;
 
+    // Unbuffered, so that a short write (full disk) is seen here: with a
+    // buffer, the last bytes are flushed by commit(), which does not report
+    // a short write and would leave a cut settings file behind.
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    if (file.write(content) != content.size()) {
+    if (file.write(content) != content.size() || file.size() != content.size()) {
         file.cancelWriting();
         return false;
     }

@@ -6,6 +6,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -56,6 +60,7 @@ private slots:
     void refusesUnrepresentable();
     void unwritableLocationFails_data();
     void unwritableLocationFails();
+    void fullDiskKeepsOldFile();
 
 private:
     QString path(const QString &name = u"qvReplayInfo.dat"_s) const { return m_dir.filePath(name); }
@@ -297,6 +302,32 @@ void tst_IniFile::unwritableLocationFails()
     QVERIFY(QDir(m_dir.path()).mkpath(u"folder.dat"_s));
     QVERIFY(!IniFile(path(name)).writeString(u"S"_s, u"K"_s, u"v"_s));
     QVERIFY(QFileInfo(path(u"folder.dat"_s)).isDir());
+}
+
+void tst_IniFile::fullDiskKeepsOldFile()
+{
+    // A file-size limit stands in for a full disk (it binds root too): the
+    // write must fail and leave the old file as it was, with no temporary
+    // file beside it.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(u"qvReplayInfo.dat"_s);
+    const QByteArray before = "[Application]\r\nName=n\r\n; " + QByteArray(4000, 'x') + "\r\n";
+    QVERIFY(writeBytes(file, before));
+
+    rlimit saved{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = rlim_t(before.size() - 10);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const bool written = IniFile(file).writeString(u"Tarnel"_s, u"ReplayDir"_s, u"/g/"_s);
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &saved), 0);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!written);
+    QCOMPARE(readBytes(file), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"qvReplayInfo.dat"_s});
 }
 
 QTEST_GUILESS_MAIN(tst_IniFile)
