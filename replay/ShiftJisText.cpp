@@ -17,6 +17,19 @@ namespace {
 
 constexpr char Codec[] = "CP932";
 
+// Opening a converter costs more than decoding a name, so each thread keeps
+// one. Its error flag cannot be cleared (resetState() would close the ICU
+// converter), so a converter that saw an error is replaced.
+QString decodeCp932(QByteArrayView bytes, bool *error)
+{
+    thread_local QStringDecoder decoder(Codec, QStringConverter::Flag::Stateless);
+    QString text = decoder(bytes);
+    *error = decoder.hasError();
+    if (*error)
+        decoder = QStringDecoder(Codec, QStringConverter::Flag::Stateless);
+    return text;
+}
+
 bool isLead(uchar b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool isTrail(uchar b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 bool isHalfWidthKana(uchar b) { return b >= 0xA1 && b <= 0xDF; }
@@ -70,10 +83,10 @@ QString decodeByUnit(QByteArrayView bytes)
             i += 1;
             continue;
         }
-        QStringDecoder decoder(Codec, QStringConverter::Flag::Stateless);
-        const QString unit = decoder(bytes.sliced(i, length));
+        bool error = false;
+        const QString unit = decodeCp932(bytes.sliced(i, length), &error);
         // An unassigned code comes back as an error (U+FFFD or U+001A).
-        text += decoder.hasError() || unit.isEmpty() ? QString(QChar::ReplacementCharacter) : unit;
+        text += error || unit.isEmpty() ? QString(QChar::ReplacementCharacter) : unit;
         i += length;
     }
     return text;
@@ -125,9 +138,9 @@ QString ShiftJisText::decode(QByteArrayView bytes)
     if (isAscii(bytes))
         return QString::fromLatin1(bytes);
     if (suitsWholeDecode(bytes)) {
-        QStringDecoder decoder(Codec, QStringConverter::Flag::Stateless);
-        QString text = decoder(bytes);
-        if (!decoder.hasError())
+        bool error = false;
+        QString text = decodeCp932(bytes, &error);
+        if (!error)
             return text;
     }
     return decodeByUnit(bytes);
