@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenuBar>
+#include <QStatusTipEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -377,6 +379,11 @@ void TestMainForm::layoutFollowsTheDesign()
         QCOMPARE(action->text(), a.text);
     }
     QCOMPARE(m_form->X1->statusTip(), QStringLiteral("プログラムを終了します。"));
+    // The hint is kept but not shown: the status bar keeps its panels.
+    QStatusTipEvent tip(m_form->X1->statusTip());
+    QApplication::sendEvent(m_form->menuBar(), &tip);
+    QCOMPARE(m_form->statusBar()->currentMessage(), QString());
+    QCOMPARE(m_form->statusPanelText(0), GameKind);
 }
 
 void TestMainForm::firstRunAsksForBothFolders()
