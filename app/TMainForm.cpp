@@ -388,6 +388,7 @@ bool TMainForm::startUp()
     setStatusPanels();
     m_delFileList.clear();
     PnlInfoView->startAnimation();
+    StgTarnelTbl->setFocus(); // the arrow keys move through the game table at once
     return true;
 }
 
