@@ -83,23 +83,23 @@ QStringList makeCorpus(const QString &dir, const Options &options, qint64 &decom
     QStringList files;
     decompressedTotal = 0;
     for (int i = 0; i < options.count; ++i) {
-        ReplayMaker::ReplaySpec spec;
-        spec.version = random.bounded(4) == 0 ? QByteArrayLiteral("QVreplay Ver106 ") : QByteArrayLiteral("QVreplay Ver107 ");
-        spec.dungeon = qint32(random.bounded(14));
-        spec.floor = qint32(random.bounded(1, 62));
-        spec.chara = qint32(random.bounded(6));
-        spec.score = qint32(random.bounded(5000000));
-        spec.playDate = qint32(1150000000 + random.bounded(100000000));
-        for (qint32 &flag : spec.limitPlay)
+        ReplayMaker::ReplayRecipe recipe;
+        recipe.version = random.bounded(4) == 0 ? QByteArrayLiteral("QVreplay Ver106 ") : QByteArrayLiteral("QVreplay Ver107 ");
+        recipe.dungeon = qint32(random.bounded(14));
+        recipe.floor = qint32(random.bounded(1, 62));
+        recipe.chara = qint32(random.bounded(6));
+        recipe.score = qint32(random.bounded(5000000));
+        recipe.playDate = qint32(1150000000 + random.bounded(100000000));
+        for (qint32 &flag : recipe.limitPlay)
             flag = random.bounded(3) == 0 ? 1 : 0;
-        spec.playMillis = qint32(random.bounded(4 * 3600 * 1000));
-        spec.runRecords = (pickSize(random) - ReplayInfoRecords * ReplayRecordSize) / ReplayRecordSize;
-        spec.runSeed = random.generate();
-        decompressedTotal += (ReplayInfoRecords + spec.runRecords) * ReplayRecordSize;
+        recipe.playMillis = qint32(random.bounded(4 * 3600 * 1000));
+        recipe.runRecords = (pickSize(random) - ReplayInfoRecords * ReplayRecordSize) / ReplayRecordSize;
+        recipe.runSeed = random.generate();
+        decompressedTotal += (ReplayInfoRecords + recipe.runRecords) * ReplayRecordSize;
 
         const QString path = QDir(dir).filePath(QStringLiteral("bench_%1.dat").arg(i, 4, 10, QLatin1Char('0')));
         const QByteArray name = "player" + QByteArray::number(i % 37);
-        if (!ReplayMaker::writeFile(path, ReplayMaker::replayFile(spec, name, "bench comment\r\nsecond line")))
+        if (!ReplayMaker::writeFile(path, ReplayMaker::replayFile(recipe, name, "bench comment\r\nsecond line")))
             return {};
         files << path;
     }

@@ -167,7 +167,7 @@ int main(int argc, char *argv[])
     if (paths.size() != 1)
         return fail(ExitBadArguments, QStringLiteral("exactly one output path is needed"));
 
-    ReplayMaker::ReplaySpec spec;
+    ReplayMaker::ReplayRecipe recipe;
     // Reads a numeric option into target; false (after a message) when it is malformed.
     bool bad = false;
     const auto number = [&](const QCommandLineOption &option, qint64 min, qint64 max, auto &target) {
@@ -183,16 +183,16 @@ int main(int argc, char *argv[])
         }
         target = static_cast<std::remove_reference_t<decltype(target)>>(*value);
     };
-    number(dungeon, INT_MIN, INT_MAX, spec.dungeon);
-    number(floor, INT_MIN, INT_MAX, spec.floor);
-    number(chara, INT_MIN, INT_MAX, spec.chara);
-    number(score, INT_MIN, INT_MAX, spec.score);
-    number(date, INT_MIN, INT_MAX, spec.playDate);
-    number(playMs, INT_MIN, INT_MAX, spec.playMillis);
-    number(runRecords, 0, MaxRunRecords, spec.runRecords);
-    number(seed, 0, UINT_MAX, spec.runSeed);
-    number(infoRecords, 0, ReplayInfoRecords, spec.infoRecords);
-    number(partial, 0, ReplayRecordSize - 1, spec.partialTail);
+    number(dungeon, INT_MIN, INT_MAX, recipe.dungeon);
+    number(floor, INT_MIN, INT_MAX, recipe.floor);
+    number(chara, INT_MIN, INT_MAX, recipe.chara);
+    number(score, INT_MIN, INT_MAX, recipe.score);
+    number(date, INT_MIN, INT_MAX, recipe.playDate);
+    number(playMs, INT_MIN, INT_MAX, recipe.playMillis);
+    number(runRecords, 0, MaxRunRecords, recipe.runRecords);
+    number(seed, 0, UINT_MAX, recipe.runSeed);
+    number(infoRecords, 0, ReplayInfoRecords, recipe.infoRecords);
+    number(partial, 0, ReplayRecordSize - 1, recipe.partialTail);
     qint64 shortTextBytes = -1;
     number(shortText, 0, ReplayTextSize, shortTextBytes);
     qint64 trailingBytes = 0;
@@ -205,13 +205,13 @@ int main(int argc, char *argv[])
         if (!text)
             return fail(ExitBadArguments, QStringLiteral("--version: expected three digits or at most 16 Latin-1 "
                                                          "characters"));
-        spec.version = *text;
+        recipe.version = *text;
     }
     if (parser.isSet(limit)) {
         const auto values = parseLimit(parser.value(limit));
         if (!values)
             return fail(ExitBadArguments, QStringLiteral("--limit: expected indices 0 to 8 separated by commas"));
-        std::copy(values->begin(), values->end(), spec.limitPlay.begin());
+        std::copy(values->begin(), values->end(), recipe.limitPlay.begin());
     }
     if (parser.isSet(noText) && (parser.isSet(shortText) || parser.isSet(trailing)))
         return fail(ExitBadArguments, QStringLiteral("--no-text cannot be combined with --short-text or --trailing"));
@@ -233,15 +233,15 @@ int main(int argc, char *argv[])
         const auto damage = parseDamage(parser.value(broken));
         if (!damage)
             return fail(ExitBadArguments, QStringLiteral("--broken: unknown kind \"%1\"").arg(parser.value(broken)));
-        file = ReplayMaker::brokenFile(*damage, spec);
+        file = ReplayMaker::brokenFile(*damage, recipe);
     } else if (parser.isSet(noText)) {
-        file = ReplayMaker::compressedStream(spec);
+        file = ReplayMaker::compressedStream(recipe);
     } else {
         QByteArray text = ReplayMaker::textFields(*nameBytes, *commentBytes);
         if (shortTextBytes >= 0)
             text.truncate(qsizetype(shortTextBytes));
         // Recognisable filler, so that a reader that shows it stands out.
-        file = ReplayMaker::compressedStream(spec) + text + QByteArray(qsizetype(trailingBytes), 'T');
+        file = ReplayMaker::compressedStream(recipe) + text + QByteArray(qsizetype(trailingBytes), 'T');
     }
 
     if (!ReplayMaker::writeFile(paths.constFirst(), file))

@@ -85,7 +85,7 @@ const QStringList Comments = {
 };
 
 struct Sample {
-    ReplayMaker::ReplaySpec spec;
+    ReplayMaker::ReplayRecipe recipe;
     QByteArray name;
     QByteArray comment;
 };
@@ -95,24 +95,24 @@ struct Sample {
 Sample makeSample(QRandomGenerator &random, int dungeon, int chara, int version)
 {
     Sample sample;
-    ReplayMaker::ReplaySpec &spec = sample.spec;
-    spec.version = versionOf(version);
-    spec.dungeon = dungeon;
-    spec.chara = chara;
+    ReplayMaker::ReplayRecipe &recipe = sample.recipe;
+    recipe.version = versionOf(version);
+    recipe.dungeon = dungeon;
+    recipe.chara = chara;
     const qint32 floors = DungeonFloorTbl[dungeon];
-    spec.floor = random.bounded(3) == 0 ? floors + 1 : 1 + random.bounded(floors);
+    recipe.floor = random.bounded(3) == 0 ? floors + 1 : 1 + random.bounded(floors);
     // Scores over several orders of magnitude, 0 to 50 million: first a
     // magnitude, then a value below it.
     static constexpr qint32 Magnitudes[] = {50, 500, 5'000, 50'000, 500'000, 5'000'000, 50'000'000};
     const qint32 magnitude = Magnitudes[random.bounded(int(std::size(Magnitudes)))];
-    spec.score = random.bounded(6) == 0 ? 0 : random.bounded(magnitude);
+    recipe.score = random.bounded(6) == 0 ? 0 : random.bounded(magnitude);
     // 2006-01-01 to 2010-12-31, Japan time.
-    spec.playDate = qint32(1136041200 + random.bounded(qint64(157766400)));
-    for (qint32 &flag : spec.limitPlay)
+    recipe.playDate = qint32(1136041200 + random.bounded(qint64(157766400)));
+    for (qint32 &flag : recipe.limitPlay)
         flag = random.bounded(5) == 0 ? 1 : 0;
-    spec.playMillis = qint32(random.bounded(10 * 60'000, 5 * 3'600'000));
-    spec.runRecords = random.bounded(3'000, 50'001);
-    spec.runSeed = random.generate();
+    recipe.playMillis = qint32(random.bounded(10 * 60'000, 5 * 3'600'000));
+    recipe.runRecords = random.bounded(3'000, 50'001);
+    recipe.runSeed = random.generate();
     sample.name = sjis(PlayerNames.at(random.bounded(int(PlayerNames.size()))), PlayerNameSize);
     sample.comment = sjis(Comments.at(random.bounded(int(Comments.size()))), CommentSize);
     return sample;
@@ -120,7 +120,7 @@ Sample makeSample(QRandomGenerator &random, int dungeon, int chara, int version)
 
 QByteArray fileOf(const Sample &sample)
 {
-    return ReplayMaker::replayFile(sample.spec, sample.name, sample.comment);
+    return ReplayMaker::replayFile(sample.recipe, sample.name, sample.comment);
 }
 
 // Fisher-Yates with the seeded generator, so that a seed gives the same order

@@ -32,7 +32,7 @@
 #include <algorithm>
 #include <memory>
 
-using ReplayMaker::ReplaySpec;
+using ReplayMaker::ReplayRecipe;
 
 // A storage replay: file name, score, character, dungeon; the player name is
 // the file's base name, so the panel tells which replay it shows.
@@ -51,21 +51,21 @@ const QString Caption = QStringLiteral("Tarnelリプレイファイル情報");
 const QString GameKind = QStringLiteral("Tarnelリプレイフォルダ");
 const QString StorageKind = QStringLiteral("リプレイ格納フォルダ");
 
-ReplaySpec makeSpec(const QByteArray &version, qint32 score, qint32 chara = 0, qint32 dungeon = 0, qint32 floor = 3)
+ReplayRecipe makeSpec(const QByteArray &version, qint32 score, qint32 chara = 0, qint32 dungeon = 0, qint32 floor = 3)
 {
-    ReplaySpec spec;
-    spec.version = version;
-    spec.score = score;
-    spec.chara = chara;
-    spec.dungeon = dungeon;
-    spec.floor = floor;
-    return spec;
+    ReplayRecipe recipe;
+    recipe.version = version;
+    recipe.score = score;
+    recipe.chara = chara;
+    recipe.dungeon = dungeon;
+    recipe.floor = floor;
+    return recipe;
 }
 
-bool writeReplay(const QString &path, const ReplaySpec &spec, const QByteArray &name,
+bool writeReplay(const QString &path, const ReplayRecipe &recipe, const QByteArray &name,
                  const QByteArray &comment = QByteArrayLiteral("comment"))
 {
-    return ReplayMaker::writeFile(path, ReplayMaker::replayFile(spec, name, comment));
+    return ReplayMaker::writeFile(path, ReplayMaker::replayFile(recipe, name, comment));
 }
 
 QByteArray settingsText(const QString &tarnelDir, const QString &storageDir, const QByteArray &extra = {})

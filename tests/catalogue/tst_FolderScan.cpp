@@ -35,18 +35,18 @@ public:
     void finish() override { calls << QStringLiteral("finish"); }
 };
 
-ReplaySpec specWith(qint32 score, qint32 playDate = 1200000000)
+ReplayRecipe recipeWith(qint32 score, qint32 playDate = 1200000000)
 {
-    ReplaySpec spec;
-    spec.score = score;
-    spec.playDate = playDate;
-    return spec;
+    ReplayRecipe recipe;
+    recipe.score = score;
+    recipe.playDate = playDate;
+    return recipe;
 }
 
 QByteArray replay(qint32 score, const QByteArray &name = QByteArrayLiteral("name"),
                   const QByteArray &comment = QByteArrayLiteral("comment"))
 {
-    return replayFile(specWith(score), name, comment);
+    return replayFile(recipeWith(score), name, comment);
 }
 
 // Every field zero (the record's tail padding is no field).
@@ -148,15 +148,15 @@ void tst_FolderScan::tarnelSlotContent_data()
 
     QTest::newRow("replay") << replay(5, QByteArrayLiteral("Bob")) << true << 1200000000 << QByteArrayLiteral("Bob");
     QTest::newRow("PlayDate 0 kept but absent")
-        << replayFile(specWith(5, 0), QByteArrayLiteral("Bob"), QByteArray()) << true << 0 << QByteArrayLiteral("Bob");
-    QTest::newRow("stream only, no texts") << replayFile(specWith(5)) << true << 1200000000 << QByteArray();
-    QTest::newRow("truncated stream") << brokenFile(Damage::TruncatedStream, specWith(5)) << false << 0 << QByteArray();
-    QTest::newRow("bad checksum") << brokenFile(Damage::BadAdler, specWith(5)) << false << 0 << QByteArray();
-    QTest::newRow("raw deflate") << brokenFile(Damage::RawDeflate, specWith(5)) << false << 0 << QByteArray();
-    QTest::newRow("gzip") << brokenFile(Damage::GzipWrapper, specWith(5)) << false << 0 << QByteArray();
+        << replayFile(recipeWith(5, 0), QByteArrayLiteral("Bob"), QByteArray()) << true << 0 << QByteArrayLiteral("Bob");
+    QTest::newRow("stream only, no texts") << replayFile(recipeWith(5)) << true << 1200000000 << QByteArray();
+    QTest::newRow("truncated stream") << brokenFile(Damage::TruncatedStream, recipeWith(5)) << false << 0 << QByteArray();
+    QTest::newRow("bad checksum") << brokenFile(Damage::BadAdler, recipeWith(5)) << false << 0 << QByteArray();
+    QTest::newRow("raw deflate") << brokenFile(Damage::RawDeflate, recipeWith(5)) << false << 0 << QByteArray();
+    QTest::newRow("gzip") << brokenFile(Damage::GzipWrapper, recipeWith(5)) << false << 0 << QByteArray();
     QTest::newRow("empty file") << brokenFile(Damage::Empty) << false << 0 << QByteArray();
     QTest::newRow("text") << brokenFile(Damage::PlainText) << false << 0 << QByteArray();
-    QTest::newRow("lower-case prefix") << brokenFile(Damage::LowerCasePrefix, specWith(5)) << false << 0 << QByteArray();
+    QTest::newRow("lower-case prefix") << brokenFile(Damage::LowerCasePrefix, recipeWith(5)) << false << 0 << QByteArray();
 }
 
 void tst_FolderScan::tarnelSlotContent()

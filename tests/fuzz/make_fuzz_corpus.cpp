@@ -20,18 +20,18 @@ QList<std::pair<QString, QByteArray>> seeds()
     const QByteArray sjisName("\x83\x65\x83\x58\x83\x67\x90\x6c", 8); // double-byte characters
     const QByteArray comment("first line\r\nsecond line \x82\xa0\x82\xa2");
 
-    ReplaySpec v105;
+    ReplayRecipe v105;
     v105.version = "QVreplay Ver105 ";
     v105.runRecords = 40;
     files.append({QStringLiteral("v105_texts.dat"), replayFile(v105, sjisName, comment)});
 
-    ReplaySpec v106 = v105;
+    ReplayRecipe v106 = v105;
     v106.version = "QVreplay Ver106 ";
     v106.limitPlay = {1, 2, -1, 0, 1, 0, 0, 0, 1};
     v106.playMillis = 90061999;
     files.append({QStringLiteral("v106_stream_only.dat"), replayFile(v106)});
 
-    ReplaySpec v107;
+    ReplayRecipe v107;
     v107.score = -5;
     v107.versionHighBits = 0x7f00;
     v107.runRecords = 200;
@@ -39,13 +39,13 @@ QList<std::pair<QString, QByteArray>> seeds()
     files.append({QStringLiteral("v107_trailing.dat"), replayFile(v107, "name", comment, "trailing bytes")});
     files.append({QStringLiteral("v107_short_name.dat"), replayFile(v107, QByteArray("ABCDEFGHIJ"))});
 
-    ReplaySpec few;
+    ReplayRecipe few;
     few.infoRecords = 10;
     few.partialTail = 5;
     few.compressionLevel = 0;
     files.append({QStringLiteral("few_records_stored.dat"), replayFile(few, QByteArray(30, 'N'), QByteArray(1024, 'C'))});
 
-    ReplaySpec empty;
+    ReplayRecipe empty;
     empty.infoRecords = 0;
     files.append({QStringLiteral("empty_stream.dat"), replayFile(empty)});
 

@@ -15,9 +15,9 @@
 #include <cstring>
 #include <limits>
 
-using ReplayMaker::ReplaySpec;
+using ReplayMaker::ReplayRecipe;
 
-Q_DECLARE_METATYPE(ReplaySpec)
+Q_DECLARE_METATYPE(ReplayRecipe)
 
 namespace {
 
@@ -122,24 +122,24 @@ ReadResult referenceRead(const QByteArray &file)
     return r;
 }
 
-// What the head should hold for a file made from spec, apart from the play
+// What the head should hold for a file made from recipe, apart from the play
 // time (which the rows state themselves).
-ReplayHead expectedHead(const ReplaySpec &spec)
+ReplayHead expectedHead(const ReplayRecipe &recipe)
 {
     ReplayHead h{};
-    const int records = qBound(0, spec.infoRecords, 34);
+    const int records = qBound(0, recipe.infoRecords, 34);
     for (int n = 0; n < qMin(records, 8); ++n) {
-        const QByteArray version = spec.version.leftJustified(16, '\0', true);
+        const QByteArray version = recipe.version.leftJustified(16, '\0', true);
         h.ReplayVer[2 * n] = version[2 * n];
         h.ReplayVer[2 * n + 1] = version[2 * n + 1];
     }
-    const qint32 values[] = {spec.dungeon, spec.floor, spec.chara, spec.score, spec.playDate};
+    const qint32 values[] = {recipe.dungeon, recipe.floor, recipe.chara, recipe.score, recipe.playDate};
     for (int n = 8; n < qMin(records, 13); ++n)
         (&h.Dungeon)[n - 8] = values[n - 8];
     for (int n = 13; n < qMin(records, 22); ++n)
-        h.LimitPlay[n - 13] = spec.limitPlay[size_t(n - 13)];
+        h.LimitPlay[n - 13] = recipe.limitPlay[size_t(n - 13)];
     for (int n = 22; n < qMin(records, 33); ++n)
-        h.Extra[n - 22] = spec.extra[size_t(n - 22)];
+        h.Extra[n - 22] = recipe.extra[size_t(n - 22)];
     return h;
 }
 
@@ -148,9 +148,9 @@ bool sameHead(const ReplayHead &a, const ReplayHead &b)
     return std::memcmp(&a, &b, sizeof(ReplayHead)) == 0;
 }
 
-QByteArray presetDictionaryStream(const ReplaySpec &spec)
+QByteArray presetDictionaryStream(const ReplayRecipe &recipe)
 {
-    const QByteArray data = ReplayMaker::decompressedStream(spec);
+    const QByteArray data = ReplayMaker::decompressedStream(recipe);
     const QByteArray dictionary("QVreplay Ver107 dictionary");
     z_stream zs{};
     deflateInit(&zs, 6);
@@ -166,9 +166,9 @@ QByteArray presetDictionaryStream(const ReplaySpec &spec)
     return out;
 }
 
-ReplaySpec fullSpec()
+ReplayRecipe fullSpec()
 {
-    ReplaySpec s;
+    ReplayRecipe s;
     s.version = "QVreplay Ver105 ";
     s.dungeon = 13;
     s.floor = 99;
@@ -204,15 +204,15 @@ private slots:
 
 void tst_ReplayStreamReader::decodesFields_data()
 {
-    QTest::addColumn<ReplaySpec>("spec");
+    QTest::addColumn<ReplayRecipe>("recipe");
     QTest::addColumn<int>("hour");
     QTest::addColumn<int>("minute");
     QTest::addColumn<int>("second");
 
-    const ReplaySpec full = fullSpec();
+    const ReplayRecipe full = fullSpec();
     QTest::newRow("all 34 records") << full << 1 << 2 << 3;
 
-    ReplaySpec s = full;
+    ReplayRecipe s = full;
     s.version = "qvreplay ver107 "; // the prefix check is the caller's
     QTest::newRow("lower-case prefix still decoded") << s << 1 << 2 << 3;
 
@@ -269,17 +269,17 @@ void tst_ReplayStreamReader::decodesFields_data()
 
 void tst_ReplayStreamReader::decodesFields()
 {
-    QFETCH(ReplaySpec, spec);
+    QFETCH(ReplayRecipe, recipe);
     QFETCH(int, hour);
     QFETCH(int, minute);
     QFETCH(int, second);
 
-    const QByteArray stream = ReplayMaker::compressedStream(spec);
-    const ReadResult r = readBytes(ReplayMaker::replayFile(spec, "name", "comment"));
+    const QByteArray stream = ReplayMaker::compressedStream(recipe);
+    const ReadResult r = readBytes(ReplayMaker::replayFile(recipe, "name", "comment"));
     QCOMPARE(r.length, stream.size());
     QCOMPARE(r.position, stream.size());
 
-    ReplayHead expected = expectedHead(spec);
+    ReplayHead expected = expectedHead(recipe);
     expected.PlayHour = hour;
     expected.PlayMinute = minute;
     expected.PlaySecond = second;
@@ -324,8 +324,8 @@ void tst_ReplayStreamReader::readsTexts()
     QFETCH(QByteArray, name);
     QFETCH(QByteArray, comment);
 
-    const ReplaySpec spec = fullSpec();
-    const QByteArray file = ReplayMaker::replayFile(spec, tail);
+    const ReplayRecipe recipe = fullSpec();
+    const QByteArray file = ReplayMaker::replayFile(recipe, tail);
     const ReadResult r = readBytes(file);
     QCOMPARE(r.length, file.size() - tail.size());
     QCOMPARE(r.position, r.length);
@@ -338,16 +338,16 @@ void tst_ReplayStreamReader::rejects_data()
     using ReplayMaker::Damage;
     QTest::addColumn<QByteArray>("file");
 
-    ReplaySpec spec = fullSpec();
-    spec.runRecords = 20000; // several input chunks
-    const QByteArray stream = ReplayMaker::compressedStream(spec);
+    ReplayRecipe recipe = fullSpec();
+    recipe.runRecords = 20000; // several input chunks
+    const QByteArray stream = ReplayMaker::compressedStream(recipe);
     QTest::newRow("empty") << ReplayMaker::brokenFile(Damage::Empty);
     QTest::newRow("plain text") << ReplayMaker::brokenFile(Damage::PlainText);
-    QTest::newRow("truncated") << ReplayMaker::brokenFile(Damage::TruncatedStream, spec);
-    QTest::newRow("bad Adler-32") << ReplayMaker::brokenFile(Damage::BadAdler, spec);
-    QTest::newRow("raw deflate") << ReplayMaker::brokenFile(Damage::RawDeflate, spec);
-    QTest::newRow("gzip wrapper") << ReplayMaker::brokenFile(Damage::GzipWrapper, spec);
-    QTest::newRow("preset dictionary") << presetDictionaryStream(spec);
+    QTest::newRow("truncated") << ReplayMaker::brokenFile(Damage::TruncatedStream, recipe);
+    QTest::newRow("bad Adler-32") << ReplayMaker::brokenFile(Damage::BadAdler, recipe);
+    QTest::newRow("raw deflate") << ReplayMaker::brokenFile(Damage::RawDeflate, recipe);
+    QTest::newRow("gzip wrapper") << ReplayMaker::brokenFile(Damage::GzipWrapper, recipe);
+    QTest::newRow("preset dictionary") << presetDictionaryStream(recipe);
     QTest::newRow("trailer cut by one byte") << stream.chopped(1);
     QTest::newRow("header only") << stream.left(2);
     QTest::newRow("window of 64 KiB") << QByteArray("\x88\x98", 2) + stream.mid(2);
@@ -384,8 +384,8 @@ void tst_ReplayStreamReader::readErrors()
     QFETCH(bool, fromEnd);
     QFETCH(bool, succeeds);
 
-    const ReplaySpec spec = fullSpec();
-    const QByteArray stream = ReplayMaker::compressedStreamOfLength(spec, 3 * 65536 + 1000);
+    const ReplayRecipe recipe = fullSpec();
+    const QByteArray stream = ReplayMaker::compressedStreamOfLength(recipe, 3 * 65536 + 1000);
     const qint64 length = stream.size();
     if (fromEnd)
         failAfter = length - failAfter;
@@ -403,7 +403,7 @@ void tst_ReplayStreamReader::readErrors()
     QCOMPARE(device.pos(), length);
     ReadReplayText(device, info);
     QCOMPARE(fieldBytes(info.PlayerName, PlayerNameSize), QByteArray());
-    QCOMPARE(info.Score, spec.score);
+    QCOMPARE(info.Score, recipe.score);
 }
 
 void tst_ReplayStreamReader::positionAtChunkEnds_data()
@@ -430,10 +430,10 @@ void tst_ReplayStreamReader::positionAtChunkEnds()
     QFETCH(int, level);
     QFETCH(bool, onDisk);
 
-    ReplaySpec spec = fullSpec();
-    spec.compressionLevel = level;
-    spec.runRecords = 40; // small enough for a 1 KiB stream
-    const QByteArray stream = ReplayMaker::compressedStreamOfLength(spec, length);
+    ReplayRecipe recipe = fullSpec();
+    recipe.compressionLevel = level;
+    recipe.runRecords = 40; // small enough for a 1 KiB stream
+    const QByteArray stream = ReplayMaker::compressedStreamOfLength(recipe, length);
     QCOMPARE(stream.size(), length);
 
     for (const QByteArray &tail : {QByteArray(), ReplayMaker::textFields("name", "comment") + "more"}) {
@@ -449,7 +449,7 @@ void tst_ReplayStreamReader::positionAtChunkEnds()
         }
         QCOMPARE(r.length, length);
         QCOMPARE(r.position, length);
-        QCOMPARE(r.info.Score, spec.score);
+        QCOMPARE(r.info.Score, recipe.score);
         QCOMPARE(fieldBytes(r.info.PlayerName, PlayerNameSize), tail.isEmpty() ? QByteArray() : QByteArray("name"));
         QCOMPARE(fieldBytes(r.info.Comment, CommentSize), tail.isEmpty() ? QByteArray() : QByteArray("comment"));
     }
@@ -462,32 +462,32 @@ void tst_ReplayStreamReader::matchesReference()
     QVERIFY(dir.isValid());
 
     for (int i = 0; i < 200; ++i) {
-        ReplaySpec spec;
-        spec.version = QByteArray("QVreplay Ver10") + char('0' + random.bounded(10)) + ' ';
-        spec.versionHighBits = random.bounded(4) == 0 ? qint32(random.generate() & 0xffffff00u) : 0;
-        spec.dungeon = qint32(random.generate());
-        spec.floor = random.bounded(100);
-        spec.chara = random.bounded(-2, 8);
-        spec.score = qint32(random.generate());
-        spec.playDate = qint32(random.generate());
-        for (qint32 &v : spec.limitPlay)
+        ReplayRecipe recipe;
+        recipe.version = QByteArray("QVreplay Ver10") + char('0' + random.bounded(10)) + ' ';
+        recipe.versionHighBits = random.bounded(4) == 0 ? qint32(random.generate() & 0xffffff00u) : 0;
+        recipe.dungeon = qint32(random.generate());
+        recipe.floor = random.bounded(100);
+        recipe.chara = random.bounded(-2, 8);
+        recipe.score = qint32(random.generate());
+        recipe.playDate = qint32(random.generate());
+        for (qint32 &v : recipe.limitPlay)
             v = random.bounded(-1, 3);
-        for (qint32 &v : spec.extra)
+        for (qint32 &v : recipe.extra)
             v = qint32(random.generate());
-        spec.playMillis = qint32(random.generate());
-        spec.infoRecords = random.bounded(5) == 0 ? random.bounded(35) : 34;
+        recipe.playMillis = qint32(random.generate());
+        recipe.infoRecords = random.bounded(5) == 0 ? random.bounded(35) : 34;
         // Mostly small runs, some of a few hundred KiB.
-        spec.runRecords = random.bounded(1 << random.bounded(16));
-        spec.runSeed = random.generate();
-        spec.partialTail = random.bounded(12);
-        spec.compressionLevel = random.bounded(10);
+        recipe.runRecords = random.bounded(1 << random.bounded(16));
+        recipe.runSeed = random.generate();
+        recipe.partialTail = random.bounded(12);
+        recipe.compressionLevel = random.bounded(10);
 
-        QByteArray stream = ReplayMaker::compressedStream(spec);
+        QByteArray stream = ReplayMaker::compressedStream(recipe);
         if (i % 4 == 1) {
             // Make the stream end on an input chunk boundary.
             const qint64 chunk = i % 8 == 1 ? 65536 : 1024;
             const qint64 target = (stream.size() + 64 + chunk - 1) / chunk * chunk;
-            stream = ReplayMaker::compressedStreamOfLength(spec, target);
+            stream = ReplayMaker::compressedStreamOfLength(recipe, target);
             QCOMPARE(stream.size(), target);
         }
         QByteArray file = stream;

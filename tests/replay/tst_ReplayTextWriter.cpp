@@ -34,13 +34,13 @@ struct TextFields {
 const QByteArray NewName = QByteArrayLiteral("\x83\x65\x83\x58\x83\x67 Player"); // "テスト Player"
 const QByteArray NewComment = QByteArrayLiteral("first line\r\nsecond line");
 
-ReplaySpec runSpec(qint64 runRecords, int level = 6)
+ReplayRecipe runSpec(qint64 runRecords, int level = 6)
 {
-    ReplaySpec spec;
-    spec.runRecords = runRecords;
-    spec.compressionLevel = level;
-    spec.score = 123456;
-    return spec;
+    ReplayRecipe recipe;
+    recipe.runRecords = runRecords;
+    recipe.compressionLevel = level;
+    recipe.score = 123456;
+    return recipe;
 }
 
 QByteArray readAll(const QString &path)
@@ -57,7 +57,7 @@ QStringList entries(const QString &dir)
 
 } // namespace
 
-Q_DECLARE_METATYPE(ReplayMaker::ReplaySpec)
+Q_DECLARE_METATYPE(ReplayMaker::ReplayRecipe)
 
 class TestReplayTextWriter : public QObject
 {
@@ -81,7 +81,7 @@ private slots:
 
 void TestReplayTextWriter::rewritesFile_data()
 {
-    QTest::addColumn<ReplaySpec>("spec");
+    QTest::addColumn<ReplayRecipe>("recipe");
     QTest::addColumn<QByteArray>("tail");
 
     const QByteArray fields = textFields("old name", "old comment");
@@ -96,13 +96,13 @@ void TestReplayTextWriter::rewritesFile_data()
 
 void TestReplayTextWriter::rewritesFile()
 {
-    QFETCH(ReplaySpec, spec);
+    QFETCH(ReplayRecipe, recipe);
     QFETCH(QByteArray, tail);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("replay.dat"));
-    const QByteArray stream = compressedStream(spec);
+    const QByteArray stream = compressedStream(recipe);
     QVERIFY(writeFile(path, stream + tail));
 
     const TextFields fields(NewName, NewComment);

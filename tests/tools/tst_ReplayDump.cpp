@@ -77,20 +77,20 @@ QStringList fieldKeys(bool withText)
 // "テスト" in Shift-JIS.
 const QByteArray TestName = QByteArrayLiteral("\x83\x65\x83\x58\x83\x67");
 
-ReplaySpec sampleSpec()
+ReplayRecipe sampleSpec()
 {
-    ReplaySpec spec;
-    spec.version = QByteArrayLiteral("QVreplay Ver107 ");
-    spec.dungeon = 9;    // 40 floors
-    spec.floor = 41;     // one past the last: cleared
-    spec.chara = 3;
-    spec.score = 1234567;
-    spec.playDate = 1200000000; // 2008-01-10 21:20:00 UTC
-    spec.limitPlay = {1, 1, 0, 2, -1, 0, 0, 0, 1};
-    spec.extra = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, -11};
-    spec.playMillis = 3723999; // 1 h 2 min 3 s
-    spec.runRecords = 300;
-    return spec;
+    ReplayRecipe recipe;
+    recipe.version = QByteArrayLiteral("QVreplay Ver107 ");
+    recipe.dungeon = 9;    // 40 floors
+    recipe.floor = 41;     // one past the last: cleared
+    recipe.chara = 3;
+    recipe.score = 1234567;
+    recipe.playDate = 1200000000; // 2008-01-10 21:20:00 UTC
+    recipe.limitPlay = {1, 1, 0, 2, -1, 0, 0, 0, 1};
+    recipe.extra = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, -11};
+    recipe.playMillis = 3723999; // 1 h 2 min 3 s
+    recipe.runRecords = 300;
+    return recipe;
 }
 
 } // namespace
@@ -123,8 +123,8 @@ void TestReplayDump::initTestCase()
 
 void TestReplayDump::dumpsReplay()
 {
-    const ReplaySpec spec = sampleSpec();
-    const QByteArray stream = compressedStream(spec);
+    const ReplayRecipe recipe = sampleSpec();
+    const QByteArray stream = compressedStream(recipe);
     // A full 30-byte name has no NUL: its hex is the whole field.
     const QByteArray name = TestName + QByteArray(24, 'n');
     const QByteArray comment = QByteArrayLiteral("line one\r\nline two");
@@ -169,7 +169,7 @@ void TestReplayDump::dumpsReplay()
 // gets none, is named on standard error, and makes the exit status 1.
 void TestReplayDump::dumpsFilesInOrder()
 {
-    ReplaySpec floorSpec;
+    ReplayRecipe floorSpec;
     floorSpec.dungeon = 14; // unknown dungeon: never cleared
     floorSpec.floor = 999;
     QVERIFY(writeFile(path("floor.dat"), replayFile(floorSpec))); // ends right after the stream
@@ -211,10 +211,10 @@ void TestReplayDump::lockedVersionIsNotEditable()
     const QByteArray versions[] = {"QVreplay Ver105 ", "QVreplay ver106 ", "QVreplay Ver107 "};
     QStringList files;
     for (const QByteArray &version : versions) {
-        ReplaySpec spec;
-        spec.version = version;
+        ReplayRecipe recipe;
+        recipe.version = version;
         files << path(version.mid(13, 3).constData()) + QStringLiteral(".dat");
-        QVERIFY(writeFile(files.last(), replayFile(spec, "n", "c")));
+        QVERIFY(writeFile(files.last(), replayFile(recipe, "n", "c")));
     }
     const Run run = runDump(files);
     QCOMPARE(run.exitCode, 0);
@@ -229,8 +229,8 @@ void TestReplayDump::lockedVersionIsNotEditable()
 
 void TestReplayDump::writeTextRoundTrip()
 {
-    const ReplaySpec spec = sampleSpec();
-    const QByteArray stream = compressedStream(spec);
+    const ReplayRecipe recipe = sampleSpec();
+    const QByteArray stream = compressedStream(recipe);
     const QString file = path("edit.dat");
     QVERIFY(writeFile(file, stream + textFields("old", "old comment") + QByteArray(2000, 'x')));
 
@@ -265,7 +265,7 @@ void TestReplayDump::writeTextRefused_data()
     QTest::addColumn<int>("exitCode");
 
     const QByteArray replay = replayFile(sampleSpec(), "old", "old");
-    ReplaySpec locked = sampleSpec();
+    ReplayRecipe locked = sampleSpec();
     locked.version = QByteArrayLiteral("QVreplay Ver105 ");
 
     // 16 two-byte characters are 32 bytes.

@@ -57,60 +57,60 @@ QByteArray deflateWith(const QByteArray &data, int level, int windowBits)
 
 } // namespace
 
-QByteArray decompressedStream(const ReplaySpec &spec)
+QByteArray decompressedStream(const ReplayRecipe &recipe)
 {
     QByteArray out;
-    out.reserve(qsizetype((InfoRecords + spec.runRecords) * 12 + spec.partialTail));
-    QByteArray version = spec.version.left(16);
+    out.reserve(qsizetype((InfoRecords + recipe.runRecords) * 12 + recipe.partialTail));
+    QByteArray version = recipe.version.left(16);
     version.append(QByteArray(16 - version.size(), '\0'));
 
     auto infoRecord = [&](int n) {
         if (n < 8) {
-            appendRecord(out, n, qint32(quint8(version[2 * n])) | spec.versionHighBits,
-                         qint32(quint8(version[2 * n + 1])) | spec.versionHighBits);
+            appendRecord(out, n, qint32(quint8(version[2 * n])) | recipe.versionHighBits,
+                         qint32(quint8(version[2 * n + 1])) | recipe.versionHighBits);
             return;
         }
         qint32 value = 0;
         switch (n) {
-        case 8: value = spec.dungeon; break;
-        case 9: value = spec.floor; break;
-        case 10: value = spec.chara; break;
-        case 11: value = spec.score; break;
-        case 12: value = spec.playDate; break;
-        case 33: value = spec.playMillis; break;
+        case 8: value = recipe.dungeon; break;
+        case 9: value = recipe.floor; break;
+        case 10: value = recipe.chara; break;
+        case 11: value = recipe.score; break;
+        case 12: value = recipe.playDate; break;
+        case 33: value = recipe.playMillis; break;
         default:
-            value = n <= 21 ? spec.limitPlay[size_t(n - 13)] : spec.extra[size_t(n - 22)];
+            value = n <= 21 ? recipe.limitPlay[size_t(n - 13)] : recipe.extra[size_t(n - 22)];
         }
         appendRecord(out, n, value, 0);
     };
-    const int info = qBound(0, spec.infoRecords, InfoRecords);
+    const int info = qBound(0, recipe.infoRecords, InfoRecords);
     for (int n = 0; n < info; ++n)
         infoRecord(n);
 
-    RunGenerator run{spec.runSeed};
+    RunGenerator run{recipe.runSeed};
     qint32 x = 100, y = 100;
-    for (qint64 i = 0; i < spec.runRecords; ++i) {
+    for (qint64 i = 0; i < recipe.runRecords; ++i) {
         const quint32 r = run.next();
         x += qint32(r % 3) - 1;
         y += qint32((r >> 2) % 3) - 1;
         appendRecord(out, qint32(r >> 20) & 0x3f, x, y);
     }
     const quint32 tailSeed = run.next();
-    for (int i = 0; i < qBound(0, spec.partialTail, 11); ++i)
+    for (int i = 0; i < qBound(0, recipe.partialTail, 11); ++i)
         out.append(char((tailSeed >> (i % 4 * 8)) & 0xff));
     return out;
 }
 
-QByteArray compressedStream(const ReplaySpec &spec)
+QByteArray compressedStream(const ReplayRecipe &recipe)
 {
-    return deflateWith(decompressedStream(spec), qBound(0, spec.compressionLevel, 9), 15);
+    return deflateWith(decompressedStream(recipe), qBound(0, recipe.compressionLevel, 9), 15);
 }
 
-QByteArray compressedStreamOfLength(const ReplaySpec &spec, qint64 length)
+QByteArray compressedStreamOfLength(const ReplayRecipe &recipe, qint64 length)
 {
-    const QByteArray data = decompressedStream(spec);
+    const QByteArray data = decompressedStream(recipe);
     z_stream zs{};
-    if (deflateInit2(&zs, qBound(0, spec.compressionLevel, 9), Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    if (deflateInit2(&zs, qBound(0, recipe.compressionLevel, 9), Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         qFatal("ReplayMaker: deflateInit2 failed");
     QByteArray out;
     out.resize(qsizetype(deflateBound(&zs, uLong(data.size()))) + 64);
@@ -134,7 +134,7 @@ QByteArray compressedStreamOfLength(const ReplaySpec &spec, qint64 length)
     if (room < BlockHeader)
         return {};
     uLong adler = adler32(adler32(0L, Z_NULL, 0), reinterpret_cast<const Bytef *>(data.constData()), uInt(data.size()));
-    quint32 filler = spec.runSeed;
+    quint32 filler = recipe.runSeed;
     while (room > 0) {
         qint64 n = qMin(room - BlockHeader, MaxBlock);
         const qint64 rest = room - BlockHeader - n;
@@ -170,39 +170,39 @@ QByteArray textFields(const QByteArray &name, const QByteArray &comment)
     return out;
 }
 
-QByteArray replayFile(const ReplaySpec &spec, const QByteArray &tail)
+QByteArray replayFile(const ReplayRecipe &recipe, const QByteArray &tail)
 {
-    return compressedStream(spec) + tail;
+    return compressedStream(recipe) + tail;
 }
 
-QByteArray replayFile(const ReplaySpec &spec, const QByteArray &name, const QByteArray &comment,
+QByteArray replayFile(const ReplayRecipe &recipe, const QByteArray &name, const QByteArray &comment,
                       const QByteArray &trailing)
 {
-    return compressedStream(spec) + textFields(name, comment) + trailing;
+    return compressedStream(recipe) + textFields(name, comment) + trailing;
 }
 
-QByteArray brokenFile(Damage damage, const ReplaySpec &spec)
+QByteArray brokenFile(Damage damage, const ReplayRecipe &recipe)
 {
     switch (damage) {
     case Damage::TruncatedStream: {
-        const QByteArray stream = compressedStream(spec);
+        const QByteArray stream = compressedStream(recipe);
         return stream.left(qMax<qsizetype>(1, stream.size() / 2));
     }
     case Damage::BadAdler: {
-        QByteArray stream = compressedStream(spec);
+        QByteArray stream = compressedStream(recipe);
         stream[stream.size() - 1] = char(stream[stream.size() - 1] ^ 0x5a);
         return stream + textFields("name", "comment");
     }
     case Damage::RawDeflate:
-        return deflateWith(decompressedStream(spec), 6, -15) + textFields("name", "comment");
+        return deflateWith(decompressedStream(recipe), 6, -15) + textFields("name", "comment");
     case Damage::GzipWrapper:
-        return deflateWith(decompressedStream(spec), 6, 31) + textFields("name", "comment");
+        return deflateWith(decompressedStream(recipe), 6, 31) + textFields("name", "comment");
     case Damage::Empty:
         return {};
     case Damage::PlainText:
         return QByteArrayLiteral("This is not a replay, just a line of text.\r\n");
     case Damage::LowerCasePrefix: {
-        ReplaySpec lower = spec;
+        ReplayRecipe lower = recipe;
         lower.version = QByteArrayLiteral("qvreplay Ver107 ");
         return replayFile(lower, textFields("name", "comment"));
     }

@@ -10,7 +10,7 @@
 // with real zlib streams. Nothing here is used by the program itself.
 namespace ReplayMaker {
 
-struct ReplaySpec {
+struct ReplayRecipe {
     QByteArray version = QByteArrayLiteral("QVreplay Ver107 "); // records 0..7, at most 16 bytes used
     qint32 versionHighBits = 0; // ORed into the version records' fields above their low byte
     qint32 dungeon = 0;
@@ -28,27 +28,27 @@ struct ReplaySpec {
     int compressionLevel = 6;   // zlib level 0..9
 };
 
-// The decompressed stream: the records the spec describes, little-endian.
-QByteArray decompressedStream(const ReplaySpec &spec);
+// The decompressed stream: the records the recipe describes, little-endian.
+QByteArray decompressedStream(const ReplayRecipe &recipe);
 
-// One complete zlib stream (RFC 1950) of decompressedStream(spec).
-QByteArray compressedStream(const ReplaySpec &spec);
+// One complete zlib stream (RFC 1950) of decompressedStream(recipe).
+QByteArray compressedStream(const ReplayRecipe &recipe);
 
-// One complete zlib stream of exactly `length` bytes: decompressedStream(spec)
-// deflated at spec.compressionLevel and flushed, then padded to the length with
-// stored blocks of filler bytes (which therefore follow the spec's records in
+// One complete zlib stream of exactly `length` bytes: decompressedStream(recipe)
+// deflated at recipe.compressionLevel and flushed, then padded to the length with
+// stored blocks of filler bytes (which therefore follow the recipe's records in
 // the decompressed data). Empty when the length is too short for the data.
-QByteArray compressedStreamOfLength(const ReplaySpec &spec, qint64 length);
+QByteArray compressedStreamOfLength(const ReplayRecipe &recipe, qint64 length);
 
 // The two text fields as stored: name padded to 30 bytes, comment to 1024
 // (both cut when longer).
 QByteArray textFields(const QByteArray &name, const QByteArray &comment);
 
 // stream + what follows it. Without a tail the file ends right after the stream.
-QByteArray replayFile(const ReplaySpec &spec, const QByteArray &tail = {});
+QByteArray replayFile(const ReplayRecipe &recipe, const QByteArray &tail = {});
 
 // stream + textFields(name, comment) + trailing bytes.
-QByteArray replayFile(const ReplaySpec &spec, const QByteArray &name, const QByteArray &comment,
+QByteArray replayFile(const ReplayRecipe &recipe, const QByteArray &name, const QByteArray &comment,
                       const QByteArray &trailing = {});
 
 // Files that are no replay.
@@ -61,7 +61,7 @@ enum class Damage {
     PlainText,        // a line of text
     LowerCasePrefix,  // a valid stream whose version begins with "qvreplay"
 };
-QByteArray brokenFile(Damage damage, const ReplaySpec &spec = {});
+QByteArray brokenFile(Damage damage, const ReplayRecipe &recipe = {});
 
 // Writes bytes to path, replacing the file; false on any failure.
 bool writeFile(const QString &path, const QByteArray &bytes);
