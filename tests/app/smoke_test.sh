@@ -24,11 +24,15 @@ if [ "${1:-}" = "--inner" ]; then
             cat "$work/first.log" >&2
             exit 1
         fi
-        # The main window: its caption and its fixed width of 850 pixels.
-        if xwininfo -root -tree 2>/dev/null | grep -F "\"$caption\"" | grep -q ' 850x'; then
-            found=yes
-            break
-        fi
+        # The main window: its caption, its fixed width of 850 pixels, and
+        # mapped (its native window exists before it is shown, as the owner
+        # of the progress box).
+        for id in $(xwininfo -root -tree 2>/dev/null | grep -F "\"$caption\"" | grep ' 850x' | awk '{print $1}'); do
+            if xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable'; then
+                found=yes
+            fi
+        done
+        [ -n "$found" ] && break
         sleep 0.2
         i=$((i + 1))
     done
