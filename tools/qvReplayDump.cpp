@@ -115,17 +115,20 @@ int dump(const QStringList &files)
 {
     int status = Success;
     for (const QString &path : files) {
+        // A file that cannot be opened still gets its line (no replay, length
+        // -1), so that output lines and arguments pair up one to one.
+        ReplayInfo info{};
+        qint64 length = -1;
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
+        if (file.open(QIODevice::ReadOnly)) {
+            length = ReadReplayStream(file, info);
+            if (length >= 0)
+                ReadReplayText(file, info);
+            file.close();
+        } else {
             printError(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
             status = FileFailed;
-            continue;
         }
-        ReplayInfo info{};
-        const qint64 length = ReadReplayStream(file, info);
-        if (length >= 0)
-            ReadReplayText(file, info);
-        file.close();
         const QByteArray line = QJsonDocument(describe(path, length, info)).toJson(QJsonDocument::Compact) + '\n';
         std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
     }

@@ -179,7 +179,7 @@ void TestReplayDump::dumpsFilesInOrder()
     const Run run = runDump({path("floor.dat"), path("missing.dat"), path("text.dat"), path("lower.dat")});
     QCOMPARE(run.exitCode, 1);
     QVERIFY(run.err.contains(QFile::encodeName(path("missing.dat"))));
-    QCOMPARE(run.objects.size(), 3);
+    QCOMPARE(run.objects.size(), 4);
 
     const QJsonObject floor = run.objects[0];
     QCOMPARE(floor[QStringLiteral("file")].toString(), path("floor.dat"));
@@ -192,13 +192,19 @@ void TestReplayDump::dumpsFilesInOrder()
     QCOMPARE(floorText[QStringLiteral("dungeonPanel")].toString(), QStringLiteral("unknown　999 階"));
     QCOMPARE(floorText[QStringLiteral("limitPlay")].toString(), QString());
 
-    const QJsonObject text = run.objects[1];
+    const QJsonObject missing = run.objects[1];
+    QCOMPARE(keysOf(missing), BaseKeys);
+    QCOMPARE(missing[QStringLiteral("file")].toString(), path("missing.dat"));
+    QCOMPARE(missing[QStringLiteral("replay")].toBool(), false);
+    QCOMPARE(missing[QStringLiteral("length")].toInteger(), -1);
+
+    const QJsonObject text = run.objects[2];
     QCOMPARE(keysOf(text), BaseKeys);
     QCOMPARE(text[QStringLiteral("file")].toString(), path("text.dat"));
     QCOMPARE(text[QStringLiteral("replay")].toBool(), false);
     QCOMPARE(text[QStringLiteral("length")].toInteger(), -1);
 
-    const QJsonObject lower = run.objects[2];
+    const QJsonObject lower = run.objects[3];
     QCOMPARE(keysOf(lower), fieldKeys(false));
     QCOMPARE(lower[QStringLiteral("replay")].toBool(), false);
     QVERIFY(lower[QStringLiteral("length")].toInteger() > 0);
