@@ -1,5 +1,6 @@
 #include "app/TAboutBox.h"
 
+#include "platform/WindowFont.h"
 #include "resources/ArtResources.h"
 
 #include <QFrame>
@@ -10,15 +11,6 @@
 #include <QScreen>
 
 namespace {
-
-QFont boxFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("Noto Sans CJK JP")});
-    font.setPixelSize(12);
-    return font;
-}
 
 QLabel *makeTextLabel(QWidget *parent, const char *name, const QString &layoutText, int x, int y)
 {
@@ -39,7 +31,7 @@ TAboutBox::TAboutBox(QWidget *parent)
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("バージョン情報"));
-    setFont(boxFont());
+    setFont(windowFont());
     setFixedSize(369, 151);
     setSizeGripEnabled(false);
     setBackgroundRole(QPalette::Button);

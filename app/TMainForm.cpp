@@ -10,6 +10,7 @@
 #include "operations/CommandState.h"
 #include "platform/Prompter.h"
 #include "platform/TextCompare.h"
+#include "platform/WindowFont.h"
 #include "resources/ArtResources.h"
 
 #include <QAction>
@@ -60,14 +61,6 @@ constexpr int StatusHeight = 19;
 constexpr int CommandPanelHeight = 82;
 constexpr int RowHeight = 20;
 constexpr std::array<int, ReplayTableColumns> ColumnWidths{150, 80, 150, 80, 100, 250};
-
-QFont windowFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
-    font.setPixelSize(12);
-    return font;
-}
 
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, const QRect &geometry, int tag)
 {

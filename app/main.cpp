@@ -2,9 +2,9 @@
 #include "app/TMainForm.h"
 #include "platform/SingleInstance.h"
 #include "platform/WidgetPrompter.h"
+#include "platform/WindowFont.h"
 #include "resources/ArtResources.h"
 
-#include <QFont>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -27,10 +27,7 @@ int main(int argc, char **argv)
     if (qtTranslator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QvApplication::installTranslator(&qtTranslator);
 
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
-    font.setPixelSize(12);
-    QvApplication::setFont(font);
+    QvApplication::setFont(windowFont());
     QvApplication::setWindowIcon(programIcon());
 
     WidgetPrompter prompter(caption);

@@ -1,6 +1,7 @@
 #include "catalogue/ReplayDetailPanel.h"
 
 #include "catalogue/CharaSprites.h"
+#include "platform/WindowFont.h"
 #include "replay/ContentTables.h"
 #include "replay/ReplayInfo.h"
 #include "replay/ShiftJisText.h"
@@ -24,15 +25,6 @@ constexpr int AnimeInterval = 300; // ms
 
 // Pose drawn at each of the four animation steps: stand, step, stand, other step.
 constexpr int PoseOfStep[4] = {1, 2, 1, 3};
-
-QFont panelFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("Noto Sans CJK JP")});
-    font.setPixelSize(12);
-    return font;
-}
 
 // Labels are 12 px high; a font whose line is taller gets its full line so
 // nothing is clipped.
@@ -90,7 +82,7 @@ ReplayDetailPanel::ReplayDetailPanel(QWidget *parent)
 {
     setObjectName(QStringLiteral("PnlInfoView"));
     setFixedSize(850, 200);
-    setFont(panelFont());
+    setFont(windowFont());
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, PanelColour);

@@ -1,5 +1,7 @@
 #include "catalogue/TFileLoadDlg.h"
 
+#include "platform/WindowFont.h"
+
 #include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
@@ -35,10 +37,7 @@ TFileLoadDlg::TFileLoadDlg(QWidget *parent)
     setWindowTitle(QStringLiteral("ファイル処理中"));
     setFixedSize(290, 89);
 
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(windowFont());
 
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, palette.color(QPalette::Button));
