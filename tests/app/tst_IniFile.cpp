@@ -1,5 +1,7 @@
 #include "app/IniFile.h"
 
+#include "tests/support/TestFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStringEncoder>
@@ -18,18 +20,6 @@ QByteArray sjis(const QString &text)
 {
     QStringEncoder encoder("CP932");
     return encoder.encode(text);
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -125,7 +115,7 @@ void tst_IniFile::read()
     QFETCH(QString, key);
     QFETCH(QString, expected);
 
-    QVERIFY(writeBytes(path(), content));
+    QVERIFY(writeAll(path(), content));
     QCOMPARE(IniFile(path()).readString(section, key, u"<default>"_s), expected);
 }
 
@@ -161,7 +151,7 @@ void tst_IniFile::valueCut()
     QFETCH(QString, stored);
     QFETCH(QString, expected);
 
-    QVERIFY(writeBytes(path(), "[S]\r\nK=" + sjis(stored) + "\r\n"));
+    QVERIFY(writeAll(path(), "[S]\r\nK=" + sjis(stored) + "\r\n"));
     QCOMPARE(IniFile(path()).readString(u"S"_s, u"K"_s), expected);
 }
 
@@ -172,7 +162,7 @@ void tst_IniFile::createsFileOnFirstWrite()
     QVERIFY(ini.writeString(u"Application"_s, u"Name"_s, u"n"_s));
     QVERIFY(ini.writeString(u"Application"_s, u"Version"_s, u"1.01"_s));
     QVERIFY(ini.writeString(u"Tarnel"_s, u"ReplayDir"_s, u"/g/"_s));
-    QCOMPARE(readBytes(file), QByteArray("[Application]\r\nName=n\r\nVersion=1.01\r\n[Tarnel]\r\nReplayDir=/g/\r\n"));
+    QCOMPARE(readAll(file), QByteArray("[Application]\r\nName=n\r\nVersion=1.01\r\n[Tarnel]\r\nReplayDir=/g/\r\n"));
 }
 
 void tst_IniFile::replacesLineInPlace()
@@ -188,16 +178,16 @@ void tst_IniFile::replacesLineInPlace()
                               "\r\n"
                               "[Mine]\r\n"
                               "X=1"; // no final line end
-    QVERIFY(writeBytes(path(), before));
+    QVERIFY(writeAll(path(), before));
 
     QVERIFY(IniFile(path()).writeString(u"Tarnel"_s, u"ReplayDir"_s, u"/new/"_s));
     QByteArray expected = before;
     expected.replace("  replaydir = /old/  \r\n", "replaydir=/new/\r\n");
-    QCOMPARE(readBytes(path()), expected);
+    QCOMPARE(readAll(path()), expected);
 
     QVERIFY(IniFile(path()).writeString(u"Mine"_s, u"x"_s, u"2"_s));
     expected.replace("X=1", "X=2");
-    QCOMPARE(readBytes(path()), expected);
+    QCOMPARE(readAll(path()), expected);
 }
 
 void tst_IniFile::addsKeyAfterLastKeyOfSection()
@@ -211,11 +201,11 @@ void tst_IniFile::addsKeyAfterLastKeyOfSection()
                               "[Empty]\r\n"
                               "\r\n"
                               "[Last]\r\n";
-    QVERIFY(writeBytes(path(), before));
+    QVERIFY(writeAll(path(), before));
     IniFile ini(path());
     QVERIFY(ini.writeString(u"application"_s, u"Version"_s, u"1.01"_s));
     QVERIFY(ini.writeString(u"Empty"_s, u"K"_s, u"v"_s));
-    QCOMPARE(readBytes(path()), QByteArray("[Application]\r\n"
+    QCOMPARE(readAll(path()), QByteArray("[Application]\r\n"
                                            "Name=n\r\n"
                                            "Version=1.01\r\n"
                                            "; trailing comment\r\n"
@@ -231,16 +221,16 @@ void tst_IniFile::addsKeyAfterLastKeyOfSection()
 
 void tst_IniFile::addsKeyToLastSectionWithoutFinalLineEnd()
 {
-    QVERIFY(writeBytes(path(), "[S]\r\nA=1"));
+    QVERIFY(writeAll(path(), "[S]\r\nA=1"));
     QVERIFY(IniFile(path()).writeString(u"S"_s, u"B"_s, u"2"_s));
-    QCOMPARE(readBytes(path()), QByteArray("[S]\r\nA=1\r\nB=2\r\n"));
+    QCOMPARE(readAll(path()), QByteArray("[S]\r\nA=1\r\nB=2\r\n"));
 }
 
 void tst_IniFile::addsSectionAtEnd()
 {
-    QVERIFY(writeBytes(path(), "[S]\nA=1"));
+    QVERIFY(writeAll(path(), "[S]\nA=1"));
     QVERIFY(IniFile(path()).writeString(u"qvReplayInfo"_s, u"ReplayDir"_s, u"/s/"_s));
-    QCOMPARE(readBytes(path()), QByteArray("[S]\nA=1\r\n[qvReplayInfo]\r\nReplayDir=/s/\r\n"));
+    QCOMPARE(readAll(path()), QByteArray("[S]\nA=1\r\n[qvReplayInfo]\r\nReplayDir=/s/\r\n"));
 }
 
 void tst_IniFile::roundTripsShiftJis()
@@ -250,7 +240,7 @@ void tst_IniFile::roundTripsShiftJis()
     IniFile ini(path());
     QVERIFY(ini.writeString(u"Application"_s, u"Name"_s, caption));
     QVERIFY(ini.writeString(u"qvReplayInfo"_s, u"ReplayDir"_s, folder));
-    QCOMPARE(readBytes(path()), sjis(u"[Application]\r\nName="_s + caption + u"\r\n[qvReplayInfo]\r\nReplayDir="_s
+    QCOMPARE(readAll(path()), sjis(u"[Application]\r\nName="_s + caption + u"\r\n[qvReplayInfo]\r\nReplayDir="_s
                                      + folder + u"\r\n"_s));
     QCOMPARE(ini.readString(u"Application"_s, u"Name"_s), caption);
     QCOMPARE(ini.readString(u"qvReplayInfo"_s, u"ReplayDir"_s), folder);
@@ -280,9 +270,9 @@ void tst_IniFile::refusesUnrepresentable()
     QFETCH(QString, value);
 
     const QByteArray before = "[S]\r\nK=old\r\n";
-    QVERIFY(writeBytes(path(), before));
+    QVERIFY(writeAll(path(), before));
     QVERIFY(!IniFile(path()).writeString(section, key, value));
-    QCOMPARE(readBytes(path()), before);
+    QCOMPARE(readAll(path()), before);
 
     const QString fresh = path(u"fresh.dat"_s);
     QVERIFY(!IniFile(fresh).writeString(section, key, value));
@@ -313,7 +303,7 @@ void tst_IniFile::fullDiskKeepsOldFile()
     QVERIFY(dir.isValid());
     const QString file = dir.filePath(u"qvReplayInfo.dat"_s);
     const QByteArray before = "[Application]\r\nName=n\r\n; " + QByteArray(4000, 'x') + "\r\n";
-    QVERIFY(writeBytes(file, before));
+    QVERIFY(writeAll(file, before));
 
     rlimit saved{};
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -326,7 +316,7 @@ void tst_IniFile::fullDiskKeepsOldFile()
     std::signal(SIGXFSZ, oldHandler);
 
     QVERIFY(!written);
-    QCOMPARE(readBytes(file), before);
+    QCOMPARE(readAll(file), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"qvReplayInfo.dat"_s});
 }
 

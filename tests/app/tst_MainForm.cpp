@@ -7,6 +7,7 @@
 #include "catalogue/ReplayTableModel.h"
 #include "replay/ContentTables.h"
 #include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestFiles.h"
 #include "tools/replaymaker/ReplayMaker.h"
 
 #include <QAction>
@@ -76,14 +77,6 @@ QByteArray settingsText(const QString &tarnelDir, const QString &storageDir, con
     if (!storageDir.isNull())
         text += "[qvReplayInfo]\r\nReplayDir=" + storageDir.toUtf8() + "\r\n";
     return text;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
 }
 
 } // namespace

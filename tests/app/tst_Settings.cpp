@@ -1,5 +1,7 @@
 #include "app/Settings.h"
 
+#include "tests/support/TestFiles.h"
+
 #include "tests/support/ScriptedPrompter.h"
 
 #include <QDir>
@@ -22,18 +24,6 @@ QByteArray sjis(const QString &text)
 {
     QStringEncoder encoder("CP932");
     return encoder.encode(text);
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QStringList chooserTitles(const ScriptedPrompter &prompter)
@@ -123,7 +113,7 @@ void tst_Settings::load()
     QFETCH(QString, storageDir);
 
     if (!content.isEmpty())
-        QVERIFY(writeBytes(m_file, content));
+        QVERIFY(writeAll(m_file, content));
     ScriptedPrompter prompter;
     for (const QString &a : answers) {
         if (a == u"-"_s)
@@ -149,7 +139,7 @@ void tst_Settings::load()
     if (content.isEmpty())
         QVERIFY(!QFile::exists(m_file));
     else
-        QCOMPARE(readBytes(m_file), content);
+        QCOMPARE(readAll(m_file), content);
 }
 
 void tst_Settings::chooserGetsRootAndNoPreselect()
@@ -172,7 +162,7 @@ void tst_Settings::saveCreatesFileInOrder()
     const FolderSettings folders{u"/games/タルネル/"_s, u"//"_s};
     QVERIFY(SaveSettings(m_file, Caption, u"1.01"_s, folders, prompter, nullptr));
     QVERIFY(prompter.calls().empty());
-    QCOMPARE(readBytes(m_file), sjis(u"[Application]\r\nName=Tarnelリプレイファイル情報\r\nVersion=1.01\r\n"
+    QCOMPARE(readAll(m_file), sjis(u"[Application]\r\nName=Tarnelリプレイファイル情報\r\nVersion=1.01\r\n"
                                      u"[Tarnel]\r\nReplayDir=/games/タルネル/\r\n"
                                      u"[qvReplayInfo]\r\nReplayDir=//\r\n"_s));
 
@@ -193,11 +183,11 @@ void tst_Settings::saveKeepsOtherLines()
                               "\r\n"
                               "[Tarnel]\n"
                               "replaydir=/old/game/\n";
-    QVERIFY(writeBytes(m_file, before));
+    QVERIFY(writeAll(m_file, before));
     ScriptedPrompter prompter;
     QVERIFY(SaveSettings(m_file, u"cap"_s, u"1.01"_s, FolderSettings{u"/g/"_s, u"/s/"_s}, prompter, nullptr));
     QVERIFY(prompter.calls().empty());
-    QCOMPARE(readBytes(m_file), QByteArray("; kept\r\n"
+    QCOMPARE(readAll(m_file), QByteArray("; kept\r\n"
                                            "[qvReplayInfo]\r\n"
                                            "ReplayDir=/s/\r\n"
                                            "Extra=kept too\r\n"
@@ -239,7 +229,7 @@ void tst_Settings::saveFailure()
     if (fileIsFolder)
         QVERIFY(QDir().mkpath(m_file));
     else
-        QVERIFY(writeBytes(m_file, "[qvReplayInfo]\r\nReplayDir=/old/\r\n"));
+        QVERIFY(writeAll(m_file, "[qvReplayInfo]\r\nReplayDir=/old/\r\n"));
 
     ScriptedPrompter prompter;
     QVERIFY(!SaveSettings(m_file, u"cap"_s, u"1.01"_s, FolderSettings{tarnelDir, storageDir}, prompter, nullptr));
@@ -248,7 +238,7 @@ void tst_Settings::saveFailure()
     if (fileIsFolder)
         QVERIFY(QFileInfo(m_file).isDir());
     else
-        QCOMPARE(readBytes(m_file), after);
+        QCOMPARE(readAll(m_file), after);
 }
 
 QTEST_GUILESS_MAIN(tst_Settings)

@@ -1,5 +1,6 @@
 #include "replay/ReplayTextWriter.h"
 #include "tests/replay/FailDevice.h"
+#include "tests/support/TestFiles.h"
 #include "tools/replaymaker/ReplayMaker.h"
 
 #include <QBuffer>
@@ -41,12 +42,6 @@ ReplayRecipe runSpec(qint64 runRecords, int level = 6)
     recipe.compressionLevel = level;
     recipe.score = 123456;
     return recipe;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList entries(const QString &dir)

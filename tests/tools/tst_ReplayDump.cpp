@@ -1,3 +1,4 @@
+#include "tests/support/TestFiles.h"
 #include "tools/replaymaker/ReplayMaker.h"
 
 #include <QDir>
@@ -43,12 +44,6 @@ Run runDump(const QStringList &args)
                                                                                    : QJsonObject{});
     }
     return run;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList keysOf(const QJsonObject &object)

@@ -2,6 +2,7 @@
 #include "replay/ReplayInfo.h"
 #include "replay/ReplayStreamReader.h"
 #include "replay/ShiftJisText.h"
+#include "tests/support/TestFiles.h"
 #include "tools/replaymaker/ReplayMaker.h"
 
 #include <QBuffer>
@@ -31,12 +32,6 @@ Run runTool(const QString &program, const QStringList &arguments)
     if (!process.waitForFinished(120'000) || process.exitStatus() != QProcess::NormalExit)
         return {};
     return {process.exitCode(), process.readAllStandardError()};
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Inflates with the given window bits; nullopt unless the data is exactly one
