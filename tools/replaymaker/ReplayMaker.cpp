@@ -35,7 +35,9 @@ struct RunGenerator {
     }
 };
 
-QByteArray deflateWith(const QByteArray &data, int level, int windowBits)
+// Deflates data in one call. Z_FINISH ends the stream with its trailer;
+// Z_SYNC_FLUSH leaves it byte-aligned and open, so that more blocks can follow.
+QByteArray deflateWith(const QByteArray &data, int level, int windowBits, int flush = Z_FINISH)
 {
     z_stream zs{};
     if (deflateInit2(&zs, level, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK)
@@ -46,10 +48,11 @@ QByteArray deflateWith(const QByteArray &data, int level, int windowBits)
     zs.avail_in = uInt(data.size());
     zs.next_out = reinterpret_cast<Bytef *>(out.data());
     zs.avail_out = uInt(out.size());
-    const int rc = deflate(&zs, Z_FINISH);
+    const int rc = deflate(&zs, flush);
     const auto produced = qsizetype(zs.total_out);
+    const bool complete = flush == Z_FINISH ? rc == Z_STREAM_END : rc == Z_OK && zs.avail_in == 0;
     deflateEnd(&zs);
-    if (rc != Z_STREAM_END)
+    if (!complete)
         qFatal("ReplayMaker: deflate did not finish");
     out.truncate(produced);
     return out;
@@ -109,23 +112,9 @@ QByteArray compressedStream(const ReplayRecipe &recipe)
 QByteArray compressedStreamOfLength(const ReplayRecipe &recipe, qint64 length)
 {
     const QByteArray data = decompressedStream(recipe);
-    z_stream zs{};
-    if (deflateInit2(&zs, qBound(0, recipe.compressionLevel, 9), Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        qFatal("ReplayMaker: deflateInit2 failed");
-    QByteArray out;
-    out.resize(qsizetype(deflateBound(&zs, uLong(data.size()))) + 64);
-    zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
-    zs.avail_in = uInt(data.size());
-    zs.next_out = reinterpret_cast<Bytef *>(out.data());
-    zs.avail_out = uInt(out.size());
-    // A sync flush leaves the output byte-aligned with no final block yet, so
-    // hand-made stored blocks can follow.
-    const int rc = deflate(&zs, Z_SYNC_FLUSH);
-    const auto prefix = qsizetype(zs.total_out);
-    deflateEnd(&zs);
-    if (rc != Z_OK || zs.avail_in != 0)
-        qFatal("ReplayMaker: deflate did not flush");
-    out.truncate(prefix);
+    // Byte-aligned with no final block yet, so hand-made stored blocks can follow.
+    QByteArray out = deflateWith(data, qBound(0, recipe.compressionLevel, 9), 15, Z_SYNC_FLUSH);
+    const qint64 prefix = out.size();
 
     constexpr qint64 BlockHeader = 5; // header byte (aligned) + LEN + NLEN
     constexpr qint64 MaxBlock = 65535;
