@@ -1,5 +1,7 @@
 #include "replay/ShiftJisText.h"
 
+#include "replay/ReplayInfo.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -121,9 +123,7 @@ ShiftJisText::ShiftJisText(const QByteArray &bytes)
 
 ShiftJisText ShiftJisText::fromField(const char *field, int width)
 {
-    const void *nul = std::memchr(field, 0, size_t(width));
-    const int length = nul ? int(static_cast<const char *>(nul) - field) : width;
-    return ShiftJisText(QByteArray(field, length));
+    return ShiftJisText(fieldBytes(field, width));
 }
 
 ShiftJisEncoded ShiftJisText::bytesFor(const QString &edited, int maxBytes) const
