@@ -35,12 +35,6 @@
 
 namespace {
 
-const QString &caption()
-{
-    static const QString text = QStringLiteral("Tarnelリプレイファイル情報");
-    return text;
-}
-
 const QString &gameFolderKind()
 {
     static const QString text = QStringLiteral("Tarnelリプレイフォルダ");
@@ -82,6 +76,12 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int le
 }
 
 } // namespace
+
+const QString &TMainForm::caption()
+{
+    static const QString text = QStringLiteral("Tarnelリプレイファイル情報");
+    return text;
+}
 
 TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint

@@ -39,6 +39,9 @@ public:
     static constexpr int GameTag = 0;
     static constexpr int StorageTag = 1;
 
+    // The window's caption, also the title of the program and its message boxes.
+    static const QString &caption();
+
     TMainForm(Prompter &prompter, const QString &settingFileName, QWidget *parent = nullptr);
     ~TMainForm() override;
 

@@ -17,7 +17,7 @@ int main(int argc, char **argv)
     if (!instance.tryLock())
         return 1;
 
-    const QString caption = QStringLiteral("Tarnelリプレイファイル情報");
+    const QString &caption = TMainForm::caption();
     QvApplication app(argc, argv);
     QvApplication::setApplicationName(QStringLiteral("qvReplayInfo"));
     QvApplication::setApplicationDisplayName(caption);
