@@ -23,7 +23,7 @@ bool isAscii(QByteArrayView bytes)
 bool isUtf8(QByteArrayView bytes)
 {
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString text = decoder(bytes);
+    const QString text = decoder(bytes); // decoding happens here, when the result becomes a QString
     return !decoder.hasError();
 }
 
@@ -82,11 +82,13 @@ bool LoadSettings(const QString &settingFileName, FolderSettings &folders, Promp
             folder.dir->clear();
         }
     }
-    if (!unreadable.isEmpty())
-        prompter.error(owner, QStringLiteral("設定ファイル「%1」の %2 の値は Shift-JIS の文字として読めません。"
-                                             "UTF-8 など別の文字コードで保存された可能性があります。"
-                                             "フォルダを指定し直してください。")
-                                  .arg(QDir::toNativeSeparators(settingFileName), unreadable.join(QStringLiteral(" と "))));
+    if (!unreadable.isEmpty()) {
+        const QString text = QStringLiteral("設定ファイル「%1」の %2 の値は Shift-JIS の文字として読めません。"
+                                            "UTF-8 など別の文字コードで保存された可能性があります。"
+                                            "フォルダを指定し直してください。");
+        prompter.error(owner, text.arg(QDir::toNativeSeparators(settingFileName),
+                                       unreadable.join(QStringLiteral(" と "))));
+    }
 
     if (!askIfMissing(folders.TarnelDir, QStringLiteral("Tarnelのリプレイフォルダを指定してください。"), prompter,
                       owner))

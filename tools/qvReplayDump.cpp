@@ -107,7 +107,7 @@ bool isUtf8(QByteArrayView bytes)
 {
     QStringDecoder decoder(QStringConverter::Utf8,
                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-    const QString text = decoder(bytes);
+    const QString text = decoder(bytes); // decoding happens here, when the result becomes a QString
     return !decoder.hasError();
 }
 
