@@ -1,12 +1,16 @@
 #include "app/IniFile.h"
 
+#include "platform/RegularFile.h"
+#include "replay/ShiftJisText.h"
+
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
-#include <optional>
 #include <vector>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 // The file is kept as bytes: only the lines a write changes are rebuilt, every
 // other line (its bytes and its line end) is written back exactly as read.
@@ -15,7 +19,6 @@
 
 namespace {
 
-constexpr char Codec[] = "CP932";
 constexpr qsizetype MaxValueBytes = 2047;
 
 struct Line {
@@ -63,8 +66,7 @@ QByteArray trimmed(QByteArrayView bytes)
 
 QString decode(QByteArrayView bytes)
 {
-    QStringDecoder decoder(Codec, QStringConverter::Flag::Stateless);
-    return decoder.decode(bytes);
+    return ShiftJisText::decode(bytes);
 }
 
 // The Shift-JIS bytes of text, or nothing when text has no exact Shift-JIS
@@ -72,11 +74,11 @@ QString decode(QByteArrayView bytes)
 // different character on the way back).
 std::optional<QByteArray> encodeExactly(const QString &text)
 {
-    QStringEncoder encoder(Codec, QStringConverter::Flag::Stateless);
-    QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError() || decode(bytes) != text)
+    // Two bytes a UTF-16 unit always suffice for what can be encoded.
+    ShiftJisEncoded encoded = ShiftJisText::encode(text, int(qMin<qsizetype>(text.size() * 2, 1 << 30)));
+    if (!encoded.isExact())
         return std::nullopt;
-    return bytes;
+    return std::move(encoded.bytes);
 }
 
 bool sameName(QByteArrayView stored, const QString &wanted)
@@ -162,6 +164,54 @@ QByteArray cutValue(const QByteArray &value)
     return value.first(end);
 }
 
+// The value of a key line as read: blanks and matching quotes around it are
+// not part of it, and it is cut at MaxValueBytes.
+QByteArray storedValue(const QByteArray &line)
+{
+    QByteArray value = keyLine(line)->value;
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.sliced(1, value.size() - 2);
+    return cutValue(value);
+}
+
+enum class Load { Read, Missing, Failed };
+
+// Reads the whole file; only a regular file is opened, so a FIFO in its place
+// cannot stall the program.
+Load loadFile(const QString &path, QByteArray *bytes)
+{
+    QFile file;
+    const RegularFile::Result opened = RegularFile::open(file, path);
+    if (opened.refusal == RegularFile::Refusal::Missing)
+        return Load::Missing;
+    if (!opened)
+        return Load::Failed;
+    *bytes = file.readAll();
+    return file.error() == QFileDevice::NoError ? Load::Read : Load::Failed;
+}
+
+// Writes content over the file in place, for when no new file can be made
+// beside it. Nothing is cut off before the new bytes are down, so after a
+// failed write the old bytes can go back into room the file already has.
+bool overwriteInPlace(const QString &path, const QByteArray &old, const QByteArray &content)
+{
+    QFile file;
+    if (!RegularFile::open(file, path, QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return false;
+    const auto put = [&file](const QByteArray &bytes) {
+        return file.seek(0) && file.write(bytes) == bytes.size() && file.resize(bytes.size())
+            && file.size() == bytes.size()
+#ifdef Q_OS_UNIX
+            && ::fsync(file.handle()) == 0
+#endif
+            ;
+    };
+    if (put(content))
+        return true;
+    put(old);
+    return false;
+}
+
 // Characters that would break the line structure of the file.
 bool breaksLine(const QString &text)
 {
@@ -177,18 +227,20 @@ IniFile::IniFile(const QString &path)
 
 QString IniFile::readString(const QString &section, const QString &key, const QString &defaultValue) const
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return defaultValue;
-    const std::vector<Line> lines = splitLines(file.readAll());
+    const std::optional<QByteArray> bytes = readBytes(section, key);
+    return bytes ? decode(*bytes) : defaultValue;
+}
+
+std::optional<QByteArray> IniFile::readBytes(const QString &section, const QString &key) const
+{
+    QByteArray content;
+    if (loadFile(m_path, &content) != Load::Read)
+        return std::nullopt;
+    const std::vector<Line> lines = splitLines(content);
     const Location loc = locate(lines, section, key);
     if (!loc.key)
-        return defaultValue;
-    QByteArray value = keyLine(lines[*loc.key].text)->value;
-    // Matching quotes around a value are not part of it.
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-        value = value.sliced(1, value.size() - 2);
-    return decode(cutValue(value));
+        return std::nullopt;
+    return storedValue(lines[*loc.key].text);
 }
 
 bool IniFile::writeString(const QString &section, const QString &key, const QString &value)
@@ -198,26 +250,28 @@ bool IniFile::writeString(const QString &section, const QString &key, const QStr
         return false;
     const std::optional<QByteArray> sectionBytes = encodeExactly(section.trimmed());
     const std::optional<QByteArray> keyBytes = encodeExactly(key.trimmed());
-    const std::optional<QByteArray> valueBytes = encodeExactly(value);
-    if (!sectionBytes || !keyBytes || !valueBytes)
+    if (!sectionBytes || !keyBytes)
         return false;
 
+    // An existing file that cannot be read (or is no regular file) must not
+    // be replaced by a file holding only the new key.
     QByteArray old;
-    QFile current(m_path);
-    if (current.exists()) {
-        // An existing file that cannot be read must not be replaced by a
-        // file holding only the new key.
-        if (!current.open(QIODevice::ReadOnly))
-            return false;
-        old = current.readAll();
-        if (current.error() != QFileDevice::NoError)
-            return false;
-        current.close();
-    }
+    const Load loaded = loadFile(m_path, &old);
+    if (loaded == Load::Failed)
+        return false;
 
-    static const QByteArray crlf = QByteArrayLiteral("\r\n");
     std::vector<Line> lines = splitLines(old);
     const Location loc = locate(lines, section.trimmed(), key.trimmed());
+    // A value that already reads as the new one keeps its line untouched:
+    // its bytes may differ from what encoding would give (quotes, blanks, a
+    // duplicate code, a value longer than is read).
+    if (loc.key && decode(storedValue(lines[*loc.key].text)) == value)
+        return true;
+    const std::optional<QByteArray> valueBytes = encodeExactly(value);
+    if (!valueBytes)
+        return false;
+
+    static const QByteArray crlf = QByteArrayLiteral("\r\n");
     if (loc.key) {
         Line &line = lines[*loc.key];
         line.text = keyLine(line.text)->key + '=' + *valueBytes;
@@ -243,7 +297,7 @@ bool IniFile::writeString(const QString &section, const QString &key, const QStr
     // a short write and would leave a cut settings file behind.
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
+        return loaded == Load::Read && overwriteInPlace(m_path, old, content);
     if (file.write(content) != content.size() || file.size() != content.size()) {
         file.cancelWriting();
         return false;

@@ -3,10 +3,49 @@
 #include "app/IniFile.h"
 #include "app/Seldir.h"
 #include "platform/Prompter.h"
+#include "replay/ShiftJisText.h"
+
+#include <QDir>
+#include <QStringDecoder>
+#include <QStringList>
+
+#include <algorithm>
 
 namespace {
 
 const QString RootFolder = QStringLiteral("/");
+
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+bool isUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = decoder(bytes); // decoding happens here, when the result becomes a QString
+    return !decoder.hasError();
+}
+
+// Whether a stored folder value can be taken as Shift-JIS, the file's code
+// page. Bytes that are no Shift-JIS character give themselves away. Many
+// UTF-8 sequences, though, are also valid Shift-JIS pairs ("ユーザー" in
+// UTF-8 reads as "繝ｦ繝ｼ繧ｶ繝ｼ"), while real Shift-JIS text beyond ASCII
+// is almost never well-formed UTF-8 as well; so such a value counts as
+// Shift-JIS only when that reading names an existing folder.
+bool readsAsShiftJis(const QByteArray &bytes, const QString &text)
+{
+    if (text.contains(QChar::ReplacementCharacter))
+        return false;
+    if (isAscii(bytes) || !isUtf8(bytes))
+        return true;
+    return DirectoryExists(text);
+}
+
+struct FolderKey {
+    QString section;
+    QString *dir;
+};
 
 // Asks for a folder when dir is empty; a chosen folder is stored with "/"
 // appended (also after a path that already ends with one). False when the
@@ -28,8 +67,28 @@ bool askIfMissing(QString &dir, const QString &title, Prompter &prompter, QWidge
 bool LoadSettings(const QString &settingFileName, FolderSettings &folders, Prompter &prompter, QWidget *owner)
 {
     const IniFile ini(settingFileName);
-    folders.TarnelDir = ini.readString(QStringLiteral("Tarnel"), QStringLiteral("ReplayDir"));
-    folders.StorageDir = ini.readString(QStringLiteral("qvReplayInfo"), QStringLiteral("ReplayDir"));
+    const QString key = QStringLiteral("ReplayDir");
+    // A value that cannot be read as Shift-JIS (a file saved in another code
+    // page) would name a folder that is not there, and writing it back would
+    // lose its bytes: it is said once and then asked for as if it were missing.
+    // The file keeps the line until a chosen folder replaces it.
+    QStringList unreadable;
+    for (const FolderKey &folder : {FolderKey{QStringLiteral("Tarnel"), &folders.TarnelDir},
+                                    FolderKey{QStringLiteral("qvReplayInfo"), &folders.StorageDir}}) {
+        const QByteArray bytes = ini.readBytes(folder.section, key).value_or(QByteArray());
+        *folder.dir = ShiftJisText::decode(bytes);
+        if (!readsAsShiftJis(bytes, *folder.dir)) {
+            unreadable.append(QStringLiteral("[%1] %2").arg(folder.section, key));
+            folder.dir->clear();
+        }
+    }
+    if (!unreadable.isEmpty()) {
+        const QString text = QStringLiteral("設定ファイル「%1」の %2 の値は Shift-JIS の文字として読めません。"
+                                            "UTF-8 など別の文字コードで保存された可能性があります。"
+                                            "フォルダを指定し直してください。");
+        prompter.error(owner, text.arg(QDir::toNativeSeparators(settingFileName),
+                                       unreadable.join(QStringLiteral(" と "))));
+    }
 
     if (!askIfMissing(folders.TarnelDir, QStringLiteral("Tarnelのリプレイフォルダを指定してください。"), prompter,
                       owner))

@@ -1,6 +1,7 @@
 #include "catalogue/FolderScan.h"
 
 #include "catalogue/ReplayList.h"
+#include "platform/RegularFile.h"
 #include "replay/ReplayStreamReader.h"
 
 #include <QDirIterator>
@@ -8,43 +9,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace {
-
-// Opens path for reading only when it is a regular file (or a link to one).
-// A FIFO or device must never be opened plainly: the open itself could block
-// the window for good. The check is made on the opened descriptor, so a file
-// swapped for something else after the listing is refused as well.
-bool openRegularFile(QFile &file, const QString &path)
-{
-#ifdef Q_OS_UNIX
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags != -1)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
-    return true;
-#else
-    file.setFileName(path);
-    return file.open(QIODevice::ReadOnly);
-#endif
-}
 
 // The storage folder's replay candidates: "*.dat", letter case ignored; only
 // regular files and links to them (no directories, FIFOs, sockets, devices or
@@ -95,7 +60,9 @@ void LoadTarnelFolder(const QString &tarnelDir, ReplaySlots &tarnelSlots, ScanPr
             progress->step(i + 1, QStringLiteral("%1 / %2").arg(i + 1).arg(ReplaySlotCount), name);
 
         QFile file;
-        if (!openRegularFile(file, tarnelDir + name))
+        // A FIFO or device must never be opened plainly: the open itself could
+        // block the window for good.
+        if (!RegularFile::open(file, tarnelDir + name))
             continue;
         ReplayInfo &slot = tarnelSlots[size_t(i)];
         if (ReadReplayStream(file, slot) == -1 || !hasReplayPrefix(slot))
@@ -133,7 +100,7 @@ void LoadReplayFolder(const QString &storageDir, ReplayList &list, ScanProgress 
             progress->step(k, QStringLiteral("%1 / %2").arg(k).arg(total), name);
 
         QFile file;
-        if (!openRegularFile(file, storageDir + name))
+        if (!RegularFile::open(file, storageDir + name))
             continue;
         ReplayInfo info{};
         if (ReadReplayStream(file, info) != -1) {

@@ -1,21 +1,33 @@
 #include "replay/ReplayTextWriter.h"
 
+#include "platform/RegularFile.h"
 #include "replay/ReplayStreamReader.h"
 
+#include <QByteArray>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <vector>
+
+#ifdef Q_OS_UNIX
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#else
+#include <QFileInfo>
+#include <QSaveFile>
+#endif
 
 namespace {
 
 // Enough to copy quickly, small enough that a large stream is never held whole.
 constexpr qint64 CopyChunkSize = 64 * 1024;
 
+#ifndef Q_OS_UNIX
 constexpr QFileDevice::Permissions ModeBits = QFileDevice::ReadOwner | QFileDevice::WriteOwner
     | QFileDevice::ExeOwner | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
     | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+#endif
 
 bool writeAll(QIODevice &target, const char *data, qint64 size)
 {
@@ -55,6 +67,75 @@ bool RewriteReplayText(QIODevice &source, QIODevice &target, const char (&name)[
     return length >= 0 && writeWithText(source, length, target, name, comment);
 }
 
+#ifdef Q_OS_UNIX
+
+bool RewriteReplayText(const QString &path, const char (&name)[PlayerNameSize],
+                       const char (&comment)[CommentSize])
+{
+    return RewriteReplayText(QFile::encodeName(path), name, comment);
+}
+
+// Works on the name's bytes throughout, as a Qt path could not name every file.
+// The new content goes to a temporary file beside the old one, which is synced
+// and then renamed over it.
+bool RewriteReplayText(const QByteArray &nativePath, const char (&name)[PlayerNameSize],
+                       const char (&comment)[CommentSize])
+{
+    // Rewrite the file a link points to, so the link itself stays in place.
+    if (nativePath.isEmpty() || nativePath.contains('\0'))
+        return false;
+    char *resolved = ::realpath(nativePath.constData(), nullptr);
+    if (!resolved)
+        return false;
+    const QByteArray filePath(resolved);
+    std::free(resolved);
+
+    QFile source;
+    if (!RegularFile::open(source, filePath))
+        return false;
+    struct stat status {};
+    if (::fstat(source.handle(), &status) != 0)
+        return false;
+    // Replacing the file by renaming would succeed over a read-only file (and
+    // root ignores permission bits altogether), so the owner's write bit is
+    // what decides.
+    const mode_t permissions = status.st_mode & 0777;
+    if (!(permissions & S_IWUSR))
+        return false;
+    const qint64 length = streamLength(source);
+    if (length < 0)
+        return false;
+
+    QByteArray tempPath = filePath + ".XXXXXX";
+    const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool written = false;
+    {
+        // Unbuffered, so that every write reports its own count: a full disk
+        // must not leave a cut replay behind a successful rename.
+        QFile target;
+        written = target.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle)
+            && writeWithText(source, length, target, name, comment) && target.size() == length + ReplayTextSize;
+    }
+    written = written && ::fchmod(fd, permissions) == 0 && ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    source.close();
+    if (!written || ::rename(tempPath.constData(), filePath.constData()) != 0) {
+        ::unlink(tempPath.constData());
+        return false;
+    }
+    return true;
+}
+
+#else
+
+bool RewriteReplayText(const QByteArray &nativePath, const char (&name)[PlayerNameSize],
+                       const char (&comment)[CommentSize])
+{
+    return RewriteReplayText(QFile::decodeName(nativePath), name, comment);
+}
+
 bool RewriteReplayText(const QString &path, const char (&name)[PlayerNameSize],
                        const char (&comment)[CommentSize])
 {
@@ -63,26 +144,19 @@ bool RewriteReplayText(const QString &path, const char (&name)[PlayerNameSize],
     const QString filePath = given.isSymLink() ? given.canonicalFilePath() : given.absoluteFilePath();
     if (filePath.isEmpty())
         return false;
-    const QFileInfo info(filePath);
-    if (!info.isFile())
-        return false;
-    // Replacing the file by renaming would succeed over a read-only file (and
-    // root ignores permission bits altogether), so the owner's write bit is
-    // what decides.
-    const QFileDevice::Permissions permissions = info.permissions() & ModeBits;
+    // The owner's write bit decides, as a rename would replace a read-only file.
+    const QFileDevice::Permissions permissions = QFileInfo(filePath).permissions() & ModeBits;
     if (!(permissions & QFileDevice::WriteOwner))
         return false;
 
-    QFile source(filePath);
-    if (!source.open(QIODevice::ReadOnly))
+    QFile source;
+    if (!RegularFile::open(source, filePath))
         return false;
     const qint64 length = streamLength(source);
     if (length < 0)
         return false;
 
-    // Unbuffered, so that every write reports its own count: a short write of
-    // buffered data when the file is committed goes unnoticed (a full disk
-    // would leave a cut replay behind a successful commit).
+    // Unbuffered, so that every write reports its own count.
     QSaveFile target(filePath);
     if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
@@ -95,3 +169,5 @@ bool RewriteReplayText(const QString &path, const char (&name)[PlayerNameSize],
     source.close();
     return target.commit();
 }
+
+#endif

@@ -2,6 +2,7 @@
 
 #include "replay/ReplayInfo.h"
 
+class QByteArray;
 class QIODevice;
 class QString;
 
@@ -19,5 +20,11 @@ bool RewriteReplayText(QIODevice &source, QIODevice &target, const char (&name)[
 // and flushed, so after any failure the old file is unchanged and no temporary
 // file is left. A read-only file (no owner write bit) is refused. The file's
 // permission bits are kept; a symbolic link is followed and stays a link.
+// Only a regular file is opened (a FIFO or device is refused, never waited on).
 bool RewriteReplayText(const QString &path, const char (&name)[PlayerNameSize],
+                       const char (&comment)[CommentSize]);
+
+// The same for a file named by the bytes the system uses, so that a name that
+// is no valid text can be rewritten too.
+bool RewriteReplayText(const QByteArray &nativePath, const char (&name)[PlayerNameSize],
                        const char (&comment)[CommentSize]);

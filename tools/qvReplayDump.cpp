@@ -2,6 +2,7 @@
 // program reads from replay files as JSON, one compact object per file and
 // line, and rewrites a replay's player name and comment.
 
+#include "platform/RegularFile.h"
 #include "replay/ContentTables.h"
 #include "replay/ReplayInfo.h"
 #include "replay/ReplayStreamReader.h"
@@ -13,9 +14,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -35,16 +39,91 @@ const char Usage[] =
     "The two characters backslash and n are stored as they are: in a comment a\n"
     "backslash is ordinary text.\n"
     "\n"
-    "Put -- before file names that begin with '-'.\n"
+    "Put -- before file names that begin with '-'. A file name is used as the bytes\n"
+    "given; one that is not UTF-8 is shown in the JSON decoded from Shift-JIS\n"
+    "(\"file\") together with its bytes in hex (\"fileHex\").\n"
     "\n"
     "Exit status: 0 when every file was read (even when one is no replay) or the\n"
-    "text was written; 1 when a file could not be opened or written; 2 for bad\n"
-    "arguments.\n";
+    "text was written; 1 when a file could not be opened (it is missing, not a\n"
+    "regular file, or not readable) or written; 2 for bad arguments.\n";
+
+void printError(const QByteArray &message)
+{
+    const QByteArray bytes = "qvReplayDump: " + message + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
 
 void printError(const QString &message)
 {
-    const QByteArray bytes = "qvReplayDump: " + message.toLocal8Bit() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    printError(message.toLocal8Bit());
+}
+
+// A message about a file: "%1" in pattern stands for the file's name, which is
+// printed as the bytes given, so the user sees the name as typed.
+void printError(const QString &pattern, const QByteArray &file)
+{
+    const QStringList parts = pattern.split(QStringLiteral("%1"));
+    QByteArray message;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            message += file;
+        message += parts[i].toLocal8Bit();
+    }
+    printError(message);
+}
+
+QString refusalText(const RegularFile::Result &result)
+{
+    using Refusal = RegularFile::Refusal;
+    using Kind = RegularFile::Kind;
+    switch (result.refusal) {
+    case Refusal::None:
+        return {};
+    case Refusal::Missing:
+        return QStringLiteral("no such file");
+    case Refusal::Denied:
+        return QStringLiteral("permission denied");
+    case Refusal::NotRegular:
+        switch (result.kind) {
+        case Kind::Folder:
+            return QStringLiteral("it is a folder, not a regular file");
+        case Kind::Pipe:
+            return QStringLiteral("it is a named pipe (FIFO), not a regular file");
+        case Kind::Socket:
+            return QStringLiteral("it is a socket, not a regular file");
+        case Kind::Device:
+            return QStringLiteral("it is a device, not a regular file");
+        default:
+            return QStringLiteral("not a regular file");
+        }
+    case Refusal::Failed:
+        break;
+    }
+    return result.systemError ? QString::fromLocal8Bit(std::strerror(result.systemError))
+                              : QStringLiteral("it cannot be opened");
+}
+
+bool isUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    const QString text = decoder(bytes); // decoding happens here, when the result becomes a QString
+    return !decoder.hasError();
+}
+
+// A file name as text. Each part between slashes that is valid UTF-8 reads as
+// such; any other part is taken for Shift-JIS, as names unpacked from
+// Japanese archives are.
+QString nameText(const QByteArray &name)
+{
+    QString text;
+    const QList<QByteArray> parts = name.split('/');
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            text += QLatin1Char('/');
+        text += isUtf8(parts[i]) ? QString::fromUtf8(parts[i]) : ShiftJisText::decode(parts[i]);
+    }
+    return text;
 }
 
 void printUsage(FILE *to)
@@ -81,14 +160,17 @@ QJsonObject displayTexts(const ReplayInfo &info)
     };
 }
 
-QJsonObject describe(const QString &path, qint64 length, const ReplayInfo &info)
+QJsonObject describe(const QByteArray &file, qint64 length, const ReplayInfo &info)
 {
     const bool accepted = length >= 0 && hasReplayPrefix(info);
     QJsonObject object{
-        {QStringLiteral("file"), path},
+        {QStringLiteral("file"), nameText(file)},
         {QStringLiteral("replay"), accepted},
         {QStringLiteral("length"), length},
     };
+    // A JSON text cannot carry a name that is no valid text; its bytes can.
+    if (!isUtf8(file))
+        object.insert(QStringLiteral("fileHex"), QString::fromLatin1(file.toHex()));
     if (length < 0)
         return object;
     object.insert(QStringLiteral("version"), ShiftJisText::decode(versionText(info)));
@@ -111,22 +193,22 @@ QJsonObject describe(const QString &path, qint64 length, const ReplayInfo &info)
     return object;
 }
 
-int dump(const QStringList &files)
+int dump(const std::vector<QByteArray> &files)
 {
     int status = Success;
-    for (const QString &path : files) {
+    for (const QByteArray &path : files) {
         // A file that cannot be opened still gets its line (no replay, length
         // -1), so that output lines and arguments pair up one to one.
         ReplayInfo info{};
         qint64 length = -1;
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
+        QFile file;
+        if (const RegularFile::Result opened = RegularFile::open(file, path)) {
             length = ReadReplayStream(file, info);
             if (length >= 0)
                 ReadReplayText(file, info);
             file.close();
         } else {
-            printError(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+            printError(QStringLiteral("cannot open %1: ") + refusalText(opened), path);
             status = FileFailed;
         }
         const QByteArray line = QJsonDocument(describe(path, length, info)).toJson(QJsonDocument::Compact) + '\n';
@@ -186,7 +268,7 @@ QString withCrLf(QString text)
     return text;
 }
 
-int writeText(const QString &name, const QString &comment, const QString &path)
+int writeText(const QString &name, const QString &comment, const QByteArray &path)
 {
     ReplayInfo info{};
     if (!encodeField(QStringLiteral("NAME"), name, PlayerNameSize, info.PlayerName)
@@ -195,24 +277,25 @@ int writeText(const QString &name, const QString &comment, const QString &path)
 
     // The program offers editing only for replays it lists and whose version
     // allows it; the companion keeps to the same rule.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        printError(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+    QFile file;
+    if (const RegularFile::Result opened = RegularFile::open(file, path); !opened) {
+        printError(QStringLiteral("cannot open %1: ") + refusalText(opened), path);
         return FileFailed;
     }
     const qint64 length = ReadReplayStream(file, info);
     file.close();
     if (length < 0 || !hasReplayPrefix(info)) {
-        printError(QStringLiteral("%1 is not a replay file").arg(path));
+        printError(QStringLiteral("%1 is not a replay file"), path);
         return FileFailed;
     }
     if (isEditLockedVersion(info)) {
         printError(QStringLiteral("%1 is a replay of version %2, whose name and comment cannot be changed")
-                       .arg(path, QString::fromLatin1(versionText(info)).trimmed()));
+                       .replace(QStringLiteral("%2"), QString::fromLatin1(versionText(info)).trimmed()),
+                   path);
         return FileFailed;
     }
     if (!RewriteReplayText(path, info.PlayerName, info.Comment)) {
-        printError(QStringLiteral("writing %1 failed; the file is unchanged").arg(path));
+        printError(QStringLiteral("writing %1 failed; the file is unchanged"), path);
         return FileFailed;
     }
     return Success;
@@ -222,36 +305,41 @@ int writeText(const QString &name, const QString &comment, const QString &path)
 
 int main(int argc, char *argv[])
 {
+    // File operands are bytes: the system hands them over as such, and a name
+    // that is no valid UTF-8 would not survive a trip through text. So argv is
+    // read here, before Qt sees it.
+    std::vector<QByteArray> args;
+    for (int i = 1; i < argc; ++i)
+        args.emplace_back(argv[i]);
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
 
-    if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))) {
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         printUsage(stdout);
         return Success;
     }
-    if (!args.isEmpty() && args[0] == QLatin1String("--write-text")) {
+    if (!args.empty() && args[0] == "--write-text") {
         if (args.size() != 4) {
             printError(QStringLiteral("--write-text takes NAME, COMMENT and one FILE"));
             printUsage(stderr);
             return BadArguments;
         }
-        return writeText(args[1], args[2], args[3]);
+        return writeText(QString::fromLocal8Bit(args[1]), QString::fromLocal8Bit(args[2]), args[3]);
     }
 
-    QStringList files;
+    std::vector<QByteArray> files;
     bool options = true;
-    for (const QString &arg : std::as_const(args)) {
-        if (options && arg == QLatin1String("--")) {
+    for (const QByteArray &arg : args) {
+        if (options && arg == "--") {
             options = false;
-        } else if (options && arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
-            printError(QStringLiteral("unknown option %1").arg(arg));
+        } else if (options && arg.startsWith('-') && arg.size() > 1) {
+            printError(QStringLiteral("unknown option %1"), arg);
             printUsage(stderr);
             return BadArguments;
         } else {
-            files.append(arg);
+            files.push_back(arg);
         }
     }
-    if (files.isEmpty()) {
+    if (files.empty()) {
         printError(QStringLiteral("no file given"));
         printUsage(stderr);
         return BadArguments;

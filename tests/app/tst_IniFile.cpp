@@ -8,7 +8,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <pwd.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -51,6 +55,10 @@ private slots:
     void unwritableLocationFails_data();
     void unwritableLocationFails();
     void fullDiskKeepsOldFile();
+    void rewritingWhatWasReadKeepsBytes_data();
+    void rewritingWhatWasReadKeepsBytes();
+    void readOnlyFolder_data();
+    void readOnlyFolder();
 
 private:
     QString path(const QString &name = u"qvReplayInfo.dat"_s) const { return m_dir.filePath(name); }
@@ -318,6 +326,86 @@ void tst_IniFile::fullDiskKeepsOldFile()
     QVERIFY(!written);
     QCOMPARE(readAll(file), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"qvReplayInfo.dat"_s});
+}
+
+void tst_IniFile::rewritingWhatWasReadKeepsBytes_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("quotes and blanks") << QByteArray("  K = \"/q/\" ");
+    // 87 9A reads as "∵", which encodes as 81 E6.
+    QTest::newRow("duplicate code") << QByteArray("K=/\x87\x9a/");
+    QTest::newRow("longer than is read") << "K=" + QByteArray(3000, 'x');
+    QTest::newRow("saved in UTF-8") << QByteArray("K=/home/太郎/");
+}
+
+// Writing back what was read changes no byte of the file.
+void tst_IniFile::rewritingWhatWasReadKeepsBytes()
+{
+    QFETCH(QByteArray, line);
+    const QByteArray before = "[S]\r\n" + line + "\r\n[T]\nK=1\n";
+    QVERIFY(writeAll(path(), before));
+    IniFile ini(path());
+    QVERIFY(ini.writeString(u"s"_s, u"k"_s, ini.readString(u"S"_s, u"K"_s)));
+    QCOMPARE(readAll(path()), before);
+}
+
+void tst_IniFile::readOnlyFolder_data()
+{
+    QTest::addColumn<bool>("fileWritable");
+    QTest::addColumn<qint64>("sizeLimit"); // bytes a file may grow to; 0: no limit
+    QTest::addColumn<bool>("written");
+
+    QTest::newRow("writable file: written in place") << true << qint64(0) << true;
+    QTest::newRow("read-only file") << false << qint64(0) << false;
+    // The old file has 48 bytes, the new one 80: the write falls short.
+    QTest::newRow("write cut short: old bytes back") << true << qint64(60) << false;
+}
+
+// A portable copy: the folder is read-only, so no new file can be made beside
+// the settings file. Run in a child as an ordinary user, since root may write
+// into any folder.
+void tst_IniFile::readOnlyFolder()
+{
+    QFETCH(bool, fileWritable);
+    QFETCH(qint64, sizeLimit);
+    QFETCH(bool, written);
+
+    QTemporaryDir top;
+    QVERIFY(top.isValid());
+    QVERIFY(QFile::setPermissions(top.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                  | QFile::ReadOther | QFile::ExeOther));
+    const QString folder = top.filePath(u"portable"_s);
+    QVERIFY(QDir().mkdir(folder));
+    const QString file = folder + u"/qvReplayInfo.dat"_s;
+    const QByteArray before = "[Application]\r\nName=n\r\n[Tarnel]\r\nReplayDir=/g/\r\n";
+    QVERIFY(writeAll(file, before));
+    const QByteArray folderName = QFile::encodeName(folder);
+    QCOMPARE(::chmod(QFile::encodeName(file).constData(), fileWritable ? 0666 : 0444), 0);
+    QCOMPARE(::chmod(folderName.constData(), 0555), 0);
+
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        if (::geteuid() == 0) {
+            const passwd *nobody = ::getpwnam("nobody");
+            if (::setgid(nobody ? nobody->pw_gid : 65534) != 0 || ::setuid(nobody ? nobody->pw_uid : 65534) != 0)
+                ::_exit(3);
+        }
+        if (sizeLimit > 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{rlim_t(sizeLimit), rlim_t(sizeLimit)};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                ::_exit(3);
+        }
+        ::_exit(IniFile(file).writeString(u"qvReplayInfo"_s, u"ReplayDir"_s, u"/s/"_s) ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QCOMPARE(::chmod(folderName.constData(), 0755), 0);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), written ? 0 : 1);
+    QCOMPARE(readAll(file), written ? before + "[qvReplayInfo]\r\nReplayDir=/s/\r\n" : before);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{u"qvReplayInfo.dat"_s});
 }
 
 QTEST_GUILESS_MAIN(tst_IniFile)

@@ -50,6 +50,9 @@ private slots:
     void saveKeepsOtherLines();
     void saveFailure_data();
     void saveFailure();
+    void valueInAnotherEncoding_data();
+    void valueInAnotherEncoding();
+    void utf8FileClosedKeepsItsBytes();
 
 private:
     QString m_file;
@@ -239,6 +242,117 @@ void tst_Settings::saveFailure()
         QVERIFY(QFileInfo(m_file).isDir());
     else
         QCOMPARE(readAll(m_file), after);
+}
+
+void tst_Settings::valueInAnotherEncoding_data()
+{
+    QTest::addColumn<QByteArray>("game");    // bytes of the game folder value
+    QTest::addColumn<QByteArray>("storage"); // bytes of the storage folder value
+    QTest::addColumn<QString>("told");       // keys named in the message; empty: no message
+    QTest::addColumn<QString>("tarnelDir");  // empty: asked for, and "/chosen/" given
+
+    const QByteArray ascii = "/home/user/replays/";
+    QTest::newRow("ASCII") << ascii << ascii << QString() << u"/home/user/replays/"_s;
+    QTest::newRow("Shift-JIS") << sjis(u"/ゲーム/タルネル/"_s) << ascii << QString() << u"/ゲーム/タルネル/"_s;
+    // E3 83 83 41 is "繝ア" in Shift-JIS and "ッA" in UTF-8: the folder that exists decides.
+    QTest::newRow("Shift-JIS that is also UTF-8, folder exists")
+        << QByteArray("<dir>/\xe3\x83\x83\x41/") << ascii << QString() << u"<dir>/繝ア/"_s;
+    QTest::newRow("UTF-8 that does not decode")
+        << QByteArray("/home/太郎/リプレイ/") << ascii << u"[Tarnel] ReplayDir"_s << QString();
+    // Reads as "/home/繝ｦ繝ｼ繧ｶ繝ｼ/" without a bad byte.
+    QTest::newRow("UTF-8 that decodes as other characters")
+        << QByteArray("/home/ユーザー/") << ascii << u"[Tarnel] ReplayDir"_s << QString();
+    QTest::newRow("Latin-1 letter before a slash")
+        << QByteArray("/home/Jos\xe9/") << ascii << u"[Tarnel] ReplayDir"_s << QString();
+    // E9 65 is a Shift-JIS kanji: such a value cannot be told from a real
+    // Shift-JIS name and is used like a folder that has gone.
+    QTest::newRow("Latin-1 letter before a letter")
+        << QByteArray("/home/Ren\xe9" "e/") << ascii << QString() << u"/home/Ren馥/"_s;
+    QTest::newRow("both values: one message")
+        << QByteArray("/home/太郎/") << QByteArray("/home/太郎/保存/")
+        << u"[Tarnel] ReplayDir と [qvReplayInfo] ReplayDir"_s << QString();
+}
+
+// A value that cannot be read as Shift-JIS is said once, naming the file and
+// the key, and then asked for as if it were missing; loading never writes.
+void tst_Settings::valueInAnotherEncoding()
+{
+    QFETCH(QByteArray, game);
+    QFETCH(QByteArray, storage);
+    QFETCH(QString, told);
+    QFETCH(QString, tarnelDir);
+
+    const QByteArray dir = QFile::encodeName(m_dir->path());
+    game.replace("<dir>", dir);
+    tarnelDir.replace(u"<dir>"_s, m_dir->path());
+    if (game.startsWith(dir))
+        QVERIFY(QDir().mkpath(tarnelDir));
+    const QByteArray content = "[Tarnel]\r\nReplayDir=" + game + "\r\n[qvReplayInfo]\r\nReplayDir=" + storage + "\r\n";
+    QVERIFY(writeAll(m_file, content));
+
+    ScriptedPrompter prompter;
+    QStringList titles;
+    if (tarnelDir.isEmpty()) {
+        prompter.answerFolder(u"/chosen"_s);
+        titles << GameTitle;
+    }
+    if (told.contains(u"qvReplayInfo"_s)) {
+        prompter.answerFolder(u"/chosen2"_s);
+        titles << StorageTitle;
+    }
+    FolderSettings folders;
+    QVERIFY(LoadSettings(m_file, folders, prompter, nullptr));
+    QCOMPARE(chooserTitles(prompter), titles);
+    QCOMPARE(prompter.pendingAnswers(), 0);
+    if (told.isEmpty()) {
+        QCOMPARE(prompter.errors(), QStringList());
+        QCOMPARE(folders.TarnelDir, tarnelDir);
+    } else {
+        QCOMPARE(prompter.errors().size(), 1);
+        QCOMPARE(prompter.calls().front().kind, ScriptedPrompter::Kind::Error); // before any chooser
+        QCOMPARE(prompter.errors().front(),
+                 u"設定ファイル「%1」の %2 の値は Shift-JIS の文字として読めません。"
+                 u"UTF-8 など別の文字コードで保存された可能性があります。フォルダを指定し直してください。"_s
+                     .arg(m_file, told));
+        QCOMPARE(folders.TarnelDir, u"/chosen/"_s);
+    }
+    QCOMPARE(readAll(m_file), content);
+}
+
+// A file saved in UTF-8 by a text editor: declining the chooser leaves it
+// untouched; choosing a folder replaces only that line at the close, and
+// every line the program did not change keeps its bytes.
+void tst_Settings::utf8FileClosedKeepsItsBytes()
+{
+    const QByteArray before = "; メモ\r\n"
+                              "[Application]\r\n"
+                              "Name=Tarnelリプレイファイル情報\r\n"
+                              "Version=1.01\r\n"
+                              "[Tarnel]\r\n"
+                              "ReplayDir=/home/太郎/リプレイ/\r\n"
+                              "[qvReplayInfo]\r\n"
+                              "ReplayDir = \"/home/user/store/\"\r\n";
+    QVERIFY(writeAll(m_file, before));
+
+    ScriptedPrompter declining;
+    declining.answerFolderCancel();
+    FolderSettings folders;
+    QVERIFY(!LoadSettings(m_file, folders, declining, nullptr));
+    QCOMPARE(declining.errors().size(), 2);
+    QCOMPARE(declining.errors().back(), Declined);
+    QCOMPARE(readAll(m_file), before);
+
+    ScriptedPrompter prompter;
+    prompter.answerFolder(u"/home/太郎/リプレイ"_s);
+    QVERIFY(LoadSettings(m_file, folders, prompter, nullptr));
+    QCOMPARE(folders.StorageDir, u"/home/user/store/"_s);
+    QVERIFY(SaveSettings(m_file, Caption, u"1.01"_s, folders, prompter, nullptr));
+    QCOMPARE(prompter.errors().size(), 1);
+    // The name line is written as the program's caption in its own code page.
+    QByteArray expected = before;
+    expected.replace("Name=Tarnelリプレイファイル情報", "Name=" + sjis(Caption));
+    expected.replace("ReplayDir=/home/太郎/リプレイ/", "ReplayDir=" + sjis(u"/home/太郎/リプレイ/"_s));
+    QCOMPARE(readAll(m_file), expected);
 }
 
 QTEST_GUILESS_MAIN(tst_Settings)

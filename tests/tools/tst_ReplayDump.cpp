@@ -10,6 +10,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdio>
+
 using namespace ReplayMaker;
 
 namespace {
@@ -21,16 +28,19 @@ struct Run {
     QByteArray err;
 };
 
-Run runDump(const QStringList &args)
+// Runs the tool; one that has not ended within timeoutMs is killed and the
+// run counts as failed (exit code -1), so a hang fails the test instead of
+// stalling it.
+Run runProgram(const QString &program, const QStringList &args, int timeoutMs)
 {
     QProcess process;
     // The date text is local time; pin the zone the expectations are written for.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("TZ"), QStringLiteral("Asia/Tokyo"));
     process.setProcessEnvironment(env);
-    process.start(QStringLiteral(QVREPLAYDUMP_PATH), args);
+    process.start(program, args);
     Run run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit)
         return run;
     run.exitCode = process.exitCode();
     run.out = process.readAllStandardOutput();
@@ -44,6 +54,36 @@ Run runDump(const QStringList &args)
                                                                                    : QJsonObject{});
     }
     return run;
+}
+
+Run runDump(const QStringList &args, int timeoutMs = 60000)
+{
+    return runProgram(QStringLiteral(QVREPLAYDUMP_PATH), args, timeoutMs);
+}
+
+// QProcess passes arguments as UTF-8 text; a name that is not UTF-8 is handed
+// over as bytes by the shell, every byte spelled as an octal escape.
+Run runDumpBytes(const QList<QByteArray> &args, int timeoutMs = 60000)
+{
+    QString script = QStringLiteral("exec \"$0\"");
+    for (const QByteArray &arg : args) {
+        script += QStringLiteral(" \"$(printf '");
+        for (const char c : arg)
+            script += QLatin1Char('\\') + QString::number(uchar(c), 8).rightJustified(3, QLatin1Char('0'));
+        script += QStringLiteral("')\"");
+    }
+    return runProgram(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, QStringLiteral(QVREPLAYDUMP_PATH)},
+                      timeoutMs);
+}
+
+// Writes a file under a name given as bytes.
+bool writeNative(const QByteArray &path, const QByteArray &bytes)
+{
+    FILE *file = std::fopen(path.constData(), "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file) == size_t(bytes.size());
+    return std::fclose(file) == 0 && written;
 }
 
 QStringList keysOf(const QJsonObject &object)
@@ -104,6 +144,10 @@ private slots:
     void writeTextRefused();
     void badArguments_data();
     void badArguments();
+    void refusesSpecialFiles_data();
+    void refusesSpecialFiles();
+    void takesNamesAsBytes_data();
+    void takesNamesAsBytes();
 
 private:
     QTemporaryDir m_dir;
@@ -317,6 +361,114 @@ void TestReplayDump::badArguments()
     QCOMPARE(run.exitCode, 2);
     QVERIFY(run.out.isEmpty());
     QVERIFY(run.err.contains("Usage"));
+}
+
+void TestReplayDump::refusesSpecialFiles_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("writeText");
+    QTest::addColumn<QByteArray>("kind"); // how the message names it
+
+    const QString fifo = path("fifo.dat");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString socketPath = path("socket.dat");
+    const int socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    QVERIFY(socketFd >= 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray socketName = QFile::encodeName(socketPath);
+    QVERIFY(size_t(socketName.size()) < sizeof address.sun_path);
+    std::memcpy(address.sun_path, socketName.constData(), size_t(socketName.size()));
+    QCOMPARE(::bind(socketFd, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+    ::close(socketFd); // the socket file stays
+    const QString device = QStringLiteral("/dev/null");
+    // A link is followed: what it points to decides.
+    QVERIFY(QFile::link(fifo, path("tofifo.dat")));
+
+    for (const bool writeText : {false, true}) {
+        const char *form = writeText ? "--write-text" : "dump";
+        QTest::addRow("FIFO, %s", form) << fifo << writeText << QByteArray("named pipe (FIFO)");
+        QTest::addRow("link to a FIFO, %s", form) << path("tofifo.dat") << writeText
+                                                  << QByteArray("named pipe (FIFO)");
+        QTest::addRow("socket, %s", form) << socketPath << writeText << QByteArray("socket");
+        QTest::addRow("device, %s", form) << device << writeText << QByteArray("device");
+        QTest::addRow("folder, %s", form) << m_dir.path() << writeText << QByteArray("folder");
+    }
+}
+
+// A special file is refused at once, named on standard error, and makes the
+// exit status 1; a plain open of a FIFO would wait for a writer for ever.
+void TestReplayDump::refusesSpecialFiles()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, writeText);
+    QFETCH(QByteArray, kind);
+
+    const QStringList args =
+        writeText ? QStringList{QStringLiteral("--write-text"), QStringLiteral("n"), QStringLiteral("c"), file}
+                  : QStringList{file};
+    const Run run = runDump(args, 10000);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("cannot open " + QFile::encodeName(file) + ": it is a"), run.err.constData());
+    QVERIFY2(run.err.contains(kind + ", not a regular file"), run.err.constData());
+    if (writeText) {
+        QVERIFY(run.out.isEmpty());
+    } else {
+        QCOMPARE(run.objects.size(), 1);
+        QCOMPARE(keysOf(run.objects[0]), BaseKeys);
+        QCOMPARE(run.objects[0][QStringLiteral("length")].toInteger(), -1);
+    }
+}
+
+void TestReplayDump::takesNamesAsBytes_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("shown");   // "file" in the JSON
+    QTest::addColumn<bool>("withHex");    // whether "fileHex" is given
+
+    QTest::newRow("Shift-JIS name") << QByteArray("\x83\x65\x83\x58\x83\x67.dat") << QStringLiteral("テスト.dat") << true;
+    QTest::newRow("Latin-1 name") << QByteArray("caf\xe9.dat") << QStringLiteral("caf\uFFFD.dat") << true;
+    QTest::newRow("neither UTF-8 nor Shift-JIS") << QByteArray("bad\x83\xff.dat") << QStringLiteral("bad\uFFFD\uFFFD.dat") << true;
+    QTest::newRow("UTF-8 name shows as before") << QByteArray("テスト.dat") << QStringLiteral("テスト.dat") << false;
+}
+
+// A name is opened by the bytes given, shown as text plus those bytes in hex,
+// and rewritten under the same bytes.
+void TestReplayDump::takesNamesAsBytes()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, shown);
+    QFETCH(bool, withHex);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // A folder whose own name is UTF-8 keeps its spelling in "file".
+    const QString folder = dir.filePath(QStringLiteral("フォルダ"));
+    QVERIFY(QDir().mkpath(folder));
+    const QByteArray file = QFile::encodeName(folder) + '/' + name;
+    const QByteArray content = replayFile(sampleSpec(), "old", "old");
+    QVERIFY(writeNative(file, content));
+
+    const QByteArray missing = QFile::encodeName(folder) + "/x" + name;
+    const Run run = runDumpBytes({file, missing});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.objects.size(), 2);
+    const QJsonObject o = run.objects[0];
+    QCOMPARE(o[QStringLiteral("replay")].toBool(), true);
+    QCOMPARE(o[QStringLiteral("file")].toString(), folder + QLatin1Char('/') + shown);
+    QCOMPARE(o.contains(QStringLiteral("fileHex")), withHex);
+    if (withHex)
+        QCOMPARE(o[QStringLiteral("fileHex")].toString(), QString::fromLatin1(file.toHex()));
+    // Bytes out: the message names the missing file by the bytes given.
+    QVERIFY(run.err.contains("cannot open " + missing + ": no such file"));
+
+    const Run write = runDumpBytes({"--write-text", "new", "comment", file});
+    QCOMPARE(write.exitCode, 0);
+    const Run after = runDumpBytes({file});
+    QCOMPARE(after.objects.size(), 1);
+    QCOMPARE(after.objects[0][QStringLiteral("playerName")].toString(), QStringLiteral("new"));
+    QCOMPARE(after.objects[0][QStringLiteral("comment")].toString(), QStringLiteral("comment"));
+    QCOMPARE(::unlink(file.constData()), 0); // QTemporaryDir cannot name it
 }
 
 QTEST_GUILESS_MAIN(TestReplayDump)

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIODevice>
+
+class QFile;
+class QString;
+
+// Opens files that must be regular files (or links to one) without ever
+// blocking: a FIFO, socket or device is refused before it is opened, and the
+// opened descriptor is checked again, so a file swapped for something else in
+// between is refused as well. The reason for a refusal is a result; callers
+// word it.
+class RegularFile {
+public:
+    enum class Refusal {
+        None,       // opened
+        Missing,    // no such file (also a broken link or a missing folder on the way)
+        NotRegular, // a folder, FIFO, socket, device or other special file
+        Denied,     // no permission
+        Failed,     // any other system error
+    };
+
+    // What the name turned out to be, as far as it could be seen.
+    enum class Kind { Unknown, Regular, Folder, Pipe, Socket, Device, Other };
+
+    struct Result {
+        Refusal refusal = Refusal::None;
+        Kind kind = Kind::Unknown;
+        int systemError = 0; // errno of the failing call, 0 when none
+
+        explicit operator bool() const { return refusal == Refusal::None; }
+    };
+
+    // nativePath is the name as the system spells it (any bytes but NUL), so a
+    // name that is no valid text can be opened too. mode is ReadOnly or
+    // ReadWrite (never truncating); the file is opened unbuffered when mode
+    // asks for it.
+    static Result open(QFile &file, const QByteArray &nativePath, QIODevice::OpenMode mode = QIODevice::ReadOnly);
+    static Result open(QFile &file, const QString &path, QIODevice::OpenMode mode = QIODevice::ReadOnly);
+};
