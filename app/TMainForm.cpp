@@ -88,7 +88,8 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
                               | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_prompter(prompter),
       m_settingFileName(settingFileName),
-      m_versionText(QStringLiteral("1.01"))
+      m_versionText(QStringLiteral("1.01")),
+      m_workspace(new ReplayWorkspace(this))
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(caption());
@@ -363,16 +364,18 @@ bool TMainForm::startUp()
     vSetCmdButton(GameTag, 0);
     vSetCmdButton(StorageTag, 0);
 
-    if (!LoadSettings(m_settingFileName, m_folders, m_prompter, this))
+    FolderSettings folders;
+    if (!LoadSettings(m_settingFileName, folders, m_prompter, this))
         return false;
+    m_workspace->setFolders(folders);
 
     vInitReplayTbl(GameTag);
     vInitReplayTbl(StorageTag);
 
     {
         FileLoadProgress progress(this);
-        LoadTarnelFolder(m_folders.TarnelDir, m_slots, &progress);
-        LoadReplayFolder(m_folders.StorageDir, m_replayList, &progress);
+        m_workspace->reloadTarnelFolder(&progress);
+        m_workspace->reloadStorageFolder(&progress);
     }
 
     vSetReplayTbl(GameTag, true);
@@ -406,10 +409,10 @@ void TMainForm::setStatusPanels()
 {
     if (m_activeTab == GameTag) {
         StatusPanels[0]->setText(gameFolderKind());
-        StatusPanels[1]->setText(m_folders.TarnelDir);
+        StatusPanels[1]->setText(m_workspace->TarnelDir());
     } else {
         StatusPanels[0]->setText(storageFolderKind());
-        StatusPanels[1]->setText(m_folders.StorageDir);
+        StatusPanels[1]->setText(m_workspace->StorageDir());
     }
 }
 
@@ -459,11 +462,11 @@ void TMainForm::vSetReplayTbl(int tag, bool rebuild)
     // A fill may remove the view's current row; that is no selection by the user.
     QScopedValueRollback<bool> quiet(m_settingSelection, true);
     if (tag == GameTag) {
-        fillGameTable(*m_tarnelModel, m_slots);
+        fillGameTable(*m_tarnelModel, m_workspace->Slots());
         selectViewRow(GameTag, m_tarnelRow);
     } else {
-        fillStorageTable(*m_replayModel, m_replayList, rebuild, m_replayRow);
-        ReplayTableSort(*m_replayModel, m_replayList).vSortReplayTbl(m_sortMode);
+        fillStorageTable(*m_replayModel, m_workspace->Replays(), rebuild, m_replayRow);
+        ReplayTableSort(*m_replayModel, m_workspace->Replays()).vSortReplayTbl(m_sortMode);
         selectViewRow(StorageTag, m_replayRow);
     }
 }
@@ -473,13 +476,14 @@ void TMainForm::vShowReplayInfo(int tag, int row)
     ReplayInfo info{};
     bool found = false;
     if (tag == GameTag) {
-        if (row >= 1 && row <= ReplaySlotCount && m_slots[size_t(row - 1)].PlayDate != 0) {
-            info = m_slots[size_t(row - 1)];
+        const ReplaySlots &gameSlots = m_workspace->Slots();
+        if (row >= 1 && row <= ReplaySlotCount && gameSlots[size_t(row - 1)].PlayDate != 0) {
+            info = gameSlots[size_t(row - 1)];
             found = true;
         }
     } else {
         const QString &name = m_replayModel->cell(row, 0);
-        found = !name.isEmpty() && m_replayList.FindReplayListByName(name, &info);
+        found = !name.isEmpty() && m_workspace->Replays().FindReplayListByName(name, &info);
     }
     const ReplayInfo *replay = found ? &info : nullptr;
     PnlInfoView->showReplay(replay);
@@ -580,10 +584,9 @@ void TMainForm::ReplayTblSortClick(int tag)
 
 void TMainForm::BtnReloadClick()
 {
-    m_slots.fill(ReplayInfo{});
     {
         FileLoadProgress progress(this);
-        LoadTarnelFolder(m_folders.TarnelDir, m_slots, &progress);
+        m_workspace->reloadTarnelFolder(&progress);
     }
     vSetReplayTbl(GameTag, true);
     vShowReplayInfo(GameTag, m_tarnelRow);
@@ -591,10 +594,9 @@ void TMainForm::BtnReloadClick()
 
 void TMainForm::BtnReload2Click()
 {
-    m_replayList.ClearReplayList();
     {
         FileLoadProgress progress(this);
-        LoadReplayFolder(m_folders.StorageDir, m_replayList, &progress);
+        m_workspace->reloadStorageFolder(&progress);
     }
     vSetReplayTbl(StorageTag, true);
     vShowReplayInfo(StorageTag, m_replayRow);
@@ -617,12 +619,12 @@ void TMainForm::FormCloseQuery(bool &canClose)
         canClose = false;
     // Every answer saves the folders; a failed write has shown its message
     // and does not keep the window open.
-    SaveSettings(m_settingFileName, windowTitle(), m_versionText, m_folders, m_prompter, this);
+    SaveSettings(m_settingFileName, windowTitle(), m_versionText, m_workspace->folders(), m_prompter, this);
 }
 
 void TMainForm::FormClose()
 {
-    m_replayList.ClearReplayList();
+    m_workspace->clearStorage();
     m_delFileList.clear();
 }
 
