@@ -9,7 +9,6 @@
 #include "catalogue/TFileLoadDlg.h"
 #include "operations/CommandState.h"
 #include "platform/Prompter.h"
-#include "platform/TextCompare.h"
 #include "platform/WindowFont.h"
 #include "resources/ArtResources.h"
 
@@ -382,7 +381,7 @@ bool TMainForm::startUp()
     vSetReplayTbl(StorageTag, true);
     vShowReplayInfo(GameTag, 1);
     setStatusPanels();
-    m_delFileList.clear();
+    m_marks.clear();
     PnlInfoView->startAnimation();
     StgTarnelTbl->setFocus(); // the arrow keys move through the game table at once
     return true;
@@ -502,47 +501,35 @@ void TMainForm::vReplaySelectCell(int tag, int row)
     if (!m_deleteMode)
         return;
 
-    if (row != m_fileSelectRow) {
-        const QString name = m_replayModel->cell(row, 0);
-        // A row without a file (the empty row of an empty folder) is never
-        // marked: an empty name would stand for the folder itself.
-        if (!name.isEmpty()) {
-            const auto marked = std::find_if(m_delFileList.begin(), m_delFileList.end(),
-                                             [&](const QString &entry) { return sameTextIgnoreCase(entry, name); });
-            if (marked != m_delFileList.end())
-                m_delFileList.erase(marked);
-            else
-                m_delFileList.append(name);
-        }
-        m_fileSelectRow = row;
+    if (m_marks.select(row, m_replayModel->cell(row, 0))) {
         tmFileSelect->stop();
         tmFileSelect->start();
     }
-    LblDelFileCnt->setText(QString::number(m_delFileList.size()));
+    LblDelFileCnt->setText(QString::number(m_marks.count()));
     updateDeleteMarks();
 }
 
 void TMainForm::updateDeleteMarks()
 {
-    m_replayModel->setDeleteMarks(m_deleteMode, m_delFileList);
+    m_replayModel->setDeleteMarks(m_deleteMode, m_marks.names());
     StgReplayTbl->viewport()->update();
 }
 
 void TMainForm::setDeleteMode(bool on)
 {
     m_deleteMode = on;
-    m_delFileList.clear();
+    m_marks.clear();
     if (!on) {
-        m_fileSelectRow = 0;
+        m_marks.clearGuard();
         tmFileSelect->stop();
     }
-    LblDelFileCnt->setText(QString::number(m_delFileList.size()));
+    LblDelFileCnt->setText(QString::number(m_marks.count()));
     updateDeleteMarks();
 }
 
 void TMainForm::tmFileSelectTimer()
 {
-    m_fileSelectRow = 0;
+    m_marks.clearGuard();
     tmFileSelect->stop();
 }
 
@@ -625,7 +612,7 @@ void TMainForm::FormCloseQuery(bool &canClose)
 void TMainForm::FormClose()
 {
     m_workspace->clearStorage();
-    m_delFileList.clear();
+    m_marks.clear();
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

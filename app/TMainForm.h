@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ReplayWorkspace.h"
+#include "operations/DeletionMarks.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -83,8 +84,8 @@ public:
     int ActiveTab() const { return m_activeTab; }
     int SortMode() const { return m_sortMode; }
     bool DeleteMode() const { return m_deleteMode; }
-    int FileSelectRow() const { return m_fileSelectRow; }
-    const QStringList &DelFileList() const { return m_delFileList; }
+    int FileSelectRow() const { return m_marks.guardRow(); }
+    const QStringList &DelFileList() const { return m_marks.names(); }
     const ReplaySlots &Slots() const { return m_workspace->Slots(); }
     const ReplayList &Replays() const { return m_workspace->Replays(); }
     // The working data: folders, slots, catalogue, reloads, name and comment.
@@ -167,8 +168,7 @@ private:
     int m_activeTab = 0;
     int m_sortMode = 0;
     bool m_deleteMode = false;
-    int m_fileSelectRow = 0;
-    QStringList m_delFileList;
+    DeletionMarks m_marks; // DelFileList and FileSelectRow
 
     // True while the program itself moves a view's current row: the
     // selection handler must not run then.
