@@ -6,8 +6,6 @@
 
 namespace {
 
-const QString RootFolder = QStringLiteral("/");
-
 // Asks for a folder when dir is empty; a chosen folder is stored with "/"
 // appended (also after a path that already ends with one). False when the
 // user declined (the message has then been shown).
@@ -15,7 +13,7 @@ bool askIfMissing(QString &dir, const QString &title, Prompter &prompter, QWidge
 {
     if (!dir.isEmpty())
         return true;
-    if (!SelDirectory(prompter, owner, title, RootFolder, dir)) {
+    if (!SelDirectory(prompter, owner, title, FolderChooserRoot(), dir)) {
         prompter.error(owner, QStringLiteral("フォルダが選択されなかった為終了します。"));
         return false;
     }
@@ -25,18 +23,33 @@ bool askIfMissing(QString &dir, const QString &title, Prompter &prompter, QWidge
 
 } // namespace
 
+const QString &TarnelFolderTitle()
+{
+    static const QString text = QStringLiteral("Tarnelのリプレイフォルダを指定してください。");
+    return text;
+}
+
+const QString &StorageFolderTitle()
+{
+    static const QString text = QStringLiteral("ダウンロードしたリプレイファイルを格納しているフォルダを指定してください。");
+    return text;
+}
+
+const QString &FolderChooserRoot()
+{
+    static const QString root = QStringLiteral("/");
+    return root;
+}
+
 bool LoadSettings(const QString &settingFileName, FolderSettings &folders, Prompter &prompter, QWidget *owner)
 {
     const IniFile ini(settingFileName);
     folders.TarnelDir = ini.readString(QStringLiteral("Tarnel"), QStringLiteral("ReplayDir"));
     folders.StorageDir = ini.readString(QStringLiteral("qvReplayInfo"), QStringLiteral("ReplayDir"));
 
-    if (!askIfMissing(folders.TarnelDir, QStringLiteral("Tarnelのリプレイフォルダを指定してください。"), prompter,
-                      owner))
+    if (!askIfMissing(folders.TarnelDir, TarnelFolderTitle(), prompter, owner))
         return false;
-    return askIfMissing(folders.StorageDir,
-                        QStringLiteral("ダウンロードしたリプレイファイルを格納しているフォルダを指定してください。"),
-                        prompter, owner);
+    return askIfMissing(folders.StorageDir, StorageFolderTitle(), prompter, owner);
 }
 
 bool SaveSettings(const QString &settingFileName, const QString &caption, const QString &versionText,

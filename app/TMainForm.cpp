@@ -1,5 +1,6 @@
 #include "app/TMainForm.h"
 
+#include "app/Seldir.h"
 #include "app/TAboutBox.h"
 #include "catalogue/ReplayCellDelegate.h"
 #include "catalogue/ReplayDetailPanel.h"
@@ -8,6 +9,7 @@
 #include "catalogue/ReplayTableSort.h"
 #include "catalogue/TFileLoadDlg.h"
 #include "operations/CommandState.h"
+#include "operations/TrashFiles.h"
 #include "platform/Prompter.h"
 #include "platform/WindowFont.h"
 #include "resources/ArtResources.h"
@@ -31,6 +33,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <initializer_list>
+#include <utility>
 
 namespace {
 
@@ -156,6 +160,8 @@ void TMainForm::buildMenu()
     N1->setObjectName(QStringLiteral("N1"));
     R1 = S1->addAction(QStringLiteral("リプレイ格納フォルダ設定(&R)"));
     R1->setObjectName(QStringLiteral("R1"));
+    connect(N1, &QAction::triggered, this, &TMainForm::N1Click);
+    connect(R1, &QAction::triggered, this, &TMainForm::R1Click);
 
     H1 = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
     H1->setObjectName(QStringLiteral("H1"));
@@ -314,6 +320,9 @@ void TMainForm::buildReplayPage()
     BtnDeleteCancel->hide();
     BtnDeleteExec->hide();
     connect(BtnReload2, &QPushButton::clicked, this, &TMainForm::BtnReload2Click);
+    connect(BtnFileDelete, &QPushButton::clicked, this, &TMainForm::BtnFileDeleteClick);
+    connect(BtnDeleteCancel, &QPushButton::clicked, this, &TMainForm::BtnDeleteCancelClick);
+    connect(BtnDeleteExec, &QPushButton::clicked, this, &TMainForm::BtnDeleteExecClick);
 
     Label10 = makeLabel(PnlReplayCmd, "Label10",
                         QStringLiteral("削除するファイルを選択して「削除　実行」ボタンを押してください。"), 24, 40);
@@ -505,8 +514,13 @@ void TMainForm::vReplaySelectCell(int tag, int row)
         tmFileSelect->stop();
         tmFileSelect->start();
     }
-    LblDelFileCnt->setText(QString::number(m_marks.count()));
+    showDeleteCount();
     updateDeleteMarks();
+}
+
+void TMainForm::showDeleteCount()
+{
+    LblDelFileCnt->setText(QString::number(m_marks.count()));
 }
 
 void TMainForm::updateDeleteMarks()
@@ -515,16 +529,126 @@ void TMainForm::updateDeleteMarks()
     StgReplayTbl->viewport()->update();
 }
 
-void TMainForm::setDeleteMode(bool on)
+void TMainForm::vSetDeleteMode(bool on)
 {
     m_deleteMode = on;
     m_marks.clear();
-    if (!on) {
+    for (QWidget *normal : std::initializer_list<QWidget *>{BtnReload2, BtnToTarnelCopy, BtnFileDelete,
+                                                             BtnReplayInfoEdit2})
+        normal->setVisible(!on);
+    for (QWidget *deleting :
+         std::initializer_list<QWidget *>{BtnDeleteCancel, BtnDeleteExec, Label10, Label11, LblDelFileCnt})
+        deleting->setVisible(on);
+    R1->setEnabled(!on);
+    if (on) {
+        // The row selected when the mode starts is marked at once.
+        m_marks.mark(m_replayModel->cell(m_replayRow, 0));
+    } else {
         m_marks.clearGuard();
         tmFileSelect->stop();
     }
-    LblDelFileCnt->setText(QString::number(m_marks.count()));
+    showDeleteCount();
     updateDeleteMarks();
+}
+
+void TMainForm::BtnFileDeleteClick()
+{
+    // Only when at least one replay has been read since the last clear.
+    if (m_workspace->Replays().LastId() != 0)
+        vSetDeleteMode(true);
+}
+
+void TMainForm::BtnDeleteCancelClick()
+{
+    vSetDeleteMode(false);
+}
+
+void TMainForm::BtnDeleteExecClick()
+{
+    if (m_marks.isEmpty()) {
+        m_prompter.error(this, QStringLiteral("ファイルが選択されていません。"));
+        return;
+    }
+    const QStringList names = m_marks.names();
+    QStringList paths;
+    paths.reserve(names.size());
+    for (const QString &name : names)
+        paths.append(m_workspace->storagePath(name));
+    if (!m_prompter.confirmDelete(this, paths))
+        return; // declined: mode and marks stay
+
+    const QList<TrashFiles::Result> results = TrashFiles(paths).run();
+    QStringList failed;
+    QStringList lines;
+    for (qsizetype i = 0; i < results.size(); ++i) {
+        if (results[i].moved)
+            continue;
+        failed.append(names[i]);
+        lines.append(QStringLiteral("%1：%2").arg(names[i], results[i].reason));
+    }
+
+    // Whatever went, the folder is read again so that no file that is gone
+    // stays listed.
+    BtnReload2Click();
+    if (failed.isEmpty()) {
+        vSetDeleteMode(false);
+        return;
+    }
+
+    // Deletion mode stays on with the files that are still there marked.
+    QStringList stillListed;
+    for (const QString &name : std::as_const(failed)) {
+        if (m_workspace->Replays().itemByName(name))
+            stillListed.append(name);
+    }
+    m_marks.keepOnly(stillListed);
+    m_marks.clearGuard(); // the rows have moved
+    tmFileSelect->stop();
+    showDeleteCount();
+    updateDeleteMarks();
+    m_prompter.error(this, QStringLiteral("次のファイルをごみ箱に移動できませんでした。\n\n%1")
+                               .arg(lines.join(QLatin1Char('\n'))));
+}
+
+void TMainForm::N1Click()
+{
+    QString dir = m_workspace->TarnelDir();
+    if (!SelDirectory(m_prompter, this, TarnelFolderTitle(), FolderChooserRoot(), dir))
+        return;
+    m_workspace->setTarnelDir(dir + QLatin1Char('/'));
+    {
+        FileLoadProgress progress(this);
+        m_workspace->reloadTarnelFolder(&progress);
+    }
+    vSetReplayTbl(GameTag, true);
+    if (m_activeTab == GameTag) {
+        vShowReplayInfo(GameTag, m_tarnelRow);
+        StatusPanels[1]->setText(m_workspace->TarnelDir());
+    } else {
+        vShowReplayInfo(StorageTag, m_replayRow);
+    }
+    // The settings file learns the folder at the close question.
+}
+
+void TMainForm::R1Click()
+{
+    if (m_deleteMode) // the menu item is disabled then
+        return;
+    QString dir = m_workspace->StorageDir();
+    if (!SelDirectory(m_prompter, this, StorageFolderTitle(), FolderChooserRoot(), dir))
+        return;
+    m_workspace->setStorageDir(dir + QLatin1Char('/'));
+    {
+        FileLoadProgress progress(this);
+        m_workspace->reloadStorageFolder(&progress);
+    }
+    vSetReplayTbl(StorageTag, true); // back to row 1
+    if (m_activeTab == StorageTag) {
+        vShowReplayInfo(StorageTag, m_replayRow);
+        StatusPanels[1]->setText(m_workspace->StorageDir());
+    } else {
+        vShowReplayInfo(GameTag, m_tarnelRow);
+    }
 }
 
 void TMainForm::tmFileSelectTimer()

@@ -64,15 +64,19 @@ public:
     void ReplayTblSortClick(int tag);
     void BtnReloadClick();
     void BtnReload2Click();
+    void BtnFileDeleteClick();
+    void BtnDeleteCancelClick();
+    void BtnDeleteExecClick();
+    void N1Click();
+    void R1Click();
     void X1Click();
     void V1Click();
     void FormCloseQuery(bool &canClose);
     void FormClose();
 
-    // Deletion mode flag with the table's marks brought up to date; the list
-    // of marked names is emptied. (The buttons of deletion mode are switched
-    // by the deletion commands.)
-    void setDeleteMode(bool on);
+    // Enters or leaves deletion mode: buttons and labels swapped, R1
+    // disabled while on, marks emptied; entering marks the selected row.
+    void vSetDeleteMode(bool on);
 
     // --- state, read-only for everyone else ---
     const QString &SettingFileName() const { return m_settingFileName; }
@@ -156,6 +160,7 @@ private:
     void selectViewRow(int tag, int row);
     void setStatusPanels();
     void updateDeleteMarks();
+    void showDeleteCount();
 
     Prompter &m_prompter;
     QString m_settingFileName;

@@ -49,8 +49,6 @@ private slots:
     void sortSurvivesStorageReload();
     void gameReloadKeepsRow();
     void emptyStorageFolder();
-    void deletionModeToggleGuard();
-    void deletionModeKeyboardAndPageVeto();
     void spriteCycles();
     void versionBoxShowsNameAndVersion();
 };
@@ -596,113 +594,6 @@ void TestMainForm::emptyStorageFolder()
     QVERIFY(enabled("BtnReload2"));
     QTest::mouseClick(m_form->SbtSortScore1, Qt::LeftButton); // nothing to sort, nothing breaks
     QCOMPARE(model.rowCountWithHeader(), 2);
-}
-
-// ---------------------------------------------------------------------------
-// deletion marks
-
-void TestMainForm::deletionModeToggleGuard()
-{
-    prepare({{QStringLiteral("a.dat"), 1}, {QStringLiteral("b.dat"), 2}, {QStringLiteral("c.dat"), 3},
-             {QStringLiteral("d.dat"), 4}});
-    m_form = start();
-    QVERIFY(m_form);
-    clickTab(1);
-    m_form->setDeleteMode(true);
-    const ReplayTableModel &model = m_form->tableModel(1);
-    const QStringList names = storageColumn0();
-
-    clickRow(1, 2);
-    QCOMPARE(m_form->DelFileList(), QStringList{names[1]});
-    QCOMPARE(m_form->LblDelFileCnt->text(), QStringLiteral("1"));
-    QVERIFY(model.isMarked(2));
-    QCOMPARE(m_form->FileSelectRow(), 2);
-    QCOMPARE(label("LblReplayName"), QFileInfo(names[1]).completeBaseName()); // the panel still follows
-
-    // The same row again at once: the guard absorbs it.
-    clickRow(1, 2);
-    QCOMPARE(m_form->DelFileList().size(), 1);
-    QVERIFY(model.isMarked(2));
-
-    // After 500 ms without a toggle the same row toggles back.
-    QTRY_COMPARE_WITH_TIMEOUT(m_form->FileSelectRow(), 0, 2000);
-    clickRow(1, 2);
-    QVERIFY(m_form->DelFileList().isEmpty());
-    QCOMPARE(m_form->LblDelFileCnt->text(), QStringLiteral("0"));
-    QVERIFY(!model.isMarked(2));
-
-    // Two different rows in quick succession: both marked.
-    clickRow(1, 1);
-    clickRow(1, 4);
-    QCOMPARE(m_form->DelFileList(), (QStringList{names[0], names[3]}));
-    QCOMPARE(m_form->LblDelFileCnt->text(), QStringLiteral("2"));
-    QVERIFY(model.isMarked(1) && model.isMarked(4) && !model.isMarked(3));
-
-    // Marks belong to file names: sorting moves them with their rows.
-    QTest::mouseClick(m_form->SbtSortScore2, Qt::LeftButton); // d, c, b, a
-    QCOMPARE(storageColumn0(), (QStringList{QStringLiteral("d.dat"), QStringLiteral("c.dat"), QStringLiteral("b.dat"),
-                                            QStringLiteral("a.dat")}));
-    for (int r = 1; r <= 4; ++r)
-        QCOMPARE(model.isMarked(r), m_form->DelFileList().contains(model.cell(r, 0)));
-
-    // The timer's handler itself clears the guard.
-    clickRow(1, 3);
-    QCOMPARE(m_form->FileSelectRow(), 3);
-    m_form->tmFileSelectTimer();
-    QCOMPARE(m_form->FileSelectRow(), 0);
-    QVERIFY(!m_form->tmFileSelect->isActive());
-
-    m_form->setDeleteMode(false);
-    QVERIFY(m_form->DelFileList().isEmpty());
-    for (int r = 1; r <= 4; ++r)
-        QVERIFY(!model.isMarked(r));
-}
-
-void TestMainForm::deletionModeKeyboardAndPageVeto()
-{
-    prepare({{QStringLiteral("a.dat"), 1}, {QStringLiteral("b.dat"), 2}, {QStringLiteral("c.dat"), 3}});
-    m_form = start();
-    QVERIFY(m_form);
-    clickTab(1);
-    m_form->setDeleteMode(true);
-
-    // Moving through the table with the keyboard toggles every row reached.
-    table(1)->setFocus();
-    QTest::keyClick(table(1), Qt::Key_Down);
-    QTest::keyClick(table(1), Qt::Key_Down);
-    QCOMPARE(m_form->DelFileList().size(), 2);
-    QCOMPARE(m_form->ReplayRow(), 3);
-
-    // A reload that shrinks the table under the selected row is no selection
-    // by the user: it toggles nothing.
-    const QStringList marked = m_form->DelFileList();
-    QVERIFY(QFile::remove(m_storage + storageColumn0().constLast()));
-    m_form->BtnReload2Click();
-    QCOMPARE(m_form->tableModel(1).rowCountWithHeader(), 3);
-    QCOMPARE(m_form->ReplayRow(), 1);
-    QCOMPARE(m_form->DelFileList(), marked);
-
-    // The other page cannot be shown: not by the mouse, nor by the keyboard,
-    // nor by any other way.
-    clickTab(0);
-    QCOMPARE(m_form->PcReplayDat->currentIndex(), 1);
-    QTest::keyClick(table(1), Qt::Key_Tab, Qt::ControlModifier);
-    QCOMPARE(m_form->PcReplayDat->currentIndex(), 1);
-    m_form->PcReplayDat->setCurrentIndex(0);
-    QCOMPARE(m_form->PcReplayDat->currentIndex(), 1);
-    QCOMPARE(m_form->ActiveTab(), 1);
-    QCOMPARE(m_form->statusPanelText(0), StorageKind);
-    bool allow = true;
-    m_form->PcReplayDatChanging(allow);
-    QVERIFY(!allow);
-
-    m_form->setDeleteMode(false);
-    allow = true;
-    m_form->PcReplayDatChanging(allow);
-    QVERIFY(allow);
-    clickTab(0);
-    QCOMPARE(m_form->PcReplayDat->currentIndex(), 0);
-    QCOMPARE(m_form->ActiveTab(), 0);
 }
 
 // ---------------------------------------------------------------------------
