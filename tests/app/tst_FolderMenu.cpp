@@ -24,7 +24,6 @@ private slots:
     void storageFolder();
     void declinedChangesNothing();
     void deletionModeLeavesOnlyTheGameFolder();
-    void newFolderReachesSettingsOnNo();
 
 private:
     // A second game folder (slot 3 only, "Zed") and storage folder (two
@@ -150,6 +149,12 @@ void TestFolderMenu::storageFolder()
         QCOMPARE(m_form->statusPanelText(1), m_game);
     }
     QCOMPARE(readAll(m_settings), settingsBefore);
+
+    // The close question writes the new folder, also when answered No.
+    m_prompter.answerQuestion(false);
+    m_form->close();
+    QVERIFY(m_form->isVisible());
+    QVERIFY(readAll(m_settings).contains("[qvReplayInfo]\r\nReplayDir=" + m_storage2.toUtf8() + "\r\n"));
 }
 
 void TestFolderMenu::declinedChangesNothing()
@@ -203,22 +208,6 @@ void TestFolderMenu::deletionModeLeavesOnlyTheGameFolder()
     QCOMPARE(m_form->DelFileList(), marked);
     QVERIFY(m_form->DeleteMode());
     QCOMPARE(label("LblReplayName"), QFileInfo(marked[0]).completeBaseName());
-}
-
-void TestFolderMenu::newFolderReachesSettingsOnNo()
-{
-    prepare({});
-    prepareOtherFolders();
-    m_form = start();
-    QVERIFY(m_form);
-    m_prompter.answerFolder(m_storage2.chopped(1));
-    m_form->R1->trigger();
-    m_prompter.answerQuestion(false);
-    m_form->close();
-    QVERIFY(m_form->isVisible());
-    const QByteArray written = readAll(m_settings);
-    QVERIFY(written.contains("[qvReplayInfo]\r\nReplayDir=" + m_storage2.toUtf8() + "\r\n"));
-    QVERIFY(written.contains("[Tarnel]\r\nReplayDir=" + m_game.toUtf8() + "\r\n"));
 }
 
 QTEST_MAIN(TestFolderMenu)
