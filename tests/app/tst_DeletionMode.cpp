@@ -25,10 +25,8 @@ private slots:
     void emptyFolderNeverEnters();
     void toggleGuardAndSort();
     void keyboardAndPageVeto();
-    void nothingMarked();
     void declinedKeepsModeAndMarks();
     void deletesIntoTrash();
-    void exactCaseMarks();
     void partialFailure();
 
 private:
@@ -104,6 +102,13 @@ void TestDeletionMode::enterAndLeave()
     clickRow(1, 3);
     QVERIFY(m_form->DelFileList().isEmpty());
     QCOMPARE(m_form->LblDelFileCnt->text(), QStringLiteral("0"));
+
+    // Carrying out with nothing marked asks nothing and stays in the mode.
+    QTest::mouseClick(m_form->BtnDeleteExec, Qt::LeftButton);
+    QCOMPARE(m_prompter.errors(), QStringList{QStringLiteral("ファイルが選択されていません。")});
+    QCOMPARE(m_prompter.count(ScriptedPrompter::Kind::ConfirmDelete), 0);
+    QVERIFY(inDeletionLayout());
+    QCOMPARE(storageColumn0().size(), 3);
     clickRow(1, 1);
     QVERIFY(model.isMarked(1));
 
@@ -117,7 +122,7 @@ void TestDeletionMode::enterAndLeave()
     QVERIFY(!model.isMarked(1));
     QTest::mouseClick(m_form->BtnFileDelete, Qt::LeftButton);
     QCOMPARE(m_form->DelFileList(), QStringList{names[0]});
-    QCOMPARE(m_prompter.calls().size(), size_t(0));
+    QCOMPARE(m_prompter.calls().size(), size_t(1));
 }
 
 void TestDeletionMode::emptyFolderNeverEnters()
@@ -237,21 +242,6 @@ void TestDeletionMode::keyboardAndPageVeto()
     QCOMPARE(m_form->ActiveTab(), 0);
 }
 
-void TestDeletionMode::nothingMarked()
-{
-    prepare({{QStringLiteral("a.dat"), 1}, {QStringLiteral("b.dat"), 2}});
-    m_form = start();
-    QVERIFY(m_form);
-    clickTab(1);
-    QTest::mouseClick(m_form->BtnFileDelete, Qt::LeftButton);
-    clickRow(1, 1); // unmarks the only mark
-    QTest::mouseClick(m_form->BtnDeleteExec, Qt::LeftButton);
-    QCOMPARE(m_prompter.errors(), QStringList{QStringLiteral("ファイルが選択されていません。")});
-    QCOMPARE(m_prompter.count(ScriptedPrompter::Kind::ConfirmDelete), 0);
-    QVERIFY(inDeletionLayout());
-    QCOMPARE(storageColumn0().size(), 2);
-}
-
 void TestDeletionMode::declinedKeepsModeAndMarks()
 {
     prepare({{QStringLiteral("a.dat"), 1}, {QStringLiteral("b.dat"), 2}, {QStringLiteral("c.dat"), 3}});
@@ -282,26 +272,31 @@ void TestDeletionMode::declinedKeepsModeAndMarks()
 
 void TestDeletionMode::deletesIntoTrash()
 {
-    prepare({{QStringLiteral("a.dat"), 1}, {QStringLiteral("b.dat"), 2}, {QStringLiteral("c.dat"), 3}});
+    // "B.dat" and "b.dat" are two files: marking one leaves the other alone.
+    prepare({{QStringLiteral("a.dat"), 1}, {QStringLiteral("b.dat"), 2}, {QStringLiteral("c.dat"), 3},
+             {QStringLiteral("B.dat"), 4}});
     const QByteArray bBytes = readAll(m_storage + QStringLiteral("b.dat"));
     m_form = start();
     QVERIFY(m_form);
     clickTab(1);
-    QTest::mouseClick(m_form->SbtSortFile1, Qt::LeftButton); // a, b, c
-    clickRow(1, 2);
+    clickRow(1, rowOf(QStringLiteral("b.dat")));
     QTest::mouseClick(m_form->BtnFileDelete, Qt::LeftButton);
-    clickRow(1, 3);
+    clickRow(1, rowOf(QStringLiteral("c.dat")));
     QCOMPARE(m_form->DelFileList(), (QStringList{QStringLiteral("b.dat"), QStringLiteral("c.dat")}));
+    QVERIFY(!m_form->tableModel(1).isMarked(rowOf(QStringLiteral("B.dat"))));
 
     m_prompter.answerDelete(true);
     QTest::mouseClick(m_form->BtnDeleteExec, Qt::LeftButton);
     QCOMPARE(m_prompter.errors(), QStringList{});
     QVERIFY(inNormalLayout());
     QVERIFY(m_form->DelFileList().isEmpty());
-    QCOMPARE(storageColumn0(), QStringList{QStringLiteral("a.dat")});
+    QStringList listed = storageColumn0();
+    listed.sort();
+    QCOMPARE(listed, (QStringList{QStringLiteral("B.dat"), QStringLiteral("a.dat")}));
     QCOMPARE(m_form->ReplayRow(), 1);
     QCOMPARE(table(1)->currentIndex().row(), 0);
-    QCOMPARE(label("LblReplayName"), QStringLiteral("a"));
+    QCOMPARE(label("LblReplayName"), QFileInfo(storageColumn0().constFirst()).completeBaseName());
+    QVERIFY(QFile::exists(m_storage + QStringLiteral("B.dat")));
 
     // The files are in the trash of a home that had no ".local" before, made
     // for the owner alone.
@@ -312,25 +307,6 @@ void TestDeletionMode::deletesIntoTrash()
     for (const char *folder : {"/.local", "/.local/share", "/.local/share/Trash", "/.local/share/Trash/files",
                                "/.local/share/Trash/info"})
         QCOMPARE(QFile::permissions(m_home + QLatin1String(folder)) & 0x0077, QFile::Permissions{});
-}
-
-void TestDeletionMode::exactCaseMarks()
-{
-    prepare({{QStringLiteral("a.dat"), 1}, {QStringLiteral("A.dat"), 2}});
-    m_form = start();
-    QVERIFY(m_form);
-    clickTab(1);
-    clickRow(1, rowOf(QStringLiteral("a.dat")));
-    QTest::mouseClick(m_form->BtnFileDelete, Qt::LeftButton);
-    QCOMPARE(m_form->DelFileList(), QStringList{QStringLiteral("a.dat")});
-    QVERIFY(!m_form->tableModel(1).isMarked(rowOf(QStringLiteral("A.dat"))));
-
-    m_prompter.answerDelete(true);
-    QTest::mouseClick(m_form->BtnDeleteExec, Qt::LeftButton);
-    QCOMPARE(storageColumn0(), QStringList{QStringLiteral("A.dat")});
-    QVERIFY(QFile::exists(m_storage + QStringLiteral("A.dat")));
-    QVERIFY(QFile::exists(trashFiles() + QStringLiteral("a.dat")));
-    QVERIFY(!QFile::exists(trashFiles() + QStringLiteral("A.dat")));
 }
 
 void TestDeletionMode::partialFailure()
