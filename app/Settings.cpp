@@ -13,7 +13,6 @@
 
 namespace {
 
-const QString RootFolder = QStringLiteral("/");
 
 bool isAscii(QByteArrayView bytes)
 {
@@ -54,7 +53,7 @@ bool askIfMissing(QString &dir, const QString &title, Prompter &prompter, QWidge
 {
     if (!dir.isEmpty())
         return true;
-    if (!SelDirectory(prompter, owner, title, RootFolder, dir)) {
+    if (!SelDirectory(prompter, owner, title, FolderChooserRoot(), dir)) {
         prompter.error(owner, QStringLiteral("フォルダが選択されなかった為終了します。"));
         return false;
     }
@@ -63,6 +62,24 @@ bool askIfMissing(QString &dir, const QString &title, Prompter &prompter, QWidge
 }
 
 } // namespace
+
+const QString &TarnelFolderTitle()
+{
+    static const QString text = QStringLiteral("Tarnelのリプレイフォルダを指定してください。");
+    return text;
+}
+
+const QString &StorageFolderTitle()
+{
+    static const QString text = QStringLiteral("ダウンロードしたリプレイファイルを格納しているフォルダを指定してください。");
+    return text;
+}
+
+const QString &FolderChooserRoot()
+{
+    static const QString root = QStringLiteral("/");
+    return root;
+}
 
 bool LoadSettings(const QString &settingFileName, FolderSettings &folders, Prompter &prompter, QWidget *owner)
 {
@@ -90,12 +107,9 @@ bool LoadSettings(const QString &settingFileName, FolderSettings &folders, Promp
                                        unreadable.join(QStringLiteral(" と "))));
     }
 
-    if (!askIfMissing(folders.TarnelDir, QStringLiteral("Tarnelのリプレイフォルダを指定してください。"), prompter,
-                      owner))
+    if (!askIfMissing(folders.TarnelDir, TarnelFolderTitle(), prompter, owner))
         return false;
-    return askIfMissing(folders.StorageDir,
-                        QStringLiteral("ダウンロードしたリプレイファイルを格納しているフォルダを指定してください。"),
-                        prompter, owner);
+    return askIfMissing(folders.StorageDir, StorageFolderTitle(), prompter, owner);
 }
 
 bool SaveSettings(const QString &settingFileName, const QString &caption, const QString &versionText,

@@ -11,6 +11,12 @@ struct FolderSettings {
     QString StorageDir;
 };
 
+// The chooser's instruction texts for the game folder and the storage folder,
+// and the folder its tree starts at.
+const QString &TarnelFolderTitle();
+const QString &StorageFolderTitle();
+const QString &FolderChooserRoot();
+
 // Reads both folders from the settings file and asks for a missing one with
 // the folder chooser. False when the user declined (after the message
 // "フォルダが選択されなかった為終了します。"); the program must then end.

@@ -1,5 +1,6 @@
 #include "app/TMainForm.h"
 
+#include "app/Seldir.h"
 #include "app/TAboutBox.h"
 #include "catalogue/ReplayCellDelegate.h"
 #include "catalogue/ReplayDetailPanel.h"
@@ -8,8 +9,8 @@
 #include "catalogue/ReplayTableSort.h"
 #include "catalogue/TFileLoadDlg.h"
 #include "operations/CommandState.h"
+#include "operations/TrashFiles.h"
 #include "platform/Prompter.h"
-#include "platform/TextCompare.h"
 #include "platform/WindowFont.h"
 #include "resources/ArtResources.h"
 
@@ -32,6 +33,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <initializer_list>
+#include <utility>
 
 namespace {
 
@@ -88,7 +91,8 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
                               | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_prompter(prompter),
       m_settingFileName(settingFileName),
-      m_versionText(QStringLiteral("1.01"))
+      m_versionText(QStringLiteral("1.01")),
+      m_workspace(new ReplayWorkspace(this))
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(caption());
@@ -156,6 +160,8 @@ void TMainForm::buildMenu()
     N1->setObjectName(QStringLiteral("N1"));
     R1 = S1->addAction(QStringLiteral("リプレイ格納フォルダ設定(&R)"));
     R1->setObjectName(QStringLiteral("R1"));
+    connect(N1, &QAction::triggered, this, &TMainForm::N1Click);
+    connect(R1, &QAction::triggered, this, &TMainForm::R1Click);
 
     H1 = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
     H1->setObjectName(QStringLiteral("H1"));
@@ -314,6 +320,9 @@ void TMainForm::buildReplayPage()
     BtnDeleteCancel->hide();
     BtnDeleteExec->hide();
     connect(BtnReload2, &QPushButton::clicked, this, &TMainForm::BtnReload2Click);
+    connect(BtnFileDelete, &QPushButton::clicked, this, &TMainForm::BtnFileDeleteClick);
+    connect(BtnDeleteCancel, &QPushButton::clicked, this, &TMainForm::BtnDeleteCancelClick);
+    connect(BtnDeleteExec, &QPushButton::clicked, this, &TMainForm::BtnDeleteExecClick);
 
     Label10 = makeLabel(PnlReplayCmd, "Label10",
                         QStringLiteral("削除するファイルを選択して「削除　実行」ボタンを押してください。"), 24, 40);
@@ -363,23 +372,25 @@ bool TMainForm::startUp()
     vSetCmdButton(GameTag, 0);
     vSetCmdButton(StorageTag, 0);
 
-    if (!LoadSettings(m_settingFileName, m_folders, m_prompter, this))
+    FolderSettings folders;
+    if (!LoadSettings(m_settingFileName, folders, m_prompter, this))
         return false;
+    m_workspace->setFolders(folders);
 
     vInitReplayTbl(GameTag);
     vInitReplayTbl(StorageTag);
 
     {
         FileLoadProgress progress(this);
-        LoadTarnelFolder(m_folders.TarnelDir, m_slots, &progress);
-        LoadReplayFolder(m_folders.StorageDir, m_replayList, &progress);
+        m_workspace->reloadTarnelFolder(&progress);
+        m_workspace->reloadStorageFolder(&progress);
     }
 
     vSetReplayTbl(GameTag, true);
     vSetReplayTbl(StorageTag, true);
     vShowReplayInfo(GameTag, 1);
     setStatusPanels();
-    m_delFileList.clear();
+    m_marks.clear();
     PnlInfoView->startAnimation();
     StgTarnelTbl->setFocus(); // the arrow keys move through the game table at once
     return true;
@@ -406,10 +417,10 @@ void TMainForm::setStatusPanels()
 {
     if (m_activeTab == GameTag) {
         StatusPanels[0]->setText(gameFolderKind());
-        StatusPanels[1]->setText(m_folders.TarnelDir);
+        StatusPanels[1]->setText(m_workspace->TarnelDir());
     } else {
         StatusPanels[0]->setText(storageFolderKind());
-        StatusPanels[1]->setText(m_folders.StorageDir);
+        StatusPanels[1]->setText(m_workspace->StorageDir());
     }
 }
 
@@ -459,11 +470,11 @@ void TMainForm::vSetReplayTbl(int tag, bool rebuild)
     // A fill may remove the view's current row; that is no selection by the user.
     QScopedValueRollback<bool> quiet(m_settingSelection, true);
     if (tag == GameTag) {
-        fillGameTable(*m_tarnelModel, m_slots);
+        fillGameTable(*m_tarnelModel, m_workspace->Slots());
         selectViewRow(GameTag, m_tarnelRow);
     } else {
-        fillStorageTable(*m_replayModel, m_replayList, rebuild, m_replayRow);
-        ReplayTableSort(*m_replayModel, m_replayList).vSortReplayTbl(m_sortMode);
+        fillStorageTable(*m_replayModel, m_workspace->Replays(), rebuild, m_replayRow);
+        ReplayTableSort(*m_replayModel, m_workspace->Replays()).vSortReplayTbl(m_sortMode);
         selectViewRow(StorageTag, m_replayRow);
     }
 }
@@ -473,13 +484,14 @@ void TMainForm::vShowReplayInfo(int tag, int row)
     ReplayInfo info{};
     bool found = false;
     if (tag == GameTag) {
-        if (row >= 1 && row <= ReplaySlotCount && m_slots[size_t(row - 1)].PlayDate != 0) {
-            info = m_slots[size_t(row - 1)];
+        const ReplaySlots &gameSlots = m_workspace->Slots();
+        if (row >= 1 && row <= ReplaySlotCount && gameSlots[size_t(row - 1)].PlayDate != 0) {
+            info = gameSlots[size_t(row - 1)];
             found = true;
         }
     } else {
         const QString &name = m_replayModel->cell(row, 0);
-        found = !name.isEmpty() && m_replayList.FindReplayListByName(name, &info);
+        found = !name.isEmpty() && m_workspace->Replays().FindReplayListByName(name, &info);
     }
     const ReplayInfo *replay = found ? &info : nullptr;
     PnlInfoView->showReplay(replay);
@@ -498,47 +510,150 @@ void TMainForm::vReplaySelectCell(int tag, int row)
     if (!m_deleteMode)
         return;
 
-    if (row != m_fileSelectRow) {
-        const QString name = m_replayModel->cell(row, 0);
-        // A row without a file (the empty row of an empty folder) is never
-        // marked: an empty name would stand for the folder itself.
-        if (!name.isEmpty()) {
-            const auto marked = std::find_if(m_delFileList.begin(), m_delFileList.end(),
-                                             [&](const QString &entry) { return sameTextIgnoreCase(entry, name); });
-            if (marked != m_delFileList.end())
-                m_delFileList.erase(marked);
-            else
-                m_delFileList.append(name);
-        }
-        m_fileSelectRow = row;
+    if (m_marks.select(row, m_replayModel->cell(row, 0))) {
         tmFileSelect->stop();
         tmFileSelect->start();
     }
-    LblDelFileCnt->setText(QString::number(m_delFileList.size()));
+    showDeleteCount();
     updateDeleteMarks();
+}
+
+void TMainForm::showDeleteCount()
+{
+    LblDelFileCnt->setText(QString::number(m_marks.count()));
 }
 
 void TMainForm::updateDeleteMarks()
 {
-    m_replayModel->setDeleteMarks(m_deleteMode, m_delFileList);
+    m_replayModel->setDeleteMarks(m_deleteMode, m_marks.names());
     StgReplayTbl->viewport()->update();
 }
 
-void TMainForm::setDeleteMode(bool on)
+void TMainForm::vSetDeleteMode(bool on)
 {
     m_deleteMode = on;
-    m_delFileList.clear();
-    if (!on) {
-        m_fileSelectRow = 0;
+    m_marks.clear();
+    for (QWidget *normal : std::initializer_list<QWidget *>{BtnReload2, BtnToTarnelCopy, BtnFileDelete,
+                                                             BtnReplayInfoEdit2})
+        normal->setVisible(!on);
+    for (QWidget *deleting :
+         std::initializer_list<QWidget *>{BtnDeleteCancel, BtnDeleteExec, Label10, Label11, LblDelFileCnt})
+        deleting->setVisible(on);
+    R1->setEnabled(!on);
+    if (on) {
+        // The row selected when the mode starts is marked at once.
+        m_marks.mark(m_replayModel->cell(m_replayRow, 0));
+    } else {
+        m_marks.clearGuard();
         tmFileSelect->stop();
     }
-    LblDelFileCnt->setText(QString::number(m_delFileList.size()));
+    showDeleteCount();
     updateDeleteMarks();
+}
+
+void TMainForm::BtnFileDeleteClick()
+{
+    // Only when at least one replay has been read since the last clear.
+    if (m_workspace->Replays().LastId() != 0)
+        vSetDeleteMode(true);
+}
+
+void TMainForm::BtnDeleteCancelClick()
+{
+    vSetDeleteMode(false);
+}
+
+void TMainForm::BtnDeleteExecClick()
+{
+    if (m_marks.isEmpty()) {
+        m_prompter.error(this, QStringLiteral("ファイルが選択されていません。"));
+        return;
+    }
+    const QStringList names = m_marks.names();
+    QStringList paths;
+    paths.reserve(names.size());
+    for (const QString &name : names)
+        paths.append(m_workspace->storagePath(name));
+    if (!m_prompter.confirmDelete(this, paths))
+        return; // declined: mode and marks stay
+
+    const QList<TrashFiles::Result> results = TrashFiles(paths).run();
+    QStringList failed;
+    QStringList lines;
+    for (qsizetype i = 0; i < results.size(); ++i) {
+        if (results[i].moved)
+            continue;
+        failed.append(names[i]);
+        lines.append(QStringLiteral("%1：%2").arg(names[i], results[i].reason));
+    }
+
+    // Whatever went, the folder is read again so that no file that is gone
+    // stays listed.
+    BtnReload2Click();
+    if (failed.isEmpty()) {
+        vSetDeleteMode(false);
+        return;
+    }
+
+    // Deletion mode stays on with the files that are still there marked.
+    QStringList stillListed;
+    for (const QString &name : std::as_const(failed)) {
+        if (m_workspace->Replays().itemByName(name))
+            stillListed.append(name);
+    }
+    m_marks.keepOnly(stillListed);
+    m_marks.clearGuard(); // the rows have moved
+    tmFileSelect->stop();
+    showDeleteCount();
+    updateDeleteMarks();
+    m_prompter.error(this, QStringLiteral("次のファイルをごみ箱に移動できませんでした。\n\n%1")
+                               .arg(lines.join(QLatin1Char('\n'))));
+}
+
+void TMainForm::N1Click()
+{
+    QString dir = m_workspace->TarnelDir();
+    if (!SelDirectory(m_prompter, this, TarnelFolderTitle(), FolderChooserRoot(), dir))
+        return;
+    m_workspace->setTarnelDir(dir + QLatin1Char('/'));
+    {
+        FileLoadProgress progress(this);
+        m_workspace->reloadTarnelFolder(&progress);
+    }
+    vSetReplayTbl(GameTag, true);
+    if (m_activeTab == GameTag) {
+        vShowReplayInfo(GameTag, m_tarnelRow);
+        StatusPanels[1]->setText(m_workspace->TarnelDir());
+    } else {
+        vShowReplayInfo(StorageTag, m_replayRow);
+    }
+    // The settings file learns the folder at the close question.
+}
+
+void TMainForm::R1Click()
+{
+    if (m_deleteMode) // the menu item is disabled then
+        return;
+    QString dir = m_workspace->StorageDir();
+    if (!SelDirectory(m_prompter, this, StorageFolderTitle(), FolderChooserRoot(), dir))
+        return;
+    m_workspace->setStorageDir(dir + QLatin1Char('/'));
+    {
+        FileLoadProgress progress(this);
+        m_workspace->reloadStorageFolder(&progress);
+    }
+    vSetReplayTbl(StorageTag, true); // back to row 1
+    if (m_activeTab == StorageTag) {
+        vShowReplayInfo(StorageTag, m_replayRow);
+        StatusPanels[1]->setText(m_workspace->StorageDir());
+    } else {
+        vShowReplayInfo(GameTag, m_tarnelRow);
+    }
 }
 
 void TMainForm::tmFileSelectTimer()
 {
-    m_fileSelectRow = 0;
+    m_marks.clearGuard();
     tmFileSelect->stop();
 }
 
@@ -580,10 +695,9 @@ void TMainForm::ReplayTblSortClick(int tag)
 
 void TMainForm::BtnReloadClick()
 {
-    m_slots.fill(ReplayInfo{});
     {
         FileLoadProgress progress(this);
-        LoadTarnelFolder(m_folders.TarnelDir, m_slots, &progress);
+        m_workspace->reloadTarnelFolder(&progress);
     }
     vSetReplayTbl(GameTag, true);
     vShowReplayInfo(GameTag, m_tarnelRow);
@@ -591,10 +705,9 @@ void TMainForm::BtnReloadClick()
 
 void TMainForm::BtnReload2Click()
 {
-    m_replayList.ClearReplayList();
     {
         FileLoadProgress progress(this);
-        LoadReplayFolder(m_folders.StorageDir, m_replayList, &progress);
+        m_workspace->reloadStorageFolder(&progress);
     }
     vSetReplayTbl(StorageTag, true);
     vShowReplayInfo(StorageTag, m_replayRow);
@@ -617,13 +730,13 @@ void TMainForm::FormCloseQuery(bool &canClose)
         canClose = false;
     // Every answer saves the folders; a failed write has shown its message
     // and does not keep the window open.
-    SaveSettings(m_settingFileName, windowTitle(), m_versionText, m_folders, m_prompter, this);
+    SaveSettings(m_settingFileName, windowTitle(), m_versionText, m_workspace->folders(), m_prompter, this);
 }
 
 void TMainForm::FormClose()
 {
-    m_replayList.ClearReplayList();
-    m_delFileList.clear();
+    m_workspace->clearStorage();
+    m_marks.clear();
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

@@ -9,12 +9,15 @@ namespace {
 
 // Runs a message box modal to the whole program; true when Yes was pressed.
 bool askYesNo(QWidget *owner, const QString &title, const QString &text, QMessageBox::StandardButton defaultButton,
-              const QString &details = {})
+              const QString &informative = {}, const QString &details = {})
 {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, owner);
     box.setWindowModality(Qt::ApplicationModal);
     box.setDefaultButton(defaultButton);
     box.setEscapeButton(QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    if (!informative.isEmpty())
+        box.setInformativeText(informative);
     if (!details.isEmpty())
         box.setDetailedText(details);
     return box.exec() == QMessageBox::Yes;
@@ -63,5 +66,10 @@ bool WidgetPrompter::confirmDelete(QWidget *owner, const QStringList &paths)
     for (const QString &p : paths)
         names.append(QFileInfo(p).fileName());
     const QString text = QStringLiteral("%1 個のファイルをごみ箱に移動しますか？").arg(paths.size());
-    return askYesNo(owner, m_title, text, QMessageBox::No, names.join(QLatin1Char('\n')));
+    // The box names the first files itself; the whole list is in the details.
+    constexpr qsizetype Shown = 10;
+    QString shown = names.mid(0, Shown).join(QLatin1Char('\n'));
+    if (names.size() > Shown)
+        shown += QStringLiteral("\n…ほか %1 個").arg(names.size() - Shown);
+    return askYesNo(owner, m_title, text, QMessageBox::No, shown, names.join(QLatin1Char('\n')));
 }

@@ -2,92 +2,33 @@
 // replay maker, clicks on the tables and tabs, every question answered by a
 // scripted prompter.
 
-#include "app/TMainForm.h"
+#include "tests/app/MainFormHarness.h"
+
 #include "catalogue/ReplayDetailPanel.h"
-#include "catalogue/ReplayTableModel.h"
 #include "replay/ContentTables.h"
-#include "tests/support/ScriptedPrompter.h"
-#include "tests/support/TestFiles.h"
-#include "tools/replaymaker/ReplayMaker.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QHeaderView>
-#include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QMenuBar>
-#include <QStatusTipEvent>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QStatusBar>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QTableView>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
-#include <memory>
 
-using ReplayMaker::ReplayRecipe;
+using namespace MainFormTest;
 
-// A storage replay: file name, score, character, dungeon; the player name is
-// the file's base name, so the panel tells which replay it shows.
-struct StorageFile {
-    QString name;
-    qint32 score = 0;
-    qint32 chara = 0;
-    qint32 dungeon = 0;
-};
-
-Q_DECLARE_METATYPE(StorageFile)
-
-namespace {
-
-const QString Caption = QStringLiteral("Tarnelリプレイファイル情報");
-const QString GameKind = QStringLiteral("Tarnelリプレイフォルダ");
-const QString StorageKind = QStringLiteral("リプレイ格納フォルダ");
-
-ReplayRecipe makeSpec(const QByteArray &version, qint32 score, qint32 chara = 0, qint32 dungeon = 0, qint32 floor = 3)
-{
-    ReplayRecipe recipe;
-    recipe.version = version;
-    recipe.score = score;
-    recipe.chara = chara;
-    recipe.dungeon = dungeon;
-    recipe.floor = floor;
-    return recipe;
-}
-
-bool writeReplay(const QString &path, const ReplayRecipe &recipe, const QByteArray &name,
-                 const QByteArray &comment = QByteArrayLiteral("comment"))
-{
-    return ReplayMaker::writeFile(path, ReplayMaker::replayFile(recipe, name, comment));
-}
-
-QByteArray settingsText(const QString &tarnelDir, const QString &storageDir, const QByteArray &extra = {})
-{
-    QByteArray text = extra;
-    if (!tarnelDir.isNull())
-        text += "[Tarnel]\r\nReplayDir=" + tarnelDir.toUtf8() + "\r\n";
-    if (!storageDir.isNull())
-        text += "[qvReplayInfo]\r\nReplayDir=" + storageDir.toUtf8() + "\r\n";
-    return text;
-}
-
-} // namespace
-
-class TestMainForm : public QObject {
+class TestMainForm : public QObject, public MainFormHarness {
     Q_OBJECT
 
 private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-    void init();
-    void cleanup();
+    void init() { MainFormHarness::init(); }
+    void cleanup() { MainFormHarness::cleanup(); }
 
     void startShowsGameSlotZero();
     void layoutFollowsTheDesign();
@@ -108,123 +49,9 @@ private slots:
     void sortSurvivesStorageReload();
     void gameReloadKeepsRow();
     void emptyStorageFolder();
-    void deletionModeToggleGuard();
-    void deletionModeKeyboardAndPageVeto();
     void spriteCycles();
     void versionBoxShowsNameAndVersion();
-
-private:
-    // Builds the default game folder (slots 0..3 and 5; slot 4 absent) and
-    // the storage files given; writes a settings file naming both folders.
-    void prepare(const QList<StorageFile> &storage);
-    std::unique_ptr<TMainForm> start();
-
-    QTableView *table(int tag) const { return m_form->tableView(tag); }
-    QStringList storageColumn0() const;
-    QString label(const char *name) const;
-    bool enabled(const char *name) const;
-    void clickRow(int tag, int gridRow);
-    void clickTab(int index);
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_game;    // with trailing "/"
-    QString m_storage; // with trailing "/"
-    QString m_settings;
-    ScriptedPrompter m_prompter;
-    std::unique_ptr<TMainForm> m_form;
 };
-
-// ---------------------------------------------------------------------------
-// fixture
-
-void TestMainForm::init()
-{
-    m_prompter.reset();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_game = m_dir->filePath(QStringLiteral("game")) + QLatin1Char('/');
-    m_storage = m_dir->filePath(QStringLiteral("storage")) + QLatin1Char('/');
-    m_settings = m_dir->filePath(QStringLiteral("qvReplayInfo.dat"));
-    QVERIFY(QDir().mkpath(m_game));
-    QVERIFY(QDir().mkpath(m_storage));
-}
-
-void TestMainForm::cleanup()
-{
-    m_form.reset();
-    QVERIFY2(m_prompter.unexpected().isEmpty(), qPrintable(m_prompter.unexpected().join(QStringLiteral("; "))));
-    m_dir.reset();
-}
-
-void TestMainForm::prepare(const QList<StorageFile> &storage)
-{
-    // Slot 0: version 107, character 1, cleared dungeon 0 (15 floors).
-    QVERIFY(writeReplay(m_game + QStringLiteral("qv_replay0.dat"),
-                        makeSpec("QVreplay Ver107 ", 1234567, 1, 0, 16), "Alice", "first\r\nsecond"));
-    QVERIFY(writeReplay(m_game + QStringLiteral("qv_replay1.dat"), makeSpec("QVreplay Ver105 ", 999, 2, 1, 7),
-                        "Bob"));
-    // Letter case of the version does not matter for the edit lock.
-    QVERIFY(writeReplay(m_game + QStringLiteral("qv_replay2.dat"), makeSpec("QVreplay VER106 ", 1000, 3, 2, 4),
-                        "Carol"));
-    QVERIFY(writeReplay(m_game + QStringLiteral("qv_replay3.dat"), makeSpec("QVreplay Ver107 ", 0, 9, 20, 5),
-                        "Dave"));
-    QVERIFY(writeReplay(m_game + QStringLiteral("qv_replay5.dat"), makeSpec("QVreplay Ver106 ", 5, 5, 3, 2),
-                        "Eve"));
-    for (const StorageFile &file : storage) {
-        const QByteArray base = QFileInfo(file.name).completeBaseName().toUtf8();
-        QVERIFY(writeReplay(m_storage + file.name, makeSpec("QVreplay Ver107 ", file.score, file.chara, file.dungeon),
-                            base));
-    }
-    QVERIFY(ReplayMaker::writeFile(m_settings, settingsText(m_game, m_storage)));
-}
-
-std::unique_ptr<TMainForm> TestMainForm::start()
-{
-    auto form = std::make_unique<TMainForm>(m_prompter, m_settings);
-    if (!form->startUp())
-        return {};
-    form->show();
-    if (!QTest::qWaitForWindowExposed(form.get()))
-        return {};
-    return form;
-}
-
-QStringList TestMainForm::storageColumn0() const
-{
-    QStringList names;
-    const ReplayTableModel &model = m_form->tableModel(TMainForm::StorageTag);
-    for (int r = 1; r < model.rowCountWithHeader(); ++r)
-        names.append(model.cell(r, 0));
-    return names;
-}
-
-QString TestMainForm::label(const char *name) const
-{
-    if (auto *memo = m_form->findChild<QPlainTextEdit *>(QLatin1String(name)))
-        return memo->toPlainText();
-    auto *widget = m_form->findChild<QLabel *>(QLatin1String(name));
-    return widget ? widget->text() : QStringLiteral("<no %1>").arg(QLatin1String(name));
-}
-
-bool TestMainForm::enabled(const char *name) const
-{
-    auto *button = m_form->findChild<QPushButton *>(QLatin1String(name));
-    return button && button->isEnabled();
-}
-
-void TestMainForm::clickRow(int tag, int gridRow)
-{
-    QTableView *view = table(tag);
-    const QModelIndex index = view->model()->index(gridRow - 1, 2);
-    view->scrollTo(index);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-}
-
-void TestMainForm::clickTab(int index)
-{
-    QTabBar *bar = m_form->PcReplayDat->tabBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-}
 
 // ---------------------------------------------------------------------------
 // start, layout, settings
@@ -767,113 +594,6 @@ void TestMainForm::emptyStorageFolder()
     QVERIFY(enabled("BtnReload2"));
     QTest::mouseClick(m_form->SbtSortScore1, Qt::LeftButton); // nothing to sort, nothing breaks
     QCOMPARE(model.rowCountWithHeader(), 2);
-}
-
-// ---------------------------------------------------------------------------
-// deletion marks
-
-void TestMainForm::deletionModeToggleGuard()
-{
-    prepare({{QStringLiteral("a.dat"), 1}, {QStringLiteral("b.dat"), 2}, {QStringLiteral("c.dat"), 3},
-             {QStringLiteral("d.dat"), 4}});
-    m_form = start();
-    QVERIFY(m_form);
-    clickTab(1);
-    m_form->setDeleteMode(true);
-    const ReplayTableModel &model = m_form->tableModel(1);
-    const QStringList names = storageColumn0();
-
-    clickRow(1, 2);
-    QCOMPARE(m_form->DelFileList(), QStringList{names[1]});
-    QCOMPARE(m_form->LblDelFileCnt->text(), QStringLiteral("1"));
-    QVERIFY(model.isMarked(2));
-    QCOMPARE(m_form->FileSelectRow(), 2);
-    QCOMPARE(label("LblReplayName"), QFileInfo(names[1]).completeBaseName()); // the panel still follows
-
-    // The same row again at once: the guard absorbs it.
-    clickRow(1, 2);
-    QCOMPARE(m_form->DelFileList().size(), 1);
-    QVERIFY(model.isMarked(2));
-
-    // After 500 ms without a toggle the same row toggles back.
-    QTRY_COMPARE_WITH_TIMEOUT(m_form->FileSelectRow(), 0, 2000);
-    clickRow(1, 2);
-    QVERIFY(m_form->DelFileList().isEmpty());
-    QCOMPARE(m_form->LblDelFileCnt->text(), QStringLiteral("0"));
-    QVERIFY(!model.isMarked(2));
-
-    // Two different rows in quick succession: both marked.
-    clickRow(1, 1);
-    clickRow(1, 4);
-    QCOMPARE(m_form->DelFileList(), (QStringList{names[0], names[3]}));
-    QCOMPARE(m_form->LblDelFileCnt->text(), QStringLiteral("2"));
-    QVERIFY(model.isMarked(1) && model.isMarked(4) && !model.isMarked(3));
-
-    // Marks belong to file names: sorting moves them with their rows.
-    QTest::mouseClick(m_form->SbtSortScore2, Qt::LeftButton); // d, c, b, a
-    QCOMPARE(storageColumn0(), (QStringList{QStringLiteral("d.dat"), QStringLiteral("c.dat"), QStringLiteral("b.dat"),
-                                            QStringLiteral("a.dat")}));
-    for (int r = 1; r <= 4; ++r)
-        QCOMPARE(model.isMarked(r), m_form->DelFileList().contains(model.cell(r, 0)));
-
-    // The timer's handler itself clears the guard.
-    clickRow(1, 3);
-    QCOMPARE(m_form->FileSelectRow(), 3);
-    m_form->tmFileSelectTimer();
-    QCOMPARE(m_form->FileSelectRow(), 0);
-    QVERIFY(!m_form->tmFileSelect->isActive());
-
-    m_form->setDeleteMode(false);
-    QVERIFY(m_form->DelFileList().isEmpty());
-    for (int r = 1; r <= 4; ++r)
-        QVERIFY(!model.isMarked(r));
-}
-
-void TestMainForm::deletionModeKeyboardAndPageVeto()
-{
-    prepare({{QStringLiteral("a.dat"), 1}, {QStringLiteral("b.dat"), 2}, {QStringLiteral("c.dat"), 3}});
-    m_form = start();
-    QVERIFY(m_form);
-    clickTab(1);
-    m_form->setDeleteMode(true);
-
-    // Moving through the table with the keyboard toggles every row reached.
-    table(1)->setFocus();
-    QTest::keyClick(table(1), Qt::Key_Down);
-    QTest::keyClick(table(1), Qt::Key_Down);
-    QCOMPARE(m_form->DelFileList().size(), 2);
-    QCOMPARE(m_form->ReplayRow(), 3);
-
-    // A reload that shrinks the table under the selected row is no selection
-    // by the user: it toggles nothing.
-    const QStringList marked = m_form->DelFileList();
-    QVERIFY(QFile::remove(m_storage + storageColumn0().constLast()));
-    m_form->BtnReload2Click();
-    QCOMPARE(m_form->tableModel(1).rowCountWithHeader(), 3);
-    QCOMPARE(m_form->ReplayRow(), 1);
-    QCOMPARE(m_form->DelFileList(), marked);
-
-    // The other page cannot be shown: not by the mouse, nor by the keyboard,
-    // nor by any other way.
-    clickTab(0);
-    QCOMPARE(m_form->PcReplayDat->currentIndex(), 1);
-    QTest::keyClick(table(1), Qt::Key_Tab, Qt::ControlModifier);
-    QCOMPARE(m_form->PcReplayDat->currentIndex(), 1);
-    m_form->PcReplayDat->setCurrentIndex(0);
-    QCOMPARE(m_form->PcReplayDat->currentIndex(), 1);
-    QCOMPARE(m_form->ActiveTab(), 1);
-    QCOMPARE(m_form->statusPanelText(0), StorageKind);
-    bool allow = true;
-    m_form->PcReplayDatChanging(allow);
-    QVERIFY(!allow);
-
-    m_form->setDeleteMode(false);
-    allow = true;
-    m_form->PcReplayDatChanging(allow);
-    QVERIFY(allow);
-    clickTab(0);
-    QCOMPARE(m_form->PcReplayDat->currentIndex(), 0);
-    QCOMPARE(m_form->ActiveTab(), 0);
 }
 
 // ---------------------------------------------------------------------------

@@ -40,6 +40,7 @@ void whenModalOpens(std::function<void(QWidget *)> check)
 struct BoxSeen {
     QString title;
     QString text;
+    QString informative;
     QString details;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QList<QMessageBox::StandardButton> buttons;
@@ -55,6 +56,7 @@ void answerBox(BoxSeen &seen, std::optional<QMessageBox::StandardButton> press)
         QVERIFY(box);
         seen.title = box->windowTitle();
         seen.text = box->text();
+        seen.informative = box->informativeText();
         seen.details = box->detailedText();
         seen.icon = box->icon();
         for (QAbstractButton *b : box->buttons())
@@ -144,6 +146,7 @@ void tst_WidgetPrompter::confirmations()
     if (deletion) {
         QCOMPARE(prompter.confirmDelete(nullptr, {u"/s/a.dat"_s, u"/s/b.dat"_s}), result);
         QVERIFY(seen.text.startsWith(u"2 "_s));
+        QCOMPARE(seen.informative, u"a.dat\nb.dat"_s); // named in the box, not only in its details
         QCOMPARE(seen.details, u"a.dat\nb.dat"_s);
     } else {
         QCOMPARE(prompter.confirmReplace(nullptr, u"/s/a.dat"_s), result);

@@ -1,0 +1,157 @@
+// Trashing into the trash of a home of the test's own, which starts without
+// ".local" as on a fresh account.
+
+#include "operations/TrashFiles.h"
+#include "tests/support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+class TestTrashFiles : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void inTrash_data();
+    void inTrash();
+    void results_data();
+    void results();
+    void unusableTrashMovesNothing();
+
+private:
+    QString homeTrash() const { return m_home + QStringLiteral("/.local/share/Trash"); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_home;
+    QString m_cwd;
+    QString m_store; // with trailing "/"
+    QString m_oldCwd;
+};
+
+void TestTrashFiles::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_home = m_dir->filePath(QStringLiteral("home"));
+    m_cwd = m_dir->filePath(QStringLiteral("cwd"));
+    m_store = m_dir->filePath(QStringLiteral("store")) + QLatin1Char('/');
+    for (const QString &dir : {m_home, m_cwd, m_store})
+        QVERIFY(QDir().mkpath(dir));
+    qputenv("HOME", QFile::encodeName(m_home));
+    qunsetenv("XDG_DATA_HOME");
+    m_oldCwd = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_cwd));
+}
+
+void TestTrashFiles::cleanup()
+{
+    // Nothing may land in the current folder instead of the trash.
+    QVERIFY(QDir(m_cwd).isEmpty());
+    QDir::setCurrent(m_oldCwd);
+    m_dir.reset();
+}
+
+void TestTrashFiles::inTrash_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("inside");
+    const QString home = QStringLiteral("/h/.local/share/Trash");
+    QTest::newRow("home trash") << home + QStringLiteral("/files/a.dat") << true;
+    QTest::newRow("home trash, counted name") << home + QStringLiteral("/files/a.dat-0001") << true;
+    QTest::newRow("volume trash .Trash-uid") << QStringLiteral("/mnt/usb/.Trash-1000/files/a.dat") << true;
+    QTest::newRow("volume trash .Trash/uid") << QStringLiteral("/mnt/usb/.Trash/1000/files/a.dat") << true;
+    QTest::newRow("files folder under the current folder") << QStringLiteral("./files/a.dat") << false;
+    QTest::newRow("files folder elsewhere") << QStringLiteral("/work/files/a.dat") << false;
+    QTest::newRow("another folder named Trash") << QStringLiteral("/other/Trash/files/a.dat") << false;
+    QTest::newRow("info folder of the trash") << home + QStringLiteral("/info/a.dat") << false;
+}
+
+void TestTrashFiles::inTrash()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, inside);
+    QCOMPARE(TrashFiles::isInTrash(path, QStringLiteral("/h/.local/share/Trash")), inside);
+}
+
+void TestTrashFiles::results_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kind"); // file, missing, folder
+    QTest::addColumn<QString>("reason"); // empty: moved
+    QTest::newRow("file") << QStringLiteral("a.dat") << QStringLiteral("file") << QString();
+    QTest::newRow("name of 240 bytes")
+        << QString(236, QLatin1Char('x')) + QStringLiteral(".dat") << QStringLiteral("file") << QString();
+    // Beyond it the platform would try to write the trash note for ever.
+    QTest::newRow("name of 241 bytes") << QString(237, QLatin1Char('x')) + QStringLiteral(".dat")
+                                       << QStringLiteral("file")
+                                       << QStringLiteral("ファイル名が長すぎるため、ごみ箱に移動できません。");
+    QTest::newRow("name of 241 bytes in 81 characters")
+        << QString(79, QChar(0x3042)) + QStringLiteral(".dat") // 3 bytes each
+        << QStringLiteral("file") << QStringLiteral("ファイル名が長すぎるため、ごみ箱に移動できません。");
+    QTest::newRow("vanished") << QStringLiteral("gone.dat") << QStringLiteral("missing")
+                              << QStringLiteral("ファイルが見つかりません。");
+    QTest::newRow("folder") << QStringLiteral("dir.dat") << QStringLiteral("folder")
+                            << QStringLiteral("ファイルではありません。");
+}
+
+void TestTrashFiles::results()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const QString path = m_store + name;
+    if (kind == QStringLiteral("file"))
+        QVERIFY(writeAll(path, "replay"));
+    else if (kind == QStringLiteral("folder"))
+        QVERIFY(QDir().mkdir(path));
+
+    const QList<TrashFiles::Result> results = TrashFiles({path}).run();
+    QCOMPARE(results.size(), 1);
+    const TrashFiles::Result &result = results[0];
+    QCOMPARE(result.path, path);
+    QCOMPARE(result.reason, reason);
+    QCOMPARE(result.moved, reason.isEmpty());
+    if (result.moved) {
+        QCOMPARE(result.trashPath, homeTrash() + QStringLiteral("/files/") + name);
+        QCOMPARE(readAll(result.trashPath), QByteArray("replay"));
+        QVERIFY(QFile::exists(homeTrash() + QStringLiteral("/info/") + name + QStringLiteral(".trashinfo")));
+        QVERIFY(!QFileInfo::exists(path));
+    } else {
+        QVERIFY(result.trashPath.isEmpty());
+        QCOMPARE(QFileInfo::exists(path), kind != QStringLiteral("missing"));
+    }
+    // The trash was made for the owner alone, also where nothing was moved.
+    for (const char *folder : {"/.local", "/.local/share", "/.local/share/Trash", "/.local/share/Trash/files",
+                               "/.local/share/Trash/info"})
+        QCOMPARE(QFile::permissions(m_home + QLatin1String(folder)) & 0x0077, QFile::Permissions{});
+}
+
+void TestTrashFiles::unusableTrashMovesNothing()
+{
+    // The trash folder's place is taken by a file: the platform would fall
+    // back to the current folder, so nothing is moved at all.
+    QVERIFY(QDir().mkpath(m_home + QStringLiteral("/.local/share")));
+    QVERIFY(writeAll(homeTrash(), "not a folder"));
+    const QStringList paths{m_store + QStringLiteral("a.dat"), m_store + QStringLiteral("b.dat")};
+    for (const QString &path : paths)
+        QVERIFY(writeAll(path, "replay"));
+
+    const QList<TrashFiles::Result> results = TrashFiles(paths).run();
+    QCOMPARE(results.size(), 2);
+    for (qsizetype i = 0; i < results.size(); ++i) {
+        QCOMPARE(results[i].path, paths[i]);
+        QVERIFY(!results[i].moved);
+        QCOMPARE(results[i].reason, QStringLiteral("ごみ箱フォルダを用意できませんでした。"));
+        QCOMPARE(readAll(paths[i]), QByteArray("replay"));
+    }
+}
+
+QTEST_MAIN(TestTrashFiles)
+#include "tst_TrashFiles.moc"
