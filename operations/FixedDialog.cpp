@@ -16,7 +16,11 @@ FixedDialog::FixedDialog(const char *name, const QString &caption, const QSize &
     setFixedSize(clientSize);
     setSizeGripEnabled(false);
     setModal(true);
-    setBackgroundRole(QPalette::Button);
+    // The face colour of buttons, as the other windows; the background role
+    // stays Window so that labels keep drawing with WindowText.
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    setPalette(palette);
     setAutoFillBackground(true);
 }
 

@@ -171,6 +171,16 @@ ShiftJisFieldLimit::Fit ShiftJisFieldLimit::fit(const QString &before, const QSt
         fit.cut = true;
     }
 
+    if (kept.isEmpty() && fit.removed) {
+        // Nothing of what replaced a selection can be stored: the edit is
+        // undone rather than losing the selected text.
+        fit.kept = before.sliced(head, before.size() - head - tail);
+        fit.text = before;
+        fit.cursor = int(head);
+        fit.changed = true;
+        fit.removed = false;
+        return fit;
+    }
     fit.text = prefix + kept + suffix;
     fit.cursor = int(head + kept.size());
     fit.kept = kept;

@@ -48,7 +48,8 @@ public:
     // The edit from `before` (a text within the limit) to `after`, with the
     // inserted characters that cannot be stored left out: those without a
     // Shift-JIS form, and everything from the first character that no longer
-    // fits. Deletions are always kept.
+    // fits. Deletions are kept, except that a selection replaced by nothing
+    // that can be stored is restored.
     Fit fit(const QString &before, const QString &after) const;
 
 private:

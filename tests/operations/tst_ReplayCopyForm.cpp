@@ -156,7 +156,7 @@ void TestReplayCopyForm::layout()
     if (auto *label = qobject_cast<QLabel *>(widget)) {
         QCOMPARE(label->text(), caption);
         if (name.startsWith(QLatin1String("Lbl")))
-            QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::blue));
+            QCOMPARE(label->palette().color(label->foregroundRole()), QColor(Qt::blue)); // drawn blue
     } else if (auto *button = qobject_cast<QPushButton *>(widget)) {
         QCOMPARE(button->text(), caption);
     } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {

@@ -124,32 +124,40 @@ void TestReplayInfoExInputForm::limits_data()
     QTest::addColumn<QString>("pasted");  // then pasted at the cursor
     QTest::addColumn<QByteArray>("stored");
     QTest::addColumn<QString>("note"); // a part of the note under the field; empty: none
+    QTest::addColumn<bool>("selectAll"); // the whole field selected before the paste
 
     const QString cut = QStringLiteral("最大");
+    const bool all = true;
     const QString refused = QStringLiteral("シフトJIS");
     const QString a15 = QString(15, QChar(u'あ'));
-    QTest::newRow("name: 30 bytes") << false << QByteArray() << a15 << QString() << repeated(A2, 15) << QString();
+    QTest::newRow("name: 30 bytes") << false << QByteArray() << a15 << QString() << repeated(A2, 15) << QString() << false;
     QTest::newRow("name: the 31st and 32nd byte refused")
-        << false << QByteArray() << a15 + QStringLiteral("あ") << QString() << repeated(A2, 15) << cut;
+        << false << QByteArray() << a15 + QStringLiteral("あ") << QString() << repeated(A2, 15) << cut << false;
     QTest::newRow("name: a double-byte character never split")
-        << false << QByteArray(29, 'x') << QStringLiteral("あ") << QString() << QByteArray(29, 'x') << cut;
+        << false << QByteArray(29, 'x') << QStringLiteral("あ") << QString() << QByteArray(29, 'x') << cut << false;
     QTest::newRow("name: paste cut at a character boundary")
         << false << QByteArray(7, 'x') << QString() << QString(20, QChar(u'あ')) << QByteArray(7, 'x') + repeated(A2, 11)
-        << cut;
+        << cut << false;
     QTest::newRow("name: unencodable typed") << false << QByteArray() << QStringLiteral("aéb") << QString()
-                                             << QByteArrayLiteral("ab") << refused;
+                                             << QByteArrayLiteral("ab") << refused << false;
     QTest::newRow("name: unencodable pasted") << false << QByteArrayLiteral("x") << QString()
-                                              << QStringLiteral("a😀b") << QByteArrayLiteral("xab") << refused;
+                                              << QStringLiteral("a😀b") << QByteArrayLiteral("xab") << refused << false;
     QTest::newRow("comment: 1024 bytes") << true << QByteArray(1022, 'c') << QStringLiteral("あ") << QString()
-                                         << QByteArray(1022, 'c') + A2 << QString();
+                                         << QByteArray(1022, 'c') + A2 << QString() << false;
     QTest::newRow("comment: 1025th byte refused") << true << QByteArray(1024, 'c') << QStringLiteral("d") << QString()
-                                                  << QByteArray(1024, 'c') << cut;
+                                                  << QByteArray(1024, 'c') << cut << false;
     // Each line break takes two bytes (CR LF).
     QTest::newRow("comment: paste of lines cut at 1024 bytes")
         << true << QByteArray() << QString() << QStringLiteral("abcd\n").repeated(200)
-        << QByteArrayLiteral("abcd\r\n").repeated(170) + QByteArrayLiteral("abcd") << cut;
+        << QByteArrayLiteral("abcd\r\n").repeated(170) + QByteArrayLiteral("abcd") << cut << false;
     QTest::newRow("comment: a line break needs two bytes")
-        << true << QByteArray(1023, 'c') << QString() << QStringLiteral("\n") << QByteArray(1023, 'c') << cut;
+        << true << QByteArray(1023, 'c') << QString() << QStringLiteral("\n") << QByteArray(1023, 'c') << cut << false;
+    QTest::newRow("name: selection kept when nothing pasted fits")
+        << false << QByteArrayLiteral("old") << QString() << QStringLiteral("😀") << QByteArrayLiteral("old") << refused
+        << all;
+    QTest::newRow("comment: selection kept when nothing pasted fits")
+        << true << QByteArrayLiteral("old\r\nlines") << QString() << QStringLiteral("é")
+        << QByteArrayLiteral("old\r\nlines") << refused << all;
 }
 
 void TestReplayInfoExInputForm::limits()
@@ -160,6 +168,7 @@ void TestReplayInfoExInputForm::limits()
     QFETCH(QString, pasted);
     QFETCH(QByteArray, stored);
     QFETCH(QString, note);
+    QFETCH(bool, selectAll);
 
     TReplayInfoExInputForm form(comment ? makeRequest({}, start) : makeRequest(start));
     form.show();
@@ -170,6 +179,12 @@ void TestReplayInfoExInputForm::limits()
     else
         form.EdtPlayerName->end(false);
     typeText(field, typed);
+    if (selectAll) {
+        if (comment)
+            form.MemComment->selectAll();
+        else
+            form.EdtPlayerName->selectAll();
+    }
     if (!pasted.isEmpty()) {
         if (comment)
             form.MemComment->insertPlainText(pasted);
