@@ -9,7 +9,6 @@
 #include "catalogue/TFileLoadDlg.h"
 #include "operations/CommandState.h"
 #include "platform/Prompter.h"
-#include "platform/TextCompare.h"
 #include "platform/WindowFont.h"
 #include "resources/ArtResources.h"
 
@@ -88,7 +87,8 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
                               | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_prompter(prompter),
       m_settingFileName(settingFileName),
-      m_versionText(QStringLiteral("1.01"))
+      m_versionText(QStringLiteral("1.01")),
+      m_workspace(new ReplayWorkspace(this))
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(caption());
@@ -363,23 +363,25 @@ bool TMainForm::startUp()
     vSetCmdButton(GameTag, 0);
     vSetCmdButton(StorageTag, 0);
 
-    if (!LoadSettings(m_settingFileName, m_folders, m_prompter, this))
+    FolderSettings folders;
+    if (!LoadSettings(m_settingFileName, folders, m_prompter, this))
         return false;
+    m_workspace->setFolders(folders);
 
     vInitReplayTbl(GameTag);
     vInitReplayTbl(StorageTag);
 
     {
         FileLoadProgress progress(this);
-        LoadTarnelFolder(m_folders.TarnelDir, m_slots, &progress);
-        LoadReplayFolder(m_folders.StorageDir, m_replayList, &progress);
+        m_workspace->reloadTarnelFolder(&progress);
+        m_workspace->reloadStorageFolder(&progress);
     }
 
     vSetReplayTbl(GameTag, true);
     vSetReplayTbl(StorageTag, true);
     vShowReplayInfo(GameTag, 1);
     setStatusPanels();
-    m_delFileList.clear();
+    m_marks.clear();
     PnlInfoView->startAnimation();
     StgTarnelTbl->setFocus(); // the arrow keys move through the game table at once
     return true;
@@ -406,10 +408,10 @@ void TMainForm::setStatusPanels()
 {
     if (m_activeTab == GameTag) {
         StatusPanels[0]->setText(gameFolderKind());
-        StatusPanels[1]->setText(m_folders.TarnelDir);
+        StatusPanels[1]->setText(m_workspace->TarnelDir());
     } else {
         StatusPanels[0]->setText(storageFolderKind());
-        StatusPanels[1]->setText(m_folders.StorageDir);
+        StatusPanels[1]->setText(m_workspace->StorageDir());
     }
 }
 
@@ -459,11 +461,11 @@ void TMainForm::vSetReplayTbl(int tag, bool rebuild)
     // A fill may remove the view's current row; that is no selection by the user.
     QScopedValueRollback<bool> quiet(m_settingSelection, true);
     if (tag == GameTag) {
-        fillGameTable(*m_tarnelModel, m_slots);
+        fillGameTable(*m_tarnelModel, m_workspace->Slots());
         selectViewRow(GameTag, m_tarnelRow);
     } else {
-        fillStorageTable(*m_replayModel, m_replayList, rebuild, m_replayRow);
-        ReplayTableSort(*m_replayModel, m_replayList).vSortReplayTbl(m_sortMode);
+        fillStorageTable(*m_replayModel, m_workspace->Replays(), rebuild, m_replayRow);
+        ReplayTableSort(*m_replayModel, m_workspace->Replays()).vSortReplayTbl(m_sortMode);
         selectViewRow(StorageTag, m_replayRow);
     }
 }
@@ -473,13 +475,14 @@ void TMainForm::vShowReplayInfo(int tag, int row)
     ReplayInfo info{};
     bool found = false;
     if (tag == GameTag) {
-        if (row >= 1 && row <= ReplaySlotCount && m_slots[size_t(row - 1)].PlayDate != 0) {
-            info = m_slots[size_t(row - 1)];
+        const ReplaySlots &gameSlots = m_workspace->Slots();
+        if (row >= 1 && row <= ReplaySlotCount && gameSlots[size_t(row - 1)].PlayDate != 0) {
+            info = gameSlots[size_t(row - 1)];
             found = true;
         }
     } else {
         const QString &name = m_replayModel->cell(row, 0);
-        found = !name.isEmpty() && m_replayList.FindReplayListByName(name, &info);
+        found = !name.isEmpty() && m_workspace->Replays().FindReplayListByName(name, &info);
     }
     const ReplayInfo *replay = found ? &info : nullptr;
     PnlInfoView->showReplay(replay);
@@ -498,47 +501,35 @@ void TMainForm::vReplaySelectCell(int tag, int row)
     if (!m_deleteMode)
         return;
 
-    if (row != m_fileSelectRow) {
-        const QString name = m_replayModel->cell(row, 0);
-        // A row without a file (the empty row of an empty folder) is never
-        // marked: an empty name would stand for the folder itself.
-        if (!name.isEmpty()) {
-            const auto marked = std::find_if(m_delFileList.begin(), m_delFileList.end(),
-                                             [&](const QString &entry) { return sameTextIgnoreCase(entry, name); });
-            if (marked != m_delFileList.end())
-                m_delFileList.erase(marked);
-            else
-                m_delFileList.append(name);
-        }
-        m_fileSelectRow = row;
+    if (m_marks.select(row, m_replayModel->cell(row, 0))) {
         tmFileSelect->stop();
         tmFileSelect->start();
     }
-    LblDelFileCnt->setText(QString::number(m_delFileList.size()));
+    LblDelFileCnt->setText(QString::number(m_marks.count()));
     updateDeleteMarks();
 }
 
 void TMainForm::updateDeleteMarks()
 {
-    m_replayModel->setDeleteMarks(m_deleteMode, m_delFileList);
+    m_replayModel->setDeleteMarks(m_deleteMode, m_marks.names());
     StgReplayTbl->viewport()->update();
 }
 
 void TMainForm::setDeleteMode(bool on)
 {
     m_deleteMode = on;
-    m_delFileList.clear();
+    m_marks.clear();
     if (!on) {
-        m_fileSelectRow = 0;
+        m_marks.clearGuard();
         tmFileSelect->stop();
     }
-    LblDelFileCnt->setText(QString::number(m_delFileList.size()));
+    LblDelFileCnt->setText(QString::number(m_marks.count()));
     updateDeleteMarks();
 }
 
 void TMainForm::tmFileSelectTimer()
 {
-    m_fileSelectRow = 0;
+    m_marks.clearGuard();
     tmFileSelect->stop();
 }
 
@@ -580,10 +571,9 @@ void TMainForm::ReplayTblSortClick(int tag)
 
 void TMainForm::BtnReloadClick()
 {
-    m_slots.fill(ReplayInfo{});
     {
         FileLoadProgress progress(this);
-        LoadTarnelFolder(m_folders.TarnelDir, m_slots, &progress);
+        m_workspace->reloadTarnelFolder(&progress);
     }
     vSetReplayTbl(GameTag, true);
     vShowReplayInfo(GameTag, m_tarnelRow);
@@ -591,10 +581,9 @@ void TMainForm::BtnReloadClick()
 
 void TMainForm::BtnReload2Click()
 {
-    m_replayList.ClearReplayList();
     {
         FileLoadProgress progress(this);
-        LoadReplayFolder(m_folders.StorageDir, m_replayList, &progress);
+        m_workspace->reloadStorageFolder(&progress);
     }
     vSetReplayTbl(StorageTag, true);
     vShowReplayInfo(StorageTag, m_replayRow);
@@ -617,13 +606,13 @@ void TMainForm::FormCloseQuery(bool &canClose)
         canClose = false;
     // Every answer saves the folders; a failed write has shown its message
     // and does not keep the window open.
-    SaveSettings(m_settingFileName, windowTitle(), m_versionText, m_folders, m_prompter, this);
+    SaveSettings(m_settingFileName, windowTitle(), m_versionText, m_workspace->folders(), m_prompter, this);
 }
 
 void TMainForm::FormClose()
 {
-    m_replayList.ClearReplayList();
-    m_delFileList.clear();
+    m_workspace->clearStorage();
+    m_marks.clear();
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "app/Settings.h"
-#include "catalogue/FolderScan.h"
-#include "catalogue/ReplayList.h"
+#include "app/ReplayWorkspace.h"
+#include "operations/DeletionMarks.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -26,9 +25,10 @@ class ReplayDetailPanel;
 class ReplayTableModel;
 
 // The main window: both replay tables on two pages, the detail panel, the
-// status bar and the menu. It owns the program's whole working state: the
-// ten game slots, the storage catalogue, the deletion list, the two folders
-// and the view state.
+// status bar and the menu. It shows the working data held by its
+// ReplayWorkspace (the two folders, the ten game slots, the storage
+// catalogue) and keeps the view state: selected rows, page, sort order and
+// the deletion marks.
 //
 // Construction builds the layout and gives every member its starting value;
 // startUp() then reads the settings, scans both folders and fills the tables.
@@ -76,18 +76,21 @@ public:
 
     // --- state, read-only for everyone else ---
     const QString &SettingFileName() const { return m_settingFileName; }
-    const QString &TarnelDir() const { return m_folders.TarnelDir; }
-    const QString &StorageDir() const { return m_folders.StorageDir; }
+    const QString &TarnelDir() const { return m_workspace->TarnelDir(); }
+    const QString &StorageDir() const { return m_workspace->StorageDir(); }
     const QString &VersionText() const { return m_versionText; }
     int TarnelRow() const { return m_tarnelRow; }
     int ReplayRow() const { return m_replayRow; }
     int ActiveTab() const { return m_activeTab; }
     int SortMode() const { return m_sortMode; }
     bool DeleteMode() const { return m_deleteMode; }
-    int FileSelectRow() const { return m_fileSelectRow; }
-    const QStringList &DelFileList() const { return m_delFileList; }
-    const ReplaySlots &Slots() const { return m_slots; }
-    const ReplayList &Replays() const { return m_replayList; }
+    int FileSelectRow() const { return m_marks.guardRow(); }
+    const QStringList &DelFileList() const { return m_marks.names(); }
+    const ReplaySlots &Slots() const { return m_workspace->Slots(); }
+    const ReplayList &Replays() const { return m_workspace->Replays(); }
+    // The working data: folders, slots, catalogue, reloads, name and comment.
+    ReplayWorkspace &workspace() { return *m_workspace; }
+    const ReplayWorkspace &workspace() const { return *m_workspace; }
     ReplayTableModel &tableModel(int tag) const;
     QTableView *tableView(int tag) const;
 
@@ -156,10 +159,8 @@ private:
 
     Prompter &m_prompter;
     QString m_settingFileName;
-    FolderSettings m_folders;
     QString m_versionText;
-    ReplaySlots m_slots{};
-    ReplayList m_replayList;
+    ReplayWorkspace *m_workspace;
     ReplayTableModel *m_tarnelModel;
     ReplayTableModel *m_replayModel;
     int m_tarnelRow = 1;
@@ -167,8 +168,7 @@ private:
     int m_activeTab = 0;
     int m_sortMode = 0;
     bool m_deleteMode = false;
-    int m_fileSelectRow = 0;
-    QStringList m_delFileList;
+    DeletionMarks m_marks; // DelFileList and FileSelectRow
 
     // True while the program itself moves a view's current row: the
     // selection handler must not run then.

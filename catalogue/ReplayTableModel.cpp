@@ -124,21 +124,17 @@ void ReplayTableModel::rowsChanged()
 void ReplayTableModel::setDeleteMarks(bool deleteMode, const QStringList &delFileList)
 {
     m_deleteMode = deleteMode;
-    m_delFileList = delFileList;
-    m_markedFolded.clear();
-    m_markedFolded.reserve(delFileList.size());
-    for (const QString &name : delFileList)
-        m_markedFolded.insert(name.toCaseFolded());
+    m_marked = QSet<QString>(delFileList.begin(), delFileList.end());
     emit dataChanged(index(0, 0), index(m_shownRows - 1, ReplayTableColumns - 1),
                      {Qt::BackgroundRole, MarkedRole});
 }
 
 bool ReplayTableModel::isMarked(int gridRow) const
 {
-    if (!m_deleteMode || m_markedFolded.isEmpty() || gridRow < 1 || gridRow > int(m_rows.size()))
+    if (!m_deleteMode || m_marked.isEmpty() || gridRow < 1 || gridRow > int(m_rows.size()))
         return false;
     const QString &name = m_rows[size_t(gridRow - 1)][0];
-    return !name.isEmpty() && m_markedFolded.contains(name.toCaseFolded());
+    return !name.isEmpty() && m_marked.contains(name);
 }
 
 const QStringList &ReplayTableModel::headerTexts()

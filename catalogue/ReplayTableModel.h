@@ -56,8 +56,9 @@ public:
     // so the views keep their current row where it still exists.
     void rowsChanged();
 
-    // Deletion marks: while on, rows whose file name is in the list (letter
-    // case ignored) are painted light red.
+    // Deletion marks: while on, rows whose file name is in the list (compared
+    // exactly: names that differ in letter case are two files) are painted
+    // light red.
     void setDeleteMarks(bool deleteMode, const QStringList &delFileList);
     bool isMarked(int gridRow) const;
 
@@ -81,6 +82,5 @@ private:
     std::vector<ReplayTableRow> m_rows;
     int m_shownRows = 0; // data rows the views have been told about
     bool m_deleteMode = false;
-    QStringList m_delFileList;
-    QSet<QString> m_markedFolded; // case-folded names of m_delFileList
+    QSet<QString> m_marked;
 };

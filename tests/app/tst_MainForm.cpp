@@ -2,92 +2,33 @@
 // replay maker, clicks on the tables and tabs, every question answered by a
 // scripted prompter.
 
-#include "app/TMainForm.h"
+#include "tests/app/MainFormHarness.h"
+
 #include "catalogue/ReplayDetailPanel.h"
-#include "catalogue/ReplayTableModel.h"
 #include "replay/ContentTables.h"
-#include "tests/support/ScriptedPrompter.h"
-#include "tests/support/TestFiles.h"
-#include "tools/replaymaker/ReplayMaker.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QHeaderView>
-#include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QMenuBar>
-#include <QStatusTipEvent>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QStatusBar>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QTableView>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
-#include <memory>
 
-using ReplayMaker::ReplayRecipe;
+using namespace MainFormTest;
 
-// A storage replay: file name, score, character, dungeon; the player name is
-// the file's base name, so the panel tells which replay it shows.
-struct StorageFile {
-    QString name;
-    qint32 score = 0;
-    qint32 chara = 0;
-    qint32 dungeon = 0;
-};
-
-Q_DECLARE_METATYPE(StorageFile)
-
-namespace {
-
-const QString Caption = QStringLiteral("Tarnelリプレイファイル情報");
-const QString GameKind = QStringLiteral("Tarnelリプレイフォルダ");
-const QString StorageKind = QStringLiteral("リプレイ格納フォルダ");
-
-ReplayRecipe makeSpec(const QByteArray &version, qint32 score, qint32 chara = 0, qint32 dungeon = 0, qint32 floor = 3)
-{
-    ReplayRecipe recipe;
-    recipe.version = version;
-    recipe.score = score;
-    recipe.chara = chara;
-    recipe.dungeon = dungeon;
-    recipe.floor = floor;
-    return recipe;
-}
-
-bool writeReplay(const QString &path, const ReplayRecipe &recipe, const QByteArray &name,
-                 const QByteArray &comment = QByteArrayLiteral("comment"))
-{
-    return ReplayMaker::writeFile(path, ReplayMaker::replayFile(recipe, name, comment));
-}
-
-QByteArray settingsText(const QString &tarnelDir, const QString &storageDir, const QByteArray &extra = {})
-{
-    QByteArray text = extra;
-    if (!tarnelDir.isNull())
-        text += "[Tarnel]\r\nReplayDir=" + tarnelDir.toUtf8() + "\r\n";
-    if (!storageDir.isNull())
-        text += "[qvReplayInfo]\r\nReplayDir=" + storageDir.toUtf8() + "\r\n";
-    return text;
-}
-
-} // namespace
-
-class TestMainForm : public QObject {
+class TestMainForm : public QObject, public MainFormHarness {
     Q_OBJECT
 
 private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-    void init();
-    void cleanup();
+    void init() { MainFormHarness::init(); }
+    void cleanup() { MainFormHarness::cleanup(); }
 
     void startShowsGameSlotZero();
     void layoutFollowsTheDesign();
@@ -112,119 +53,7 @@ private slots:
     void deletionModeKeyboardAndPageVeto();
     void spriteCycles();
     void versionBoxShowsNameAndVersion();
-
-private:
-    // Builds the default game folder (slots 0..3 and 5; slot 4 absent) and
-    // the storage files given; writes a settings file naming both folders.
-    void prepare(const QList<StorageFile> &storage);
-    std::unique_ptr<TMainForm> start();
-
-    QTableView *table(int tag) const { return m_form->tableView(tag); }
-    QStringList storageColumn0() const;
-    QString label(const char *name) const;
-    bool enabled(const char *name) const;
-    void clickRow(int tag, int gridRow);
-    void clickTab(int index);
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_game;    // with trailing "/"
-    QString m_storage; // with trailing "/"
-    QString m_settings;
-    ScriptedPrompter m_prompter;
-    std::unique_ptr<TMainForm> m_form;
 };
-
-// ---------------------------------------------------------------------------
-// fixture
-
-void TestMainForm::init()
-{
-    m_prompter.reset();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_game = m_dir->filePath(QStringLiteral("game")) + QLatin1Char('/');
-    m_storage = m_dir->filePath(QStringLiteral("storage")) + QLatin1Char('/');
-    m_settings = m_dir->filePath(QStringLiteral("qvReplayInfo.dat"));
-    QVERIFY(QDir().mkpath(m_game));
-    QVERIFY(QDir().mkpath(m_storage));
-}
-
-void TestMainForm::cleanup()
-{
-    m_form.reset();
-    QVERIFY2(m_prompter.unexpected().isEmpty(), qPrintable(m_prompter.unexpected().join(QStringLiteral("; "))));
-    m_dir.reset();
-}
-
-void TestMainForm::prepare(const QList<StorageFile> &storage)
-{
-    // Slot 0: version 107, character 1, cleared dungeon 0 (15 floors).
-    QVERIFY(writeReplay(m_game + QStringLiteral("qv_replay0.dat"),
-                        makeSpec("QVreplay Ver107 ", 1234567, 1, 0, 16), "Alice", "first\r\nsecond"));
-    QVERIFY(writeReplay(m_game + QStringLiteral("qv_replay1.dat"), makeSpec("QVreplay Ver105 ", 999, 2, 1, 7),
-                        "Bob"));
-    // Letter case of the version does not matter for the edit lock.
-    QVERIFY(writeReplay(m_game + QStringLiteral("qv_replay2.dat"), makeSpec("QVreplay VER106 ", 1000, 3, 2, 4),
-                        "Carol"));
-    QVERIFY(writeReplay(m_game + QStringLiteral("qv_replay3.dat"), makeSpec("QVreplay Ver107 ", 0, 9, 20, 5),
-                        "Dave"));
-    QVERIFY(writeReplay(m_game + QStringLiteral("qv_replay5.dat"), makeSpec("QVreplay Ver106 ", 5, 5, 3, 2),
-                        "Eve"));
-    for (const StorageFile &file : storage) {
-        const QByteArray base = QFileInfo(file.name).completeBaseName().toUtf8();
-        QVERIFY(writeReplay(m_storage + file.name, makeSpec("QVreplay Ver107 ", file.score, file.chara, file.dungeon),
-                            base));
-    }
-    QVERIFY(ReplayMaker::writeFile(m_settings, settingsText(m_game, m_storage)));
-}
-
-std::unique_ptr<TMainForm> TestMainForm::start()
-{
-    auto form = std::make_unique<TMainForm>(m_prompter, m_settings);
-    if (!form->startUp())
-        return {};
-    form->show();
-    if (!QTest::qWaitForWindowExposed(form.get()))
-        return {};
-    return form;
-}
-
-QStringList TestMainForm::storageColumn0() const
-{
-    QStringList names;
-    const ReplayTableModel &model = m_form->tableModel(TMainForm::StorageTag);
-    for (int r = 1; r < model.rowCountWithHeader(); ++r)
-        names.append(model.cell(r, 0));
-    return names;
-}
-
-QString TestMainForm::label(const char *name) const
-{
-    if (auto *memo = m_form->findChild<QPlainTextEdit *>(QLatin1String(name)))
-        return memo->toPlainText();
-    auto *widget = m_form->findChild<QLabel *>(QLatin1String(name));
-    return widget ? widget->text() : QStringLiteral("<no %1>").arg(QLatin1String(name));
-}
-
-bool TestMainForm::enabled(const char *name) const
-{
-    auto *button = m_form->findChild<QPushButton *>(QLatin1String(name));
-    return button && button->isEnabled();
-}
-
-void TestMainForm::clickRow(int tag, int gridRow)
-{
-    QTableView *view = table(tag);
-    const QModelIndex index = view->model()->index(gridRow - 1, 2);
-    view->scrollTo(index);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-}
-
-void TestMainForm::clickTab(int index)
-{
-    QTabBar *bar = m_form->PcReplayDat->tabBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-}
 
 // ---------------------------------------------------------------------------
 // start, layout, settings
