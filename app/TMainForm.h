@@ -68,6 +68,15 @@ public:
     void V1Click();
     void FormCloseQuery(bool &canClose);
     void FormClose();
+    // Copy between the folders; tag 0 from the selected game slot into the
+    // storage folder, tag 1 from the selected storage file into a slot.
+    void BtnToReplayCopyClick(int tag);
+    // Name and comment of the selected replay of the page with this tag.
+    void BtnReplayInfoEditClick(int tag);
+
+    // Rewrites the replay of this table row with the name and comment held
+    // in memory. False when it could not be written.
+    bool WriteReplayText(bool fromStorage, int row);
 
     // Deletion mode flag with the table's marks brought up to date; the list
     // of marked names is emptied. (The buttons of deletion mode are switched
@@ -156,6 +165,7 @@ private:
     void selectViewRow(int tag, int row);
     void setStatusPanels();
     void updateDeleteMarks();
+    void connectFileCommands();
 
     Prompter &m_prompter;
     QString m_settingFileName;

@@ -65,7 +65,7 @@ CopyResult failed(const QString &reason)
 
 QString withError(const QString &what, const QString &error)
 {
-    return error.isEmpty() ? what : QStringLiteral("%1（%2）").arg(what, error);
+    return error.isEmpty() ? what + QStringLiteral("。") : QStringLiteral("%1（%2）。").arg(what, error);
 }
 
 } // namespace
@@ -99,11 +99,11 @@ CopyResult ReplayCopyJob::run(Prompter &prompter, QWidget *owner) const
     const QFileInfo destination(m_destinationPath);
     if (destination.exists()) {
         if (!destination.isFile())
-            return failed(QStringLiteral("コピー先の「%1」は通常のファイルではありません").arg(destination.fileName()));
+            return failed(QStringLiteral("コピー先の「%1」は通常のファイルではありません。").arg(destination.fileName()));
         // Renaming over the file would replace it even when it is marked
         // read-only (and root ignores the mark altogether).
         if (!(destination.permissions() & QFileDevice::WriteOwner))
-            return failed(QStringLiteral("コピー先の「%1」は読み取り専用です").arg(destination.fileName()));
+            return failed(QStringLiteral("コピー先の「%1」は読み取り専用です。").arg(destination.fileName()));
         if (!prompter.confirmReplace(owner, m_destinationPath, m_holds))
             return CopyResult{CopyResult::Outcome::Declined, {}};
     }
@@ -134,7 +134,7 @@ CopyResult ReplayCopyJob::run(Prompter &prompter, QWidget *owner) const
     }
     if (target.size() != total) {
         target.cancelWriting();
-        return failed(QStringLiteral("コピー先への書き込みに失敗しました"));
+        return failed(QStringLiteral("コピー先への書き込みに失敗しました。"));
     }
     source.close();
     if (!target.commit())
