@@ -9,9 +9,11 @@
 #include "catalogue/ReplayTableSort.h"
 #include "catalogue/TFileLoadDlg.h"
 #include "operations/CommandState.h"
+#include "operations/ReplayCopyJob.h"
 #include "operations/TrashFiles.h"
 #include "platform/Prompter.h"
 #include "platform/WindowFont.h"
+#include "replay/ShiftJisText.h"
 #include "resources/ArtResources.h"
 
 #include <QAction>
@@ -129,6 +131,7 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
     PnlInfoView->setGeometry(0, PagesHeight, ClientWidth, PanelHeight);
 
     buildStatusBar();
+    connectFileCommands();
 
     tmFileSelect = new QTimer(this);
     tmFileSelect->setObjectName(QStringLiteral("tmFileSelect"));
@@ -802,4 +805,130 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
             return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------
+// copy and edit: the dialogs are reached through the prompter, the files are
+// changed by the copy job and the workspace.
+
+void TMainForm::connectFileCommands()
+{
+    for (QPushButton *button : {BtnToReplayCopy, BtnToTarnelCopy})
+        connect(button, &QPushButton::clicked, this,
+                [this, button] { BtnToReplayCopyClick(button->property("Tag").toInt()); });
+    for (QPushButton *button : {BtnReplayInfoEdit, BtnReplayInfoEdit2})
+        connect(button, &QPushButton::clicked, this,
+                [this, button] { BtnReplayInfoEditClick(button->property("Tag").toInt()); });
+}
+
+void TMainForm::BtnToReplayCopyClick(int tag)
+{
+    CopyTargetRequest request;
+    QString sourcePath;
+    if (tag == GameTag) {
+        if (m_tarnelRow < 1 || m_tarnelRow > ReplaySlotCount)
+            return;
+        request.sourceName = slotFileName(m_tarnelRow - 1);
+        sourcePath = m_workspace->slotPath(m_tarnelRow - 1);
+        request.destinationDir = m_workspace->StorageDir();
+    } else {
+        request.sourceName = m_replayModel->cell(m_replayRow, 0);
+        if (request.sourceName.isEmpty())
+            return;
+        sourcePath = m_workspace->storagePath(request.sourceName);
+        request.destinationDir = m_workspace->TarnelDir();
+        request.slotMode = true;
+        // What the game table shows now: what each slot's copy would replace.
+        for (int slot = 0; slot < ReplaySlotCount; ++slot) {
+            const int row = slot + 1;
+            request.slotTexts[size_t(slot)] =
+                SlotSummary{m_tarnelModel->cell(row, 2), m_tarnelModel->cell(row, 3), m_tarnelModel->cell(row, 4),
+                            m_tarnelModel->cell(row, 1), m_tarnelModel->cell(row, 5)};
+        }
+    }
+    request.sourcePath = sourcePath;
+
+    const std::optional<QString> target = m_prompter.chooseCopyTarget(this, request);
+    if (!target)
+        return;
+    ReplayCopyJob job(sourcePath, request.destinationDir + *target);
+    for (int slot = 0; request.slotMode && slot < ReplaySlotCount; ++slot) {
+        if (*target == slotFileName(slot))
+            job.setDestinationHolds(ReplayCopyJob::holdsText(request.slotTexts[size_t(slot)]));
+    }
+    const CopyResult result = job.run(m_prompter, this);
+    if (result.outcome == CopyResult::Outcome::Failed) {
+        m_prompter.error(this, QStringLiteral("「%1」を「%2」にコピーできませんでした。\n%3")
+                                   .arg(request.sourceName, *target, result.reason));
+        return;
+    }
+    if (result.outcome != CopyResult::Outcome::Copied)
+        return;
+    // The folder copied into is read again; the panel then shows the page
+    // the user is looking at.
+    if (tag == GameTag) {
+        BtnReload2Click();
+        vShowReplayInfo(GameTag, m_tarnelRow);
+    } else {
+        BtnReloadClick();
+        vShowReplayInfo(StorageTag, m_replayRow);
+    }
+}
+
+void TMainForm::BtnReplayInfoEditClick(int tag)
+{
+    ReplayTextRequest request;
+    const ReplayInfo *info = nullptr;
+    if (tag == GameTag) {
+        if (m_tarnelRow < 1 || m_tarnelRow > ReplaySlotCount)
+            return;
+        request.fileName = slotFileName(m_tarnelRow - 1);
+        info = &m_workspace->Slots()[size_t(m_tarnelRow - 1)];
+    } else {
+        request.fileName = m_replayModel->cell(m_replayRow, 0);
+        if (request.fileName.isEmpty())
+            return;
+        const ReplayListItem *item = m_workspace->Replays().itemByName(request.fileName);
+        if (!item)
+            return;
+        info = &item->Info;
+    }
+    request.playerName = fieldBytes(info->PlayerName, PlayerNameSize);
+    request.comment = fieldBytes(info->Comment, CommentSize);
+
+    const std::optional<ReplayTextAnswer> answer = m_prompter.editReplayText(this, request);
+    if (!answer)
+        return;
+    char name[PlayerNameSize];
+    char comment[CommentSize];
+    ShiftJisText::storeField(answer->playerName, name, PlayerNameSize);
+    ShiftJisText::storeField(answer->comment, comment, CommentSize);
+
+    // Memory, then table and panel, then the file: the writer takes the
+    // texts from memory, and the window shows them before the write.
+    int row = 0;
+    if (tag == GameTag) {
+        m_workspace->setSlotText(m_tarnelRow - 1, name, comment);
+        vSetReplayTbl(GameTag, true);
+        vShowReplayInfo(GameTag, m_tarnelRow);
+        row = m_tarnelRow;
+    } else {
+        if (!m_workspace->setStorageText(m_replayModel->cell(m_replayRow, 0), name, comment))
+            return;
+        vSetReplayTbl(StorageTag, false);
+        vShowReplayInfo(StorageTag, m_replayRow);
+        row = m_replayRow;
+    }
+    // After a failure the new texts stay in memory and on screen; OK pressed
+    // again writes them again.
+    if (!WriteReplayText(tag == StorageTag, row))
+        m_prompter.error(this, QStringLiteral("リプレイファイルの書き込みに失敗しました。"));
+}
+
+bool TMainForm::WriteReplayText(bool fromStorage, int row)
+{
+    if (!fromStorage)
+        return m_workspace->writeSlotText(row - 1);
+    const QString fileName = m_replayModel->cell(row, 0);
+    return !fileName.isEmpty() && m_workspace->writeStorageText(fileName);
 }

@@ -73,6 +73,15 @@ public:
     void V1Click();
     void FormCloseQuery(bool &canClose);
     void FormClose();
+    // Copy between the folders; tag 0 from the selected game slot into the
+    // storage folder, tag 1 from the selected storage file into a slot.
+    void BtnToReplayCopyClick(int tag);
+    // Name and comment of the selected replay of the page with this tag.
+    void BtnReplayInfoEditClick(int tag);
+
+    // Rewrites the replay of this table row with the name and comment held
+    // in memory. False when it could not be written.
+    bool WriteReplayText(bool fromStorage, int row);
 
     // Enters or leaves deletion mode: buttons and labels swapped, R1
     // disabled while on, marks emptied; entering marks the selected row.
@@ -161,6 +170,7 @@ private:
     void setStatusPanels();
     void updateDeleteMarks();
     void showDeleteCount();
+    void connectFileCommands();
 
     Prompter &m_prompter;
     QString m_settingFileName;

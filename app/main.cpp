@@ -1,7 +1,7 @@
 #include "app/QvApplication.h"
 #include "app/TMainForm.h"
 #include "platform/SingleInstance.h"
-#include "platform/WidgetPrompter.h"
+#include "operations/DialogPrompter.h"
 #include "platform/WindowFont.h"
 #include "resources/ArtResources.h"
 
@@ -30,7 +30,7 @@ int main(int argc, char **argv)
     QvApplication::setFont(windowFont());
     QvApplication::setWindowIcon(programIcon());
 
-    WidgetPrompter prompter(caption);
+    DialogPrompter prompter(caption);
     app.setPrompter(&prompter);
 
     try {

@@ -1,15 +1,52 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <optional>
 
 class QWidget;
 
+// What one game slot holds, in the texts of the game table (all empty for an
+// empty slot).
+struct SlotSummary {
+    QString dungeon;
+    QString floors;
+    QString chara;
+    QString score;
+    QString player;
+};
+
+// What the copy dialog is given.
+struct CopyTargetRequest {
+    bool slotMode = false;   // true: choose one of the ten slots; false: type a file name
+    QString sourceName;      // the file to copy, without its folder
+    QString sourcePath;      // its full path: a copy onto the source itself is refused
+    QString destinationDir;  // the folder the copy goes to, ending with "/"
+    std::array<SlotSummary, 10> slotTexts; // slot mode: what each slot holds now
+};
+
+// What the name and comment dialog is given: the file name shown and the
+// stored bytes of both fields up to their first NUL.
+struct ReplayTextRequest {
+    QString fileName;
+    QByteArray playerName;
+    QByteArray comment;
+};
+
+// The bytes to store, at most 30 and 1024, without padding. A text the user
+// left unchanged comes back with its original bytes.
+struct ReplayTextAnswer {
+    QByteArray playerName;
+    QByteArray comment;
+};
+
 // Every modal question the program asks goes through this seam, so that tests
 // can answer it without a dialog ever blocking. The program uses
-// WidgetPrompter; tests hand the window a scripted one.
+// DialogPrompter (the message boxes of WidgetPrompter and the command
+// dialogs); tests hand the window a scripted one.
 class Prompter {
 public:
     virtual ~Prompter() = default;
@@ -28,9 +65,18 @@ public:
     virtual std::optional<QString> chooseFolder(QWidget *owner, const QString &title, const QString &root,
                                                 const QString &preselect) = 0;
 
-    // Before an existing file is replaced by a copy. True to replace.
-    virtual bool confirmReplace(QWidget *owner, const QString &path) = 0;
+    // Before an existing file is replaced by a copy (No the default). holds
+    // says what the file holds now, one line per item; empty when not known.
+    // True to replace.
+    virtual bool confirmReplace(QWidget *owner, const QString &path, const QString &holds) = 0;
 
     // Once for the whole set before files are moved to the trash. True to go on.
     virtual bool confirmDelete(QWidget *owner, const QStringList &paths) = 0;
+
+    // The copy dialog: the destination file name without folder, or nothing
+    // when cancelled.
+    virtual std::optional<QString> chooseCopyTarget(QWidget *owner, const CopyTargetRequest &request) = 0;
+
+    // The name and comment dialog: the bytes to store, or nothing when cancelled.
+    virtual std::optional<ReplayTextAnswer> editReplayText(QWidget *owner, const ReplayTextRequest &request) = 0;
 };

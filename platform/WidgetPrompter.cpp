@@ -53,10 +53,12 @@ std::optional<QString> WidgetPrompter::chooseFolder(QWidget *owner, const QStrin
     return QDir::cleanPath(QDir::fromNativeSeparators(chosen));
 }
 
-bool WidgetPrompter::confirmReplace(QWidget *owner, const QString &path)
+bool WidgetPrompter::confirmReplace(QWidget *owner, const QString &path, const QString &holds)
 {
-    return askYesNo(owner, m_title, QStringLiteral("「%1」は既に存在します。上書きしますか？").arg(path),
-                    QMessageBox::No);
+    QString text = QStringLiteral("「%1」は既に存在します。上書きしますか？").arg(path);
+    if (!holds.isEmpty())
+        text += QStringLiteral("\n\n現在の内容：\n") + holds;
+    return askYesNo(owner, m_title, text, QMessageBox::No);
 }
 
 bool WidgetPrompter::confirmDelete(QWidget *owner, const QStringList &paths)

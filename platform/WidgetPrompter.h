@@ -4,8 +4,9 @@
 
 #include <QString>
 
-// The Prompter of the real program: modal message boxes and the folder
-// chooser. While one is open the rest of the program takes no input.
+// The message boxes and the folder chooser of the real program. The command
+// dialogs are added by DialogPrompter (operations/), which can see them.
+// While one is open the rest of the program takes no input.
 class WidgetPrompter : public Prompter {
 public:
     // title: the caption of every message box (the main window's caption).
@@ -15,7 +16,7 @@ public:
     bool question(QWidget *owner, const QString &text) override;
     std::optional<QString> chooseFolder(QWidget *owner, const QString &title, const QString &root,
                                         const QString &preselect) override;
-    bool confirmReplace(QWidget *owner, const QString &path) override;
+    bool confirmReplace(QWidget *owner, const QString &path, const QString &holds) override;
     bool confirmDelete(QWidget *owner, const QStringList &paths) override;
 
 private:

@@ -70,6 +70,14 @@ void answerBox(BoxSeen &seen, std::optional<QMessageBox::StandardButton> press)
     });
 }
 
+// The command dialogs live above this library; these tests never reach them.
+class MessageBoxes : public WidgetPrompter {
+public:
+    using WidgetPrompter::WidgetPrompter;
+    std::optional<QString> chooseCopyTarget(QWidget *, const CopyTargetRequest &) override { return {}; }
+    std::optional<ReplayTextAnswer> editReplayText(QWidget *, const ReplayTextRequest &) override { return {}; }
+};
+
 } // namespace
 
 class tst_WidgetPrompter : public QObject {
@@ -88,7 +96,7 @@ private slots:
 
 void tst_WidgetPrompter::error()
 {
-    WidgetPrompter prompter(Caption);
+    MessageBoxes prompter(Caption);
     BoxSeen seen;
     answerBox(seen, std::nullopt);
     prompter.error(nullptr, u"設定ファイルの書込に失敗しました。"_s);
@@ -112,7 +120,7 @@ void tst_WidgetPrompter::question()
 {
     QFETCH(int, press);
     QFETCH(bool, result);
-    WidgetPrompter prompter(Caption);
+    MessageBoxes prompter(Caption);
     BoxSeen seen;
     answerBox(seen, press ? std::optional(QMessageBox::StandardButton(press)) : std::nullopt);
     QCOMPARE(prompter.question(nullptr, u"終了しますか？"_s), result);
@@ -140,7 +148,7 @@ void tst_WidgetPrompter::confirmations()
     QFETCH(bool, deletion);
     QFETCH(int, press);
     QFETCH(bool, result);
-    WidgetPrompter prompter(Caption);
+    MessageBoxes prompter(Caption);
     BoxSeen seen;
     answerBox(seen, press ? std::optional(QMessageBox::StandardButton(press)) : std::nullopt);
     if (deletion) {
@@ -149,8 +157,9 @@ void tst_WidgetPrompter::confirmations()
         QCOMPARE(seen.informative, u"a.dat\nb.dat"_s); // named in the box, not only in its details
         QCOMPARE(seen.details, u"a.dat\nb.dat"_s);
     } else {
-        QCOMPARE(prompter.confirmReplace(nullptr, u"/s/a.dat"_s), result);
+        QCOMPARE(prompter.confirmReplace(nullptr, u"/s/a.dat"_s, u"スコア：1,200"_s), result);
         QVERIFY(seen.text.contains(u"/s/a.dat"_s));
+        QVERIFY(seen.text.contains(u"スコア：1,200"_s));
     }
     QCOMPARE(seen.title, Caption);
     QCOMPARE(seen.defaultButton, QMessageBox::No);
@@ -173,7 +182,7 @@ void tst_WidgetPrompter::chooseFolder()
     const QString pick = QDir(dir.path()).filePath(u"pick"_s);
     const QString root = dir.path();
 
-    WidgetPrompter prompter(Caption);
+    MessageBoxes prompter(Caption);
     QString shownTitle;
     QString startedIn;
     bool modal = false;
@@ -197,7 +206,7 @@ void tst_WidgetPrompter::chooseFolder()
 
 void tst_WidgetPrompter::chooseFolderCancelled()
 {
-    WidgetPrompter prompter(Caption);
+    MessageBoxes prompter(Caption);
     whenModalOpens([](QWidget *w) {
         auto *dialog = qobject_cast<QFileDialog *>(w);
         QVERIFY(dialog);

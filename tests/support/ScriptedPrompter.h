@@ -18,12 +18,14 @@
 //     prompter.answerFolder(u"/tmp/game"_s);
 //     prompter.answerFolderCancel();
 //     prompter.answerQuestion(true);
+//     prompter.answerCopyTarget(u"abc.dat"_s);
+//     prompter.answerReplayText({"name", "line 1\r\nline 2"});
 //     ...
 //     QCOMPARE(prompter.calls().size(), 3);
 //     QVERIFY(prompter.unexpected().isEmpty());
 class ScriptedPrompter : public Prompter {
 public:
-    enum class Kind { Error, Question, ChooseFolder, ConfirmReplace, ConfirmDelete };
+    enum class Kind { Error, Question, ChooseFolder, ConfirmReplace, ConfirmDelete, ChooseCopyTarget, EditReplayText };
 
     struct Call {
         Kind kind = Kind::Error;
@@ -33,6 +35,9 @@ public:
         QString root;      // ChooseFolder
         QString preselect; // ChooseFolder
         QStringList paths; // ConfirmDelete
+        QString holds;     // ConfirmReplace: what the file holds now
+        CopyTargetRequest copyTarget; // ChooseCopyTarget
+        ReplayTextRequest replayText; // EditReplayText
     };
 
     // --- answers, consumed in order per kind ---
@@ -41,6 +46,10 @@ public:
     void answerFolderCancel() { m_folders.push_back(FolderAnswer{false, {}}); }
     void answerReplace(bool replace) { m_replaces.push_back(replace); }
     void answerDelete(bool proceed) { m_deletes.push_back(proceed); }
+    void answerCopyTarget(const QString &fileName) { m_copyTargets.push_back(CopyTargetAnswer{true, fileName}); }
+    void answerCopyTargetCancel() { m_copyTargets.push_back(CopyTargetAnswer{false, {}}); }
+    void answerReplayText(const ReplayTextAnswer &answer) { m_replayTexts.push_back(TextAnswer{true, answer}); }
+    void answerReplayTextCancel() { m_replayTexts.push_back(TextAnswer{false, {}}); }
 
     // --- what happened ---
     const std::vector<Call> &calls() const { return m_calls; }
@@ -63,7 +72,8 @@ public:
     // Queued answers that no call has taken yet.
     int pendingAnswers() const
     {
-        return int(m_questions.size() + m_folders.size() + m_replaces.size() + m_deletes.size());
+        return int(m_questions.size() + m_folders.size() + m_replaces.size() + m_deletes.size()
+                   + m_copyTargets.size() + m_replayTexts.size());
     }
 
     // Forget calls, queued answers and unexpected questions.
@@ -75,6 +85,8 @@ public:
         m_folders.clear();
         m_replaces.clear();
         m_deletes.clear();
+        m_copyTargets.clear();
+        m_replayTexts.clear();
     }
 
     // --- Prompter ---
@@ -105,10 +117,11 @@ public:
         return answer.path;
     }
 
-    bool confirmReplace(QWidget *owner, const QString &path) override
+    bool confirmReplace(QWidget *owner, const QString &path, const QString &holds) override
     {
         Call &c = record(Kind::ConfirmReplace, owner);
         c.text = path;
+        c.holds = holds;
         return take(m_replaces, false, QStringLiteral("replace confirmation for \"%1\"").arg(path));
     }
 
@@ -118,6 +131,28 @@ public:
         c.paths = paths;
         return take(m_deletes, false,
                     QStringLiteral("delete confirmation for \"%1\"").arg(paths.join(QStringLiteral("\", \""))));
+    }
+
+    std::optional<QString> chooseCopyTarget(QWidget *owner, const CopyTargetRequest &request) override
+    {
+        Call &c = record(Kind::ChooseCopyTarget, owner);
+        c.copyTarget = request;
+        const CopyTargetAnswer answer = take(m_copyTargets, CopyTargetAnswer{false, {}},
+                                             QStringLiteral("copy dialog for \"%1\"").arg(request.sourceName));
+        if (!answer.chosen)
+            return std::nullopt;
+        return answer.fileName;
+    }
+
+    std::optional<ReplayTextAnswer> editReplayText(QWidget *owner, const ReplayTextRequest &request) override
+    {
+        Call &c = record(Kind::EditReplayText, owner);
+        c.replayText = request;
+        const TextAnswer answer = take(m_replayTexts, TextAnswer{false, {}},
+                                       QStringLiteral("name and comment dialog for \"%1\"").arg(request.fileName));
+        if (!answer.ok)
+            return std::nullopt;
+        return answer.texts;
     }
 
 private:
@@ -167,4 +202,14 @@ private:
     std::deque<FolderAnswer> m_folders;
     std::deque<bool> m_replaces;
     std::deque<bool> m_deletes;
+    struct CopyTargetAnswer {
+        bool chosen;
+        QString fileName;
+    };
+    std::deque<CopyTargetAnswer> m_copyTargets;
+    struct TextAnswer {
+        bool ok;
+        ReplayTextAnswer texts;
+    };
+    std::deque<TextAnswer> m_replayTexts;
 };

@@ -1,0 +1,18 @@
+#include "operations/DialogPrompter.h"
+
+#include "operations/TReplayCopyForm1.h"
+#include "operations/TReplayInfoExInputForm.h"
+
+std::optional<QString> DialogPrompter::chooseCopyTarget(QWidget *owner, const CopyTargetRequest &request)
+{
+    TReplayCopyForm1 form(request, *this, owner);
+    form.exec();
+    return form.result();
+}
+
+std::optional<ReplayTextAnswer> DialogPrompter::editReplayText(QWidget *owner, const ReplayTextRequest &request)
+{
+    TReplayInfoExInputForm form(request, owner);
+    form.exec();
+    return form.result();
+}

@@ -1,0 +1,148 @@
+#include "operations/TReplayCopyForm1.h"
+
+#include "operations/CopyTargetName.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+QString slotName(int slot)
+{
+    return QStringLiteral("qv_replay%1.dat").arg(slot);
+}
+
+} // namespace
+
+TReplayCopyForm1::TReplayCopyForm1(const CopyTargetRequest &request, Prompter &prompter, QWidget *parent)
+    : FixedDialog("ReplayCopyForm1", QStringLiteral("リプレイファイルコピー"), QSize(357, 176), parent),
+      m_request(request),
+      m_prompter(prompter)
+{
+    Label1 = makeLabel("Label1", QStringLiteral("コピーするファイル"), 16, 16);
+    LblCopyMotoName = makeValueLabel("LblCopyMotoName", QRect(128, 16, 201, 12));
+    Label2 = makeLabel("Label2", QStringLiteral("コピー後のファイル名"), 16, 48);
+
+    EdtCopySakiFileName = new QLineEdit(this);
+    EdtCopySakiFileName->setObjectName(QStringLiteral("EdtCopySakiFileName"));
+    EdtCopySakiFileName->setGeometry(56, 64, 273, 20);
+    EdtCopySakiFileName->hide();
+
+    CmbCopySakiFileName = new QComboBox(this);
+    CmbCopySakiFileName->setObjectName(QStringLiteral("CmbCopySakiFileName"));
+    CmbCopySakiFileName->setEditable(false);
+    CmbCopySakiFileName->setGeometry(104, 64, 169, 20);
+    for (int slot = 0; slot < int(m_request.slotTexts.size()); ++slot)
+        CmbCopySakiFileName->addItem(slotName(slot));
+    CmbCopySakiFileName->setCurrentIndex(0);
+    CmbCopySakiFileName->hide();
+
+    Label3 = makeLabel("Label3", QStringLiteral("ダンジョン名："), 16, 88);
+    LblDungeonName = makeValueLabel("LblDungeonName", QRect(96, 88, 121, 12));
+    LblKaisu = makeValueLabel("LblKaisu", QRect(224, 88, 51, 12));
+    Label4 = makeLabel("Label4", QStringLiteral("使用キャラ："), 16, 104);
+    LblCharaName = makeValueLabel("LblCharaName", QRect(96, 104, 81, 12));
+    Label6 = makeLabel("Label6", QStringLiteral("スコア："), 224, 104);
+    LblScore = makeValueLabel("LblScore", QRect(264, 104, 57, 12));
+    LblScore->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label5 = makeLabel("Label5", QStringLiteral("プレイヤー名："), 16, 120);
+    LblPlayerName = makeValueLabel("LblPlayerName", QRect(96, 120, 233, 12));
+    for (QLabel *label : {Label3, LblDungeonName, LblKaisu, Label4, LblCharaName, Label6, LblScore, Label5, LblPlayerName})
+        label->hide();
+
+    BtnOk = makeButton("BtnOk", QStringLiteral("Ｏ　Ｋ"), QRect(56, 144, 89, 25));
+    BtnOk->setDefault(true);
+    BtnCancel = makeButton("BtnCancel", QStringLiteral("キャンセル"), QRect(216, 144, 89, 25));
+    BtnCancel->setAutoDefault(false);
+
+    setTabOrder(EdtCopySakiFileName, CmbCopySakiFileName);
+    setTabOrder(CmbCopySakiFileName, BtnOk);
+    setTabOrder(BtnOk, BtnCancel);
+
+    connect(CmbCopySakiFileName, &QComboBox::currentIndexChanged, this, &TReplayCopyForm1::CmbCopySakiFileNameChange);
+    connect(BtnOk, &QPushButton::clicked, this, &TReplayCopyForm1::BtnOkClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &TReplayCopyForm1::BtnCancelClick);
+
+    LblCopyMotoName->setText(m_request.sourceName);
+    FormShow();
+}
+
+// The layout depends only on the request, so it is arranged once, before the
+// dialog is first shown.
+void TReplayCopyForm1::FormShow()
+{
+    if (!m_request.slotMode) {
+        Label1->move(Label1->x(), 32);
+        LblCopyMotoName->move(LblCopyMotoName->x(), 32);
+        Label2->move(Label2->x(), 72);
+        EdtCopySakiFileName->move(EdtCopySakiFileName->x(), 88);
+        EdtCopySakiFileName->show();
+        EdtCopySakiFileName->setFocus();
+        return;
+    }
+    showSlot(0);
+    for (QWidget *widget : std::initializer_list<QWidget *>{Label3, Label4, Label5, Label6, LblDungeonName, LblKaisu,
+                                                            LblCharaName, LblScore, LblPlayerName, CmbCopySakiFileName})
+        widget->show();
+    CmbCopySakiFileName->setFocus();
+}
+
+void TReplayCopyForm1::showSlot(int slot)
+{
+    const SlotSummary empty;
+    const SlotSummary &info = slot >= 0 && slot < int(m_request.slotTexts.size()) ? m_request.slotTexts[size_t(slot)] : empty;
+    LblDungeonName->setText(info.dungeon);
+    LblKaisu->setText(info.floors);
+    LblCharaName->setText(info.chara);
+    LblScore->setText(info.score);
+    LblPlayerName->setText(info.player);
+}
+
+void TReplayCopyForm1::CmbCopySakiFileNameChange()
+{
+    showSlot(CmbCopySakiFileName->currentIndex());
+}
+
+bool TReplayCopyForm1::refuse(const QString &message)
+{
+    if (message.isEmpty())
+        return false;
+    m_prompter.error(this, message);
+    return true;
+}
+
+void TReplayCopyForm1::BtnOkClick()
+{
+    QString fileName;
+    if (m_request.slotMode) {
+        fileName = slotName(CmbCopySakiFileName->currentIndex());
+    } else {
+        const QString typed = EdtCopySakiFileName->text();
+        if (typed.isEmpty()) {
+            m_prompter.error(this, QStringLiteral("ファイル名が入力されていません。"));
+            return;
+        }
+        if (refuse(typedNameRefusal(typed)))
+            return;
+        fileName = copyTargetFileName(typed);
+    }
+    if (refuse(destinationRefusal(m_request.destinationDir + fileName, m_request.sourcePath)))
+        return;
+    m_copySakiFileName = fileName;
+    m_okFlag = true;
+    accept();
+}
+
+void TReplayCopyForm1::BtnCancelClick()
+{
+    reject();
+}
+
+std::optional<QString> TReplayCopyForm1::result() const
+{
+    if (!m_okFlag)
+        return std::nullopt;
+    return m_copySakiFileName;
+}
