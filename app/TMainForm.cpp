@@ -1,5 +1,6 @@
 #include "app/TMainForm.h"
 
+#include "app/SettingsLocation.h"
 #include "app/TAboutBox.h"
 #include "catalogue/ReplayCellDelegate.h"
 #include "catalogue/ReplayDetailPanel.h"
@@ -616,7 +617,9 @@ void TMainForm::FormCloseQuery(bool &canClose)
     if (!m_prompter.question(this, QStringLiteral("終了しますか？")))
         canClose = false;
     // Every answer saves the folders; a failed write has shown its message
-    // and does not keep the window open.
+    // and does not keep the window open. The settings folder of an installed
+    // copy is made on this first write.
+    prepareSettingsFolder(m_settingFileName);
     SaveSettings(m_settingFileName, windowTitle(), m_versionText, m_folders, m_prompter, this);
 }
 

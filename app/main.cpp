@@ -1,4 +1,5 @@
 #include "app/QvApplication.h"
+#include "app/SettingsLocation.h"
 #include "app/TMainForm.h"
 #include "platform/SingleInstance.h"
 #include "platform/WidgetPrompter.h"
@@ -21,6 +22,9 @@ int main(int argc, char **argv)
     QvApplication app(argc, argv);
     QvApplication::setApplicationName(QStringLiteral("qvReplayInfo"));
     QvApplication::setApplicationDisplayName(caption);
+    // Ties the window to the installed desktop entry (its icon and name in
+    // the task bar).
+    QvApplication::setDesktopFileName(QStringLiteral(QV_APP_ID));
 
     // Standard buttons in Japanese ("はい", "いいえ", "キャンセル").
     QTranslator qtTranslator;
@@ -34,7 +38,7 @@ int main(int argc, char **argv)
     app.setPrompter(&prompter);
 
     try {
-        TMainForm form(prompter, QCoreApplication::applicationDirPath() + QStringLiteral("/qvReplayInfo.dat"));
+        TMainForm form(prompter, settingsFilePath(QCoreApplication::applicationDirPath()));
         if (!form.startUp())
             return 1;
         form.show();
