@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/QvApplication.h"
 #include "app/SettingsLocation.h"
 #include "app/TMainForm.h"
@@ -9,10 +10,33 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <cstdio>
 #include <exception>
+
+namespace {
+
+void print(const QString &text, FILE *to)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    // --help, --version and mistakes end here: no window, no lock, so they
+    // also work while a copy runs and without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine commandLine = parseCommandLine(arguments);
+    if (!commandLine.start) {
+        print(commandLine.output, stdout);
+        print(commandLine.errors, stderr);
+        return commandLine.exitCode;
+    }
+
     // A second copy ends at once and silently, before any window exists.
     SingleInstance instance(QStringLiteral("qvReplayInfo"));
     if (!instance.tryLock())
