@@ -1,6 +1,7 @@
 #include "app/TMainForm.h"
 
 #include "app/Seldir.h"
+#include "app/SettingsLocation.h"
 #include "app/TAboutBox.h"
 #include "catalogue/ReplayCellDelegate.h"
 #include "catalogue/ReplayDetailPanel.h"
@@ -732,7 +733,9 @@ void TMainForm::FormCloseQuery(bool &canClose)
     if (!m_prompter.question(this, QStringLiteral("終了しますか？")))
         canClose = false;
     // Every answer saves the folders; a failed write has shown its message
-    // and does not keep the window open.
+    // and does not keep the window open. The settings folder of an installed
+    // copy is made on this first write.
+    prepareSettingsFolder(m_settingFileName);
     SaveSettings(m_settingFileName, windowTitle(), m_versionText, m_workspace->folders(), m_prompter, this);
 }
 

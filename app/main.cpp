@@ -1,4 +1,6 @@
+#include "app/CommandLine.h"
 #include "app/QvApplication.h"
+#include "app/SettingsLocation.h"
 #include "app/TMainForm.h"
 #include "platform/SingleInstance.h"
 #include "operations/DialogPrompter.h"
@@ -8,10 +10,33 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <cstdio>
 #include <exception>
+
+namespace {
+
+void print(const QString &text, FILE *to)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    // --help, --version and mistakes end here: no window, no lock, so they
+    // also work while a copy runs and without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine commandLine = parseCommandLine(arguments);
+    if (!commandLine.start) {
+        print(commandLine.output, stdout);
+        print(commandLine.errors, stderr);
+        return commandLine.exitCode;
+    }
+
     // A second copy ends at once and silently, before any window exists.
     SingleInstance instance(QStringLiteral("qvReplayInfo"));
     if (!instance.tryLock())
@@ -21,6 +46,9 @@ int main(int argc, char **argv)
     QvApplication app(argc, argv);
     QvApplication::setApplicationName(QStringLiteral("qvReplayInfo"));
     QvApplication::setApplicationDisplayName(caption);
+    // Ties the window to the installed desktop entry (its icon and name in
+    // the task bar).
+    QvApplication::setDesktopFileName(QStringLiteral(QV_APP_ID));
 
     // Standard buttons in Japanese ("はい", "いいえ", "キャンセル").
     QTranslator qtTranslator;
@@ -34,7 +62,7 @@ int main(int argc, char **argv)
     app.setPrompter(&prompter);
 
     try {
-        TMainForm form(prompter, QCoreApplication::applicationDirPath() + QStringLiteral("/qvReplayInfo.dat"));
+        TMainForm form(prompter, settingsFilePath(QCoreApplication::applicationDirPath()));
         if (!form.startUp())
             return 1;
         form.show();

@@ -12,7 +12,7 @@ QString charaSpritePath(int pose, int chara)
 QIcon programIcon()
 {
     QIcon icon;
-    for (int size : {16, 32, 48, 64})
+    for (int size : {16, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/program_%1.png").arg(size), QSize(size, size));
     return icon;
 }

@@ -1,16 +1,20 @@
 #!/bin/sh
 # Smoke test of the real program on a virtual X display:
-#   smoke_test.sh PROGRAM [SAMPLE_MAKER]
-# The program is copied into a scratch folder beside a settings file that
-# names two sample folders; its window must appear, a second start must end
-# at once with exit code 1, and the first copy must still be running.
+#   smoke_test.sh [--installed] PROGRAM [SAMPLE_MAKER]
+# Its settings file names two sample folders. By default the program is
+# copied into a scratch folder with that file beside it (a portable copy);
+# with --installed it runs where it is and the file is in a scratch
+# XDG_CONFIG_HOME. Its window must appear; --version must answer while it
+# runs (no lock taken); a second start must end at once with exit code 1;
+# the first copy must still be running; an installed copy must not have
+# written beside itself.
 # Exit code 77 (skipped) only when the virtual display cannot be had.
 set -u
 
 if [ "${1:-}" = "--inner" ]; then
     shift
     work=$1
-    program="$work/bin/qvReplayInfo"
+    program=$2
     caption="Tarnelリプレイファイル情報"
 
     "$program" >"$work/first.log" 2>&1 &
@@ -45,11 +49,19 @@ if [ "${1:-}" = "--inner" ]; then
     fi
     echo "main window shown"
 
+    status=0
+    if ! timeout 10 "$program" --version >"$work/version.log" 2>&1 || ! grep -q '^qvReplayInfo ' "$work/version.log"; then
+        echo "FAIL: --version did not answer while the program runs" >&2
+        cat "$work/version.log" >&2
+        status=1
+    else
+        echo "--version answered while the program runs"
+    fi
+
     started=$(date +%s)
     timeout 10 "$program" >"$work/second.log" 2>&1
     rc=$?
     elapsed=$(($(date +%s) - started))
-    status=0
     if [ "$rc" -ne 1 ]; then
         echo "FAIL: the second start ended with exit code $rc, expected 1" >&2
         cat "$work/second.log" >&2
@@ -74,7 +86,12 @@ if [ "${1:-}" = "--inner" ]; then
     exit $status
 fi
 
-program=${1:?usage: smoke_test.sh PROGRAM [SAMPLE_MAKER]}
+installed=""
+if [ "${1:-}" = "--installed" ]; then
+    installed=yes
+    shift
+fi
+program=${1:?usage: smoke_test.sh [--installed] PROGRAM [SAMPLE_MAKER]}
 samples=${2:-}
 
 if ! command -v xvfb-run >/dev/null 2>&1 || ! command -v Xvfb >/dev/null 2>&1; then
@@ -88,22 +105,41 @@ fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/qvsmoke.XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT INT TERM
-mkdir -p "$work/bin" "$work/game" "$work/storage" "$work/run"
+mkdir -p "$work/bin" "$work/game" "$work/storage" "$work/run" "$work/config"
 chmod 700 "$work/run"
-cp "$program" "$work/bin/qvReplayInfo" || exit 1
 
 if [ -n "$samples" ] && [ -x "$samples" ]; then
     "$samples" "$work/game" "$work/storage" >/dev/null || { echo "FAIL: sample maker failed" >&2; exit 1; }
 fi
-# The settings file is read from the program's own folder (Shift-JIS INI;
-# these paths are ASCII).
-printf '[Tarnel]\r\nReplayDir=%s/\r\n[qvReplayInfo]\r\nReplayDir=%s/\r\n' "$work/game" "$work/storage" \
-    >"$work/bin/qvReplayInfo.dat"
+# The settings file (Shift-JIS INI; these paths are ASCII). A scratch
+# XDG_CONFIG_HOME either way, so that the user's own settings are never read
+# or written.
+if [ -n "$installed" ]; then
+    settings="$work/config/qvReplayInfo/qvReplayInfo.dat"
+    mkdir -p "$work/config/qvReplayInfo"
+    beside="$(dirname "$program")/qvReplayInfo.dat"
+    if [ -e "$beside" ]; then
+        echo "FAIL: $beside exists; an installed copy has no settings beside it" >&2
+        exit 1
+    fi
+else
+    cp "$program" "$work/bin/qvReplayInfo" || exit 1
+    program="$work/bin/qvReplayInfo"
+    settings="$work/bin/qvReplayInfo.dat"
+fi
+printf '[Tarnel]\r\nReplayDir=%s/\r\n[qvReplayInfo]\r\nReplayDir=%s/\r\n' "$work/game" "$work/storage" >"$settings"
 
 # Our own lock folder, so that a copy the user runs does not interfere.
 XDG_RUNTIME_DIR="$work/run"
-export XDG_RUNTIME_DIR
+XDG_CONFIG_HOME="$work/config"
+export XDG_RUNTIME_DIR XDG_CONFIG_HOME
 unset QT_QPA_PLATFORM
 unset DISPLAY WAYLAND_DISPLAY
 
-xvfb-run -a -s "-screen 0 1024x768x24" sh "$0" --inner "$work"
+xvfb-run -a -s "-screen 0 1024x768x24" sh "$0" --inner "$work" "$program"
+status=$?
+if [ -n "$installed" ] && [ -e "$beside" ]; then
+    echo "FAIL: the installed copy wrote $beside" >&2
+    status=1
+fi
+exit $status

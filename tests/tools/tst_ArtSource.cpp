@@ -82,7 +82,7 @@ private slots:
         const QStringList generated = pngFiles(out.path());
         const QStringList committed = pngFiles(ResourcesDir);
         QCOMPARE(generated, committed);
-        QCOMPARE(committed.size(), 18 + 5); // six figures x three poses, four program icons, the box's picture
+        QCOMPARE(committed.size(), 18 + 7); // six figures x three poses, six program icons, the box's picture
         for (const QString &name : committed) {
             const QString diff = difference(QImage(QDir(out.path()).filePath(name)),
                                             QImage(QDir(ResourcesDir).filePath(name)));
@@ -98,7 +98,7 @@ private slots:
         }
         QCOMPARE(QImage(aboutPicturePath()).size(), QSize(32, 32));
         const QIcon icon = programIcon();
-        for (int size : {16, 32, 48, 64})
+        for (int size : {16, 32, 48, 64, 128, 256})
             QCOMPARE(icon.pixmap(QSize(size, size)).size(), QSize(size, size));
         QVERIFY(charaSpritePath(0, 0).isEmpty());
         QVERIFY(charaSpritePath(1, 6).isEmpty());
