@@ -38,7 +38,11 @@ struct Outcome {
 
 bool operator==(const Outcome &a, const Outcome &b)
 {
-    return a.length == b.length && a.position == b.position && std::memcmp(&a.info, &b.info, sizeof(ReplayInfo)) == 0;
+    // Field by field: a copy need not keep the record's tail padding.
+    return a.length == b.length && a.position == b.position
+        && std::memcmp(static_cast<const ReplayHead *>(&a.info), static_cast<const ReplayHead *>(&b.info), sizeof(ReplayHead)) == 0
+        && std::memcmp(a.info.PlayerName, b.info.PlayerName, PlayerNameSize) == 0
+        && std::memcmp(a.info.Comment, b.info.Comment, CommentSize) == 0;
 }
 
 enum class Reader { Fast, Zlib };
