@@ -20,7 +20,9 @@ struct ReplayInfo;
 qint64 ReadReplayStream(QIODevice &file, ReplayHead &head);
 
 // Receives the compressed stream's bytes (bytes 0 to L-1 of the device) in
-// order, in one or more pieces. A piece is valid only during the call.
+// order, in one or more pieces. A piece lives in the reader's own buffers: it
+// is valid only during the call, and the receiver must not read another
+// replay on the same thread meanwhile.
 using ReplayStreamBytes = std::function<void(QByteArrayView)>;
 
 // The same, and hands streamBytes the L bytes of the stream as they are read,
