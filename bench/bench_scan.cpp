@@ -1,7 +1,8 @@
-// bench_scan: times the replay scan against a bare zlib inflate of the same
-// files. Builds a seeded corpus of replays with the test-data maker, warms the
-// page cache, then runs both passes alternately and reports the best of each,
-// the scan's peak memory, and last "ratio R" = scan time / inflate time.
+// bench_scan: times the replay scan and the stream reader against a bare zlib
+// inflate of the same files. Builds a seeded corpus of replays with the
+// test-data maker, warms the page cache, then runs the passes in turn and
+// reports the best of each, the scan's peak memory, "ratio_decoder R" = reader
+// time / inflate time and last "ratio R" = scan time / inflate time.
 //
 //   bench_scan [--count N] [--dir DIR] [--seed S] [--repeat R]
 
@@ -129,7 +130,26 @@ PassResult scanPass(const QStringList &files)
     return result;
 }
 
-// (b) The least any reader must do: read the file and inflate it to its end.
+// (b) The stream reader alone: find where each stream ends and decode its head.
+PassResult decoderPass(const QStringList &files)
+{
+    PassResult result;
+    QElapsedTimer timer;
+    timer.start();
+    for (const QString &path : files) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        ReplayHead head{};
+        if (ReadReplayStream(file, head) >= 0 && hasReplayPrefix(head))
+            ++result.accepted;
+        result.bytes += file.size();
+    }
+    result.seconds = double(timer.nsecsElapsed()) / 1e9;
+    return result;
+}
+
+// (c) The least any reader must do: read the file and inflate it to its end.
 PassResult zlibPass(const QStringList &files)
 {
     PassResult result;
@@ -239,45 +259,58 @@ int main(int argc, char *argv[])
                 MinDecompressed / 1000, MaxDecompressed / 1000, options.seed, double(buildTimer.elapsed()) / 1000);
 
     warmCache(files);
-    // One untimed round of each, so both start with warm code and allocator.
+    // One untimed round of each, so all start with warm code and allocator.
     scanPass(files);
+    decoderPass(files);
     zlibPass(files);
 
-    PassResult bestScan, bestZlib;
+    PassResult bestScan, bestDecoder, bestZlib;
     qint64 peakKiB = -1, growthKiB = -1;
-    std::vector<double> roundRatios;
+    std::vector<double> roundRatios, roundDecoderRatios;
     for (int round = 0; round < options.repeat; ++round) {
-        // Alternate which pass goes first, so neither always inherits the other's state.
-        const bool scanFirst = round % 2 == 0;
-        PassResult scan, zlib;
-        if (!scanFirst)
-            zlib = zlibPass(files);
-        const qint64 baseKiB = statusKiB("VmRSS");
-        const bool reset = resetPeak();
-        scan = scanPass(files);
-        if (reset && baseKiB >= 0) {
-            const qint64 hwm = statusKiB("VmHWM");
-            peakKiB = qMax(peakKiB, hwm);
-            growthKiB = qMax(growthKiB, hwm - baseKiB);
+        PassResult scan, decoder, zlib;
+        // Rotate which pass goes first, so none always inherits another's state.
+        for (int turn = 0; turn < 3; ++turn) {
+            switch ((round + turn) % 3) {
+            case 0: {
+                const qint64 baseKiB = statusKiB("VmRSS");
+                const bool reset = resetPeak();
+                scan = scanPass(files);
+                if (reset && baseKiB >= 0) {
+                    const qint64 hwm = statusKiB("VmHWM");
+                    peakKiB = qMax(peakKiB, hwm);
+                    growthKiB = qMax(growthKiB, hwm - baseKiB);
+                }
+                break;
+            }
+            case 1:
+                decoder = decoderPass(files);
+                break;
+            default:
+                zlib = zlibPass(files);
+            }
         }
-        if (scanFirst)
-            zlib = zlibPass(files);
-        if (scan.accepted != files.size() || zlib.accepted != files.size()) {
-            std::fprintf(stderr, "bench_scan: only %d (scan) and %d (zlib) of %d files were read\n", scan.accepted,
-                         zlib.accepted, int(files.size()));
+        if (scan.accepted != files.size() || decoder.accepted != files.size() || zlib.accepted != files.size()) {
+            std::fprintf(stderr, "bench_scan: only %d (scan), %d (reader) and %d (zlib) of %d files were read\n",
+                         scan.accepted, decoder.accepted, zlib.accepted, int(files.size()));
             return 1;
         }
         roundRatios.push_back(scan.seconds / zlib.seconds);
-        std::printf("round %d: scan %.3f s, zlib %.3f s, ratio %.3f\n", round + 1, scan.seconds, zlib.seconds,
-                    roundRatios.back());
+        roundDecoderRatios.push_back(decoder.seconds / zlib.seconds);
+        std::printf("round %d: scan %.3f s, reader %.3f s, zlib %.3f s, ratio %.3f, ratio_decoder %.3f\n", round + 1,
+                    scan.seconds, decoder.seconds, zlib.seconds, roundRatios.back(), roundDecoderRatios.back());
         if (round == 0 || scan.seconds < bestScan.seconds)
             bestScan = scan;
+        if (round == 0 || decoder.seconds < bestDecoder.seconds)
+            bestDecoder = decoder;
         if (round == 0 || zlib.seconds < bestZlib.seconds)
             bestZlib = zlib;
     }
 
     std::printf("scan: %.3f s, %.1f MB/s of files, %.1f MB/s decompressed (best of %d)\n", bestScan.seconds,
                 mb(bestScan.bytes) / bestScan.seconds, mb(decompressed) / bestScan.seconds, options.repeat);
+    std::printf("reader: %.3f s, %.1f MB/s of files, %.1f MB/s decompressed (best of %d)\n", bestDecoder.seconds,
+                mb(bestDecoder.bytes) / bestDecoder.seconds, mb(decompressed) / bestDecoder.seconds, options.repeat);
     std::printf("zlib: %.3f s, %.1f MB/s of files, %.1f MB/s decompressed (best of %d)\n", bestZlib.seconds,
                 mb(bestZlib.bytes) / bestZlib.seconds, mb(decompressed) / bestZlib.seconds, options.repeat);
     if (peakKiB >= 0)
@@ -288,7 +321,10 @@ int main(int argc, char *argv[])
     // On a busy machine single rounds wander; the median of the rounds' own
     // ratios shows whether the best times were a fluke.
     std::sort(roundRatios.begin(), roundRatios.end());
-    std::printf("median of round ratios %.3f\n", roundRatios[roundRatios.size() / 2]);
+    std::sort(roundDecoderRatios.begin(), roundDecoderRatios.end());
+    std::printf("median of round ratios %.3f, ratio_decoder %.3f\n", roundRatios[roundRatios.size() / 2],
+                roundDecoderRatios[roundDecoderRatios.size() / 2]);
+    std::printf("ratio_decoder %.3f\n", bestDecoder.seconds / bestZlib.seconds);
     std::printf("ratio %.3f\n", bestScan.seconds / bestZlib.seconds);
     return 0;
 }

@@ -54,6 +54,7 @@ QList<std::pair<QString, QByteArray>> seeds()
     files.append({QStringLiteral("bad_adler.dat"), brokenFile(Damage::BadAdler, v105)});
     files.append({QStringLiteral("raw_deflate.dat"), brokenFile(Damage::RawDeflate, v105)});
     files.append({QStringLiteral("gzip.dat"), brokenFile(Damage::GzipWrapper, v105)});
+    files.append({QStringLiteral("dictionary.dat"), brokenFile(Damage::PresetDictionary, v105)});
     files.append({QStringLiteral("plain_text.dat"), brokenFile(Damage::PlainText)});
     return files;
 }

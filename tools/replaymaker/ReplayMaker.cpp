@@ -37,11 +37,15 @@ struct RunGenerator {
 
 // Deflates data in one call. Z_FINISH ends the stream with its trailer;
 // Z_SYNC_FLUSH leaves it byte-aligned and open, so that more blocks can follow.
-QByteArray deflateWith(const QByteArray &data, int level, int windowBits, int flush = Z_FINISH)
+QByteArray deflateWith(const QByteArray &data, int level, int windowBits, int flush = Z_FINISH,
+                       const QByteArray &dictionary = {})
 {
     z_stream zs{};
     if (deflateInit2(&zs, level, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         qFatal("ReplayMaker: deflateInit2 failed");
+    if (!dictionary.isEmpty()
+        && deflateSetDictionary(&zs, reinterpret_cast<const Bytef *>(dictionary.constData()), uInt(dictionary.size())) != Z_OK)
+        qFatal("ReplayMaker: deflateSetDictionary failed");
     QByteArray out;
     out.resize(qsizetype(deflateBound(&zs, uLong(data.size()))) + 64);
     zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
@@ -149,6 +153,35 @@ QByteArray compressedStreamOfLength(const ReplayRecipe &recipe, qint64 length)
     return out;
 }
 
+QByteArray compressedStreamWithZeros(const ReplayRecipe &recipe, qint64 zeros)
+{
+    z_stream zs{};
+    if (deflateInit(&zs, 9) != Z_OK)
+        qFatal("ReplayMaker: deflateInit failed");
+    QByteArray out;
+    QByteArray piece(64 * 1024, Qt::Uninitialized);
+    // Deflates `size` bytes at data, or finishes the stream when flush is Z_FINISH.
+    auto feed = [&](const char *data, qint64 size, int flush) {
+        zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data));
+        zs.avail_in = uInt(size);
+        int rc = Z_OK;
+        do {
+            zs.next_out = reinterpret_cast<Bytef *>(piece.data());
+            zs.avail_out = uInt(piece.size());
+            rc = deflate(&zs, flush);
+            out.append(piece.constData(), piece.size() - qsizetype(zs.avail_out));
+        } while (zs.avail_out == 0 || (flush == Z_FINISH && rc != Z_STREAM_END));
+    };
+    const QByteArray records = decompressedStream(recipe);
+    feed(records.constData(), records.size(), Z_NO_FLUSH);
+    const QByteArray zeroPiece(1024 * 1024, '\0');
+    for (qint64 left = zeros; left > 0; left -= zeroPiece.size())
+        feed(zeroPiece.constData(), qMin<qint64>(left, zeroPiece.size()), Z_NO_FLUSH);
+    feed(nullptr, 0, Z_FINISH);
+    deflateEnd(&zs);
+    return out;
+}
+
 QByteArray textFields(const QByteArray &name, const QByteArray &comment)
 {
     QByteArray out = name.left(30);
@@ -195,6 +228,9 @@ QByteArray brokenFile(Damage damage, const ReplayRecipe &recipe)
         lower.version = QByteArrayLiteral("qvreplay Ver107 ");
         return replayFile(lower, textFields("name", "comment"));
     }
+    case Damage::PresetDictionary:
+        return deflateWith(decompressedStream(recipe), 6, 15, Z_FINISH, QByteArrayLiteral("QVreplay Ver107 dictionary"))
+            + textFields("name", "comment");
     }
     return {};
 }

@@ -40,6 +40,11 @@ QByteArray compressedStream(const ReplayRecipe &recipe);
 // the decompressed data). Empty when the length is too short for the data.
 QByteArray compressedStreamOfLength(const ReplayRecipe &recipe, qint64 length);
 
+// One complete zlib stream of decompressedStream(recipe) followed by `zeros`
+// zero bytes, deflated piece by piece: a small file that inflates to any size
+// (about a thousand times its own), as a zlib bomb does.
+QByteArray compressedStreamWithZeros(const ReplayRecipe &recipe, qint64 zeros);
+
 // The two text fields as stored: name padded to 30 bytes, comment to 1024
 // (both cut when longer).
 QByteArray textFields(const QByteArray &name, const QByteArray &comment);
@@ -60,6 +65,7 @@ enum class Damage {
     Empty,            // zero bytes
     PlainText,        // a line of text
     LowerCasePrefix,  // a valid stream whose version begins with "qvreplay"
+    PresetDictionary, // a zlib stream that needs a preset dictionary to inflate
 };
 QByteArray brokenFile(Damage damage, const ReplayRecipe &recipe = {});
 
