@@ -19,12 +19,6 @@ bool isAscii(QByteArrayView bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
 }
 
-bool isUtf8(QByteArrayView bytes)
-{
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString text = decoder(bytes); // decoding happens here, when the result becomes a QString
-    return !decoder.hasError();
-}
 
 // Whether a stored folder value can be taken as Shift-JIS, the file's code
 // page. Bytes that are no Shift-JIS character give themselves away. Many
@@ -36,7 +30,7 @@ bool readsAsShiftJis(const QByteArray &bytes, const QString &text)
 {
     if (text.contains(QChar::ReplacementCharacter))
         return false;
-    if (isAscii(bytes) || !isUtf8(bytes))
+    if (isAscii(bytes) || !ShiftJisText::isUtf8(bytes))
         return true;
     return DirectoryExists(text);
 }

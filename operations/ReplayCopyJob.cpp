@@ -2,6 +2,7 @@
 
 #include "operations/CopyTargetName.h"
 #include "platform/Prompter.h"
+#include "platform/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,54 +10,9 @@
 
 #include <vector>
 
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace {
 
 constexpr qint64 CopyChunkSize = 64 * 1024;
-
-// Opens path for reading only when it is a regular file (or a link to one).
-// A FIFO or device must never be opened plainly: the open itself could block
-// the window for good. The check is made on the opened descriptor, so a file
-// swapped for something else after it was chosen is refused as well. On
-// failure, error holds the system's text.
-bool openRegularFile(QFile &file, const QString &path, QString &error)
-{
-#ifdef Q_OS_UNIX
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        error = qt_error_string(errno);
-        return false;
-    }
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        error = QStringLiteral("通常のファイルではありません");
-        return false;
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags != -1)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        error = file.errorString();
-        ::close(fd);
-        return false;
-    }
-    return true;
-#else
-    file.setFileName(path);
-    if (file.open(QIODevice::ReadOnly))
-        return true;
-    error = file.errorString();
-    return false;
-#endif
-}
 
 CopyResult failed(const QString &reason)
 {
@@ -91,10 +47,12 @@ CopyResult ReplayCopyJob::run(Prompter &prompter, QWidget *owner) const
     if (!refusal.isEmpty())
         return failed(refusal);
 
+    // A FIFO or device named like the source must never block the window.
     QFile source;
-    QString error;
-    if (!openRegularFile(source, m_sourcePath, error))
-        return failed(withError(QStringLiteral("コピー元の「%1」を開けません").arg(sourceName), error));
+    const RegularFile::Result opened = RegularFile::open(source, m_sourcePath);
+    if (!opened)
+        return failed(withError(QStringLiteral("コピー元の「%1」を開けません").arg(sourceName),
+                                RegularFile::reasonText(opened)));
 
     const QFileInfo destination(m_destinationPath);
     if (destination.exists()) {

@@ -38,4 +38,9 @@ public:
     // asks for it.
     static Result open(QFile &file, const QByteArray &nativePath, QIODevice::OpenMode mode = QIODevice::ReadOnly);
     static Result open(QFile &file, const QString &path, QIODevice::OpenMode mode = QIODevice::ReadOnly);
+
+    // Why a file was refused, in plain Japanese for a message ("通常のファイル
+    // ではありません（名前付きパイプ）", or the system's text); empty when it
+    // was opened.
+    static QString reasonText(const Result &result);
 };

@@ -194,3 +194,10 @@ void ShiftJisText::storeField(QByteArrayView bytes, char *field, int width)
     std::memcpy(field, bytes.data(), size_t(length));
     std::memset(field + length, 0, size_t(width - length));
 }
+
+bool ShiftJisText::isUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = decoder(bytes); // decoding happens here, when the result becomes a QString
+    return !decoder.hasError();
+}

@@ -48,6 +48,10 @@ public:
     // character; reports a cut and characters without a Shift-JIS form.
     static ShiftJisEncoded encode(QStringView text, int maxBytes);
 
+    // True when bytes are well-formed UTF-8 (file names and settings values
+    // written on this system are; Shift-JIS bytes beyond ASCII seldom are).
+    static bool isUtf8(QByteArrayView bytes);
+
     // Copies bytes into a field of `width` bytes, NUL-padded; bytes beyond the
     // width are dropped (callers pass encode() results, which always fit).
     static void storeField(QByteArrayView bytes, char *field, int width);

@@ -103,13 +103,6 @@ QString refusalText(const RegularFile::Result &result)
                               : QStringLiteral("it cannot be opened");
 }
 
-bool isUtf8(QByteArrayView bytes)
-{
-    QStringDecoder decoder(QStringConverter::Utf8,
-                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-    const QString text = decoder(bytes); // decoding happens here, when the result becomes a QString
-    return !decoder.hasError();
-}
 
 // A file name as text. Each part between slashes that is valid UTF-8 reads as
 // such; any other part is taken for Shift-JIS, as names unpacked from
@@ -121,7 +114,7 @@ QString nameText(const QByteArray &name)
     for (qsizetype i = 0; i < parts.size(); ++i) {
         if (i > 0)
             text += QLatin1Char('/');
-        text += isUtf8(parts[i]) ? QString::fromUtf8(parts[i]) : ShiftJisText::decode(parts[i]);
+        text += ShiftJisText::isUtf8(parts[i]) ? QString::fromUtf8(parts[i]) : ShiftJisText::decode(parts[i]);
     }
     return text;
 }
@@ -169,7 +162,7 @@ QJsonObject describe(const QByteArray &file, qint64 length, const ReplayInfo &in
         {QStringLiteral("length"), length},
     };
     // A JSON text cannot carry a name that is no valid text; its bytes can.
-    if (!isUtf8(file))
+    if (!ShiftJisText::isUtf8(file))
         object.insert(QStringLiteral("fileHex"), QString::fromLatin1(file.toHex()));
     if (length < 0)
         return object;
