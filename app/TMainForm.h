@@ -41,6 +41,9 @@ public:
 
     // The window's caption, also the title of the program and its message boxes.
     static const QString &caption();
+    // Names of the two folders, on the page tabs and in the status bar.
+    static const QString &gameFolderKind();
+    static const QString &storageFolderKind();
 
     TMainForm(Prompter &prompter, const QString &settingFileName, QWidget *parent = nullptr);
     ~TMainForm() override;
