@@ -14,7 +14,8 @@ void ReplayList::ClearReplayList()
 }
 
 qint32 ReplayList::AddReplayList(const QString &fileName, const ReplayHead &head,
-                                 const char (&name)[PlayerNameSize], const char (&comment)[CommentSize])
+                                 const char (&name)[PlayerNameSize], const char (&comment)[CommentSize],
+                                 const ReplayIdentity &identity)
 {
     if (!hasReplayPrefix(head))
         return 0;
@@ -26,6 +27,7 @@ qint32 ReplayList::AddReplayList(const QString &fileName, const ReplayHead &head
         std::memcpy(item.Info.PlayerName, name, PlayerNameSize);
         std::memcpy(item.Info.Comment, comment, CommentSize);
         item.FileName = fileName;
+        item.Identity = identity;
         item.Id = m_lastId + 1;
         m_items.push_back(std::move(item));
     } catch (const std::bad_alloc &) {
