@@ -57,7 +57,7 @@ FolderScanner::FolderMemory &FolderScanner::memoryFor(FolderMemory &memory, cons
 
 ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, const std::vector<ListedFile> &entries,
                                const std::vector<bool> &stepping, std::vector<ScannedFile> &results, int total,
-                               ScanProgress *progress)
+                               bool wholeFolder, ScanProgress *progress)
 {
     ScanCounts counts;
     QHash<QByteArray, ScannedFile> earlier = std::move(memoryFor(memory, folder).files);
@@ -114,7 +114,17 @@ ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, c
 
     // Remember what can be served again; the cache follows in one transaction.
     QList<ScanCache::Row> rows;
-    QList<QByteArray> removed = earlier.keys(); // gone, changed or no longer a file
+    // Rows to drop: gone, changed or no longer a file. A scan of some names
+    // only (the slots) knows nothing of the folder's other files.
+    QList<QByteArray> removed;
+    if (wholeFolder) {
+        removed = earlier.keys();
+    } else {
+        for (size_t i : steps) {
+            if (earlier.contains(entries[i].nameBytes))
+                removed.append(entries[i].nameBytes);
+        }
+    }
     for (size_t i : steps) {
         const ScannedFile &file = results[i];
         const QByteArray &name = entries[i].nameBytes;
@@ -125,7 +135,7 @@ ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, c
         }
     }
     if (m_cache)
-        memory.inCache = m_cache->store(folder, rows, removed, !memory.inCache);
+        memory.inCache = m_cache->store(folder, rows, removed, wholeFolder && !memory.inCache);
     return counts;
 }
 
@@ -150,7 +160,7 @@ ScanCounts FolderScanner::scanTarnel(const QString &tarnelDir, ReplaySlots &tarn
     }
     std::vector<ScannedFile> results(entries.size());
     const ScanCounts counts = scan(m_tarnel, folder, entries, std::vector<bool>(entries.size(), true), results,
-                                   ReplaySlotCount, progress);
+                                   ReplaySlotCount, false, progress);
     for (int i = 0; i < ReplaySlotCount; ++i) {
         const ScannedFile &file = results[size_t(i)];
         if (file.isAccepted()) {
@@ -201,7 +211,7 @@ ScanCounts FolderScanner::scanStorage(const QString &storageDir, ReplayList &lis
         stepping.assign(entries.size(), false);
     }
 
-    const ScanCounts counts = scan(m_storage, folder, entries, stepping, results, total, progress);
+    const ScanCounts counts = scan(m_storage, folder, entries, stepping, results, total, true, progress);
     for (size_t i = 0; i < entries.size(); ++i) {
         const ScannedFile &file = results[i];
         if (file.isAccepted()) {

@@ -73,9 +73,11 @@ private:
     // Reads or reuses a record for every entry that takes a step; reports
     // the steps; remembers and caches the results. results[i] belongs to
     // entries[i]; entries that take no step keep their given result.
+    // wholeFolder: the entries are the whole folder, so any other file the
+    // cache knows is gone (not so for the ten slots).
     ScanCounts scan(FolderMemory &memory, const QByteArray &folder, const std::vector<ListedFile> &entries,
                     const std::vector<bool> &stepping, std::vector<ScannedFile> &results, int total,
-                    ScanProgress *progress);
+                    bool wholeFolder, ScanProgress *progress);
     FolderMemory &memoryFor(FolderMemory &memory, const QByteArray &folder);
 
     ScanCache *m_cache;
