@@ -2,6 +2,8 @@
 
 #include "replay/ReplayTextWriter.h"
 
+#include <QScopeGuard>
+
 #include <cstring>
 
 ReplayWorkspace::ReplayWorkspace(QObject *parent)
@@ -34,14 +36,47 @@ QString ReplayWorkspace::storagePath(const QString &fileName) const
     return m_folders.StorageDir + fileName;
 }
 
+ScanCounts ReplayWorkspace::runScan(bool &pending, ScanCounts (ReplayWorkspace::*scan)(ScanProgress *),
+                                    ScanProgress *progress)
+{
+    if (m_scanning) {
+        pending = true;
+        return {};
+    }
+    m_scanning = true;
+    const auto done = qScopeGuard([this] { m_scanning = false; });
+    const ScanCounts counts = (this->*scan)(progress);
+    // Whatever was asked for meanwhile, in the same progress box.
+    while (m_tarnelPending || m_storagePending) {
+        if (m_tarnelPending) {
+            m_tarnelPending = false;
+            scanTarnelNow(progress);
+        } else {
+            m_storagePending = false;
+            scanStorageNow(progress);
+        }
+    }
+    return counts;
+}
+
 ScanCounts ReplayWorkspace::reloadTarnelFolder(ScanProgress *progress)
+{
+    return runScan(m_tarnelPending, &ReplayWorkspace::scanTarnelNow, progress);
+}
+
+ScanCounts ReplayWorkspace::reloadStorageFolder(ScanProgress *progress)
+{
+    return runScan(m_storagePending, &ReplayWorkspace::scanStorageNow, progress);
+}
+
+ScanCounts ReplayWorkspace::scanTarnelNow(ScanProgress *progress)
 {
     const ScanCounts counts = m_scanner.scanTarnel(m_folders.TarnelDir, m_slots, m_slotIdentities, progress);
     emit tarnelContentChanged();
     return counts;
 }
 
-ScanCounts ReplayWorkspace::reloadStorageFolder(ScanProgress *progress)
+ScanCounts ReplayWorkspace::scanStorageNow(ScanProgress *progress)
 {
     m_replayList.ClearReplayList();
     std::vector<LeftOutFile> leftOut;

@@ -62,7 +62,12 @@ public:
     // Releases the storage catalogue and reads the storage folder again,
     // reading only the files that changed: after the program's own copy or
     // trash, or when something else changed the folder. progress may be null.
+    // A reload asked for while a scan runs (from an event handled meanwhile)
+    // runs when that scan is done.
     ScanCounts reloadStorageFolder(ScanProgress *progress);
+    // The program has just copied a replay into folder dir (a game or storage
+    // path) under fileName: the next reload reads it once and keeps it.
+    void noteCopiedInto(const QString &dir, const QString &fileName) { m_scanner.noteOwnWrite(dir, fileName); }
     // Releases the storage catalogue (at the end of the run).
     void clearStorage();
 
@@ -99,4 +104,14 @@ private:
     SlotIdentities m_slotIdentities{};
     std::vector<LeftOutFile> m_leftOut;
     FolderScanner m_scanner;
+    // A scan lets the window handle events; a reload asked for meanwhile waits.
+    bool m_scanning = false;
+    bool m_tarnelPending = false;
+    bool m_storagePending = false;
+
+    // Runs scan now, or after the scan that is running; then any reload asked
+    // for meanwhile.
+    ScanCounts runScan(bool &pending, ScanCounts (ReplayWorkspace::*scan)(ScanProgress *), ScanProgress *progress);
+    ScanCounts scanTarnelNow(ScanProgress *progress);
+    ScanCounts scanStorageNow(ScanProgress *progress);
 };

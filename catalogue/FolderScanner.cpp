@@ -7,7 +7,9 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -103,11 +105,22 @@ ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, c
     };
     report(0);
     const qint64 settleNs = m_settleNs;
+    const QSet<QByteArray> ownWrites = m_ownWrites.take(folder);
     runInParallel(
         qsizetype(toRead.size()), m_threads,
         [&](qsizetype k) {
             const size_t i = toRead[size_t(k)];
-            results[i] = ScannedFile::read(folder + entries[i].nameBytes, settleNs);
+            // The program's own copy is complete: no need to wait for it to settle.
+            const qint64 settle = ownWrites.contains(entries[i].nameBytes) ? 0 : settleNs;
+            try {
+                results[i] = ScannedFile::read(folder + entries[i].nameBytes, settle);
+            } catch (const std::bad_alloc &) {
+                // A file for which no memory can be had is left out.
+                results[i] = ScannedFile{};
+                results[i].outcome = ScannedFile::Outcome::CannotOpen;
+                results[i].openStatus.refusal = RegularFile::Refusal::Failed;
+                results[i].openStatus.systemError = ENOMEM;
+            }
         },
         report);
     report(qsizetype(toRead.size()));
@@ -224,6 +237,11 @@ ScanCounts FolderScanner::scanStorage(const QString &storageDir, ReplayList &lis
     if (total > 0 && progress)
         progress->finish();
     return counts;
+}
+
+void FolderScanner::noteOwnWrite(const QString &dir, const QString &fileName)
+{
+    m_ownWrites[QFile::encodeName(dir)].insert(QFile::encodeName(fileName));
 }
 
 void FolderScanner::noteTextsRewritten(const QString &dir, const QString &fileName, const ReplayInfo &info)

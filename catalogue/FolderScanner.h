@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <array>
@@ -62,6 +63,11 @@ public:
     // in memory and in the cache, so that the next scan does not read it.
     void noteTextsRewritten(const QString &dir, const QString &fileName, const ReplayInfo &info);
 
+    // The program itself has just written this file of folder dir (a copy),
+    // completely: the next scan that reads it keeps its record without
+    // waiting for it to settle.
+    void noteOwnWrite(const QString &dir, const QString &fileName);
+
 private:
     // What the last scan of one folder learnt, by raw file name.
     struct FolderMemory {
@@ -85,4 +91,5 @@ private:
     qint64 m_settleNs = DefaultSettleNs;
     FolderMemory m_tarnel;
     FolderMemory m_storage;
+    QHash<QByteArray, QSet<QByteArray>> m_ownWrites; // by folder
 };

@@ -43,6 +43,7 @@ private slots:
     void textInMemoryThenFile();
     void rewriteNeedsNoReread();
     void renameToDecodedNames();
+    void reloadAskedForDuringAScan();
 };
 
 void TestReplayWorkspace::textInMemoryThenFile_data()
@@ -136,6 +137,12 @@ void TestReplayWorkspace::rewriteNeedsNoReread()
         QCOMPARE(workspace.reloadStorageFolder(nullptr).read, 0);
         QCOMPARE(workspace.reloadTarnelFolder(nullptr).read, 0);
         QCOMPARE(ShiftJisText::decodeField(workspace.Slots()[0].Comment, CommentSize), QStringLiteral("new comment"));
+
+        // The program's own copy is read once, though it has not settled.
+        QVERIFY(ReplayMaker::writeFile(folder + QStringLiteral("copy.dat"), ReplayMaker::replayFile({}, "c", "")));
+        workspace.noteCopiedInto(folder, QStringLiteral("copy.dat"));
+        QCOMPARE(workspace.reloadStorageFolder(nullptr).read, 1);
+        QCOMPARE(workspace.reloadStorageFolder(nullptr).read, 0);
     }
     ScanCache cache(cachePath);
     ReplayWorkspace workspace;
@@ -198,6 +205,43 @@ void TestReplayWorkspace::renameToDecodedNames()
     QCOMPARE(int(workspace.leftOutFiles().size()), 2);
     QCOMPARE(leftOutChanged.count(), 2);
     QVERIFY(::access((raw + undecodable).constData(), F_OK) == 0);
+}
+
+void TestReplayWorkspace::reloadAskedForDuringAScan()
+{
+    // A scan lets events be handled; a reload asked for from one of them
+    // waits for the running scan and then runs.
+    class NestingProgress : public ScanProgress {
+    public:
+        ReplayWorkspace *workspace = nullptr;
+        QString addPath;
+        int starts = 0;
+        void start(int, const QString &) override
+        {
+            if (++starts == 1) {
+                QVERIFY(ReplayMaker::writeFile(addPath, ReplayMaker::replayFile({}, "late", "")));
+                const ScanCounts nested = workspace->reloadStorageFolder(this);
+                QCOMPARE(nested.read + nested.reused, 0); // not now
+            }
+        }
+        void step(int, const QString &, const QString &) override {}
+        void finish() override {}
+    };
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.path() + QLatin1Char('/');
+    QVERIFY(ReplayMaker::writeFile(folder + QStringLiteral("a.dat"), ReplayMaker::replayFile({}, "a", "")));
+    ReplayWorkspace workspace;
+    QSignalSpy changed(&workspace, &ReplayWorkspace::storageContentChanged);
+    workspace.setFolders({folder, folder});
+    NestingProgress progress;
+    progress.workspace = &workspace;
+    progress.addPath = folder + QStringLiteral("b.dat");
+    workspace.reloadStorageFolder(&progress);
+    QCOMPARE(progress.starts, 2);
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(workspace.Replays().Count(), 2);
 }
 
 QTEST_MAIN(TestReplayWorkspace)
