@@ -2,6 +2,8 @@
 
 #include "replay/ShiftJisText.h"
 
+#include <QStringDecoder>
+
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -90,8 +92,11 @@ std::vector<ListedFile> FolderListing::list(const QByteArray &folder)
             continue;
         ListedFile file;
         file.nameBytes = name.toByteArray();
-        file.utf8 = ShiftJisText::isUtf8(name);
-        file.name = file.utf8 ? QString::fromUtf8(name) : ShiftJisText::decode(name);
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        file.name = utf8(name);
+        file.utf8 = !utf8.hasError();
+        if (!file.utf8)
+            file.name = ShiftJisText::decode(name);
 
         struct stat status {};
         if (::fstatat(dir.fd(), entry->d_name, &status, 0) != 0) {

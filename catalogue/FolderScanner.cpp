@@ -6,10 +6,13 @@
 #include "catalogue/ScanCache.h"
 
 #include <QFile>
+#include <QSet>
 
 #include <cerrno>
 #include <cstring>
+#include <deque>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -58,34 +61,42 @@ FolderScanner::FolderMemory &FolderScanner::memoryFor(FolderMemory &memory, cons
 }
 
 ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, const std::vector<ListedFile> &entries,
-                               const std::vector<bool> &stepping, std::vector<ScannedFile> &results, int total,
-                               bool wholeFolder, ScanProgress *progress)
+                               const std::vector<bool> &stepping, int total, bool wholeFolder, ScanProgress *progress,
+                               const RecordsUser &use)
 {
     ScanCounts counts;
+    // What earlier scans learnt. Records reused from it are pointed to, not
+    // copied, and it becomes the new memory: nothing is added or removed
+    // until the records have been used.
     QHash<QByteArray, ScannedFile> earlier = std::move(memoryFor(memory, folder).files);
     memory.files = {};
 
-    std::vector<size_t> steps;  // entries that take a progress step, in listing order
-    std::vector<size_t> toRead; // of those, the ones to read
-    std::vector<bool> fresh(entries.size(), false);
+    std::deque<ScannedFile> made;               // records of this scan (stable addresses)
+    std::vector<const ScannedFile *> records(entries.size(), nullptr);
+    std::vector<ScannedFile *> fresh(entries.size(), nullptr); // read or refused in this scan
+    std::vector<size_t> steps;                  // entries that take a progress step, in listing order
+    std::vector<size_t> toRead;                 // of those, the ones to read
+    QSet<QByteArrayView> reused;                // names whose earlier record stands
+    reused.reserve(qsizetype(entries.size()));
     for (size_t i = 0; i < entries.size(); ++i) {
-        if (!stepping[i])
-            continue;
-        steps.push_back(i);
         const ListedFile &entry = entries[i];
-        if (!entry.status || !entry.utf8) {
-            results[i] = unreadable(entry);
+        if (stepping[i])
+            steps.push_back(i);
+        if (!stepping[i] || !entry.status || !entry.utf8) {
+            fresh[i] = &made.emplace_back(unreadable(entry));
+            records[i] = fresh[i];
             continue;
         }
-        const auto it = earlier.find(entry.nameBytes);
-        if (it != earlier.end() && it->reusable && it->stamp == entry.stamp) {
-            results[i] = std::move(*it);
-            earlier.erase(it);
+        const auto it = std::as_const(earlier).find(entry.nameBytes);
+        if (it != earlier.cend() && it->reusable && it->stamp == entry.stamp) {
+            records[i] = &*it;
+            reused.insert(entry.nameBytes);
             ++counts.reused;
             continue;
         }
+        fresh[i] = &made.emplace_back();
+        records[i] = fresh[i];
         toRead.push_back(i);
-        fresh[i] = true;
     }
     counts.read = int(toRead.size());
 
@@ -113,42 +124,55 @@ ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, c
             // The program's own copy is complete: no need to wait for it to settle.
             const qint64 settle = ownWrites.contains(entries[i].nameBytes) ? 0 : settleNs;
             try {
-                results[i] = ScannedFile::read(folder + entries[i].nameBytes, settle);
+                *fresh[i] = ScannedFile::read(folder + entries[i].nameBytes, settle);
             } catch (const std::bad_alloc &) {
                 // A file for which no memory can be had is left out.
-                results[i] = ScannedFile{};
-                results[i].outcome = ScannedFile::Outcome::CannotOpen;
-                results[i].openStatus.refusal = RegularFile::Refusal::Failed;
-                results[i].openStatus.systemError = ENOMEM;
+                *fresh[i] = ScannedFile{};
+                fresh[i]->outcome = ScannedFile::Outcome::CannotOpen;
+                fresh[i]->openStatus.refusal = RegularFile::Refusal::Failed;
+                fresh[i]->openStatus.systemError = ENOMEM;
             }
         },
         report);
     report(qsizetype(toRead.size()));
 
-    // Remember what can be served again; the cache follows in one transaction.
-    QList<ScanCache::Row> rows;
-    // Rows to drop: gone, changed or no longer a file. A scan of some names
-    // only (the slots) knows nothing of the folder's other files.
+    // What can be served again: the reused records and the lasting new ones.
+    const auto keep = [&](size_t i) { return fresh[i] && stepping[i] && fresh[i]->isLasting() && fresh[i]->reusable; };
+    // The cache follows in one transaction. Rows to drop: gone, changed or no
+    // longer a file; a scan of some names only (the slots) knows nothing of
+    // the folder's other files.
     QList<QByteArray> removed;
-    if (wholeFolder) {
-        removed = earlier.keys();
-    } else {
+    for (auto it = earlier.cbegin(); it != earlier.cend(); ++it) {
+        if (!reused.contains(it.key()))
+            removed.append(it.key());
+    }
+    if (!wholeFolder) {
+        QList<QByteArray> ours;
         for (size_t i : steps) {
-            if (earlier.contains(entries[i].nameBytes))
-                removed.append(entries[i].nameBytes);
+            if (removed.contains(entries[i].nameBytes))
+                ours.append(entries[i].nameBytes);
         }
+        removed = ours;
     }
-    for (size_t i : steps) {
-        const ScannedFile &file = results[i];
-        const QByteArray &name = entries[i].nameBytes;
-        if (file.isLasting() && file.reusable) {
-            memory.files.insert(name, file);
-            if (fresh[i] || !memory.inCache)
-                rows.append({name, &file});
+    if (m_cache) {
+        QList<ScanCache::Row> rows;
+        for (size_t i : steps) {
+            if (keep(i) || (!memory.inCache && !fresh[i]))
+                rows.append({entries[i].nameBytes, records[i]});
         }
-    }
-    if (m_cache)
         memory.inCache = m_cache->store(folder, rows, removed, wholeFolder && !memory.inCache);
+    }
+
+    use(records);
+    records.clear();
+    earlier.removeIf([&reused](const QHash<QByteArray, ScannedFile>::iterator &it) {
+        return !reused.contains(it.key());
+    });
+    for (size_t i : steps) {
+        if (keep(i))
+            earlier.insert(entries[i].nameBytes, std::move(*fresh[i]));
+    }
+    memory.files = std::move(earlier);
     return counts;
 }
 
@@ -171,16 +195,16 @@ ScanCounts FolderScanner::scanTarnel(const QString &tarnelDir, ReplaySlots &tarn
         // block for good.
         FolderListing::stampOfPath(folder + entry.nameBytes, &entry.stamp, &entry.status);
     }
-    std::vector<ScannedFile> results(entries.size());
-    const ScanCounts counts = scan(m_tarnel, folder, entries, std::vector<bool>(entries.size(), true), results,
-                                   ReplaySlotCount, false, progress);
-    for (int i = 0; i < ReplaySlotCount; ++i) {
-        const ScannedFile &file = results[size_t(i)];
-        if (file.isAccepted()) {
-            tarnelSlots[size_t(i)] = file.info;
-            identities[size_t(i)] = file.identity;
-        }
-    }
+    const ScanCounts counts = scan(m_tarnel, folder, entries, std::vector<bool>(entries.size(), true),
+                                   ReplaySlotCount, false, progress, [&](const Records &records) {
+                                       for (int i = 0; i < ReplaySlotCount; ++i) {
+                                           const ScannedFile &file = *records[size_t(i)];
+                                           if (file.isAccepted()) {
+                                               file.toInfo(tarnelSlots[size_t(i)]);
+                                               identities[size_t(i)] = file.identity;
+                                           }
+                                       }
+                                   });
     if (progress)
         progress->finish();
     return counts;
@@ -200,40 +224,38 @@ ScanCounts FolderScanner::scanStorage(const QString &storageDir, ReplayList &lis
     // are read too, even past the counted total.
     std::vector<ListedFile> entries = FolderListing::list(folder);
     std::vector<bool> stepping(entries.size(), false);
-    std::vector<ScannedFile> results(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const ListedFile &entry = entries[i];
-        if (entry.status && entry.utf8)
-            stepping[i] = true;
-        else
-            results[i] = unreadable(entry);
-    }
+    for (size_t i = 0; i < entries.size(); ++i)
+        stepping[i] = entries[i].status && entries[i].utf8;
     if (total == 0) {
         // Nothing was counted, so nothing is read (a file that appeared
         // after the count waits for the next scan).
         std::vector<ListedFile> kept;
-        std::vector<ScannedFile> keptResults;
         for (size_t i = 0; i < entries.size(); ++i) {
-            if (!stepping[i]) {
+            if (!stepping[i])
                 kept.push_back(std::move(entries[i]));
-                keptResults.push_back(results[i]);
-            }
         }
         entries = std::move(kept);
-        results = std::move(keptResults);
         stepping.assign(entries.size(), false);
     }
 
-    const ScanCounts counts = scan(m_storage, folder, entries, stepping, results, total, true, progress);
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const ScannedFile &file = results[i];
-        if (file.isAccepted()) {
-            // An entry for which no memory can be had is left out silently.
-            list.AddReplayList(entries[i].name, file.info, file.info.PlayerName, file.info.Comment, file.identity);
-            continue;
+    const auto fill = [&](const Records &records) {
+        qint32 accepted = 0;
+        for (const ScannedFile *file : records)
+            accepted += file->isAccepted() ? 1 : 0;
+        list.reserve(list.Count() + accepted);
+        ReplayInfo info;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const ScannedFile &file = *records[i];
+            if (file.isAccepted()) {
+                // An entry for which no memory can be had is left out silently.
+                file.toInfo(info);
+                list.AddReplayList(entries[i].name, info, info.PlayerName, info.Comment, file.identity);
+                continue;
+            }
+            leftOut.push_back({entries[i].nameBytes, entries[i].name, file.outcome, file.reasonText()});
         }
-        leftOut.push_back({entries[i].nameBytes, entries[i].name, file.outcome, file.reasonText()});
-    }
+    };
+    const ScanCounts counts = scan(m_storage, folder, entries, stepping, total, true, progress, fill);
     if (total > 0 && progress)
         progress->finish();
     return counts;
@@ -262,8 +284,7 @@ void FolderScanner::noteTextsRewritten(const QString &dir, const QString &fileNa
             continue;
         }
         // The stream and with it head, length and identity are unchanged.
-        std::memcpy(it->info.PlayerName, info.PlayerName, PlayerNameSize);
-        std::memcpy(it->info.Comment, info.Comment, CommentSize);
+        it->setTexts(info);
         it->stamp = stamp;
         it->reusable = true;
         if (m_cache && memory->inCache)

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 class ReplayList;
@@ -76,14 +77,17 @@ private:
         bool inCache = false; // the cache holds these records and no others of the folder
     };
 
-    // Reads or reuses a record for every entry that takes a step; reports
-    // the steps; remembers and caches the results. results[i] belongs to
-    // entries[i]; entries that take no step keep their given result.
-    // wholeFolder: the entries are the whole folder, so any other file the
-    // cache knows is gone (not so for the ten slots).
+    // One record per entry.
+    using Records = std::vector<const ScannedFile *>;
+    using RecordsUser = std::function<void(const Records &)>;
+    // Reads or reuses a record for every entry that takes a step (the others
+    // get the reason they cannot be read), reports the steps, caches the
+    // results, hands the records to use (valid during the call only) and
+    // remembers them. wholeFolder: the entries are the whole folder, so any
+    // other file the cache knows is gone (not so for the ten slots).
     ScanCounts scan(FolderMemory &memory, const QByteArray &folder, const std::vector<ListedFile> &entries,
-                    const std::vector<bool> &stepping, std::vector<ScannedFile> &results, int total,
-                    bool wholeFolder, ScanProgress *progress);
+                    const std::vector<bool> &stepping, int total, bool wholeFolder, ScanProgress *progress,
+                    const RecordsUser &use);
     FolderMemory &memoryFor(FolderMemory &memory, const QByteArray &folder);
 
     ScanCache *m_cache;

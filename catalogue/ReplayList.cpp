@@ -13,6 +13,16 @@ void ReplayList::ClearReplayList()
     m_lastId = 0;
 }
 
+void ReplayList::reserve(qint32 count)
+{
+    try {
+        m_items.reserve(size_t(qMax(count, 0)));
+        m_byName.reserve(qMax(count, 0));
+    } catch (const std::bad_alloc &) {
+        // Items are then added one by one, each failing on its own.
+    }
+}
+
 qint32 ReplayList::AddReplayList(const QString &fileName, const ReplayHead &head,
                                  const char (&name)[PlayerNameSize], const char (&comment)[CommentSize],
                                  const ReplayIdentity &identity)

@@ -24,6 +24,9 @@ class ReplayList {
 public:
     // Releases every item; Count and LastId become 0.
     void ClearReplayList();
+    // Makes room for this many items in all, so that a scan appending them
+    // does not move the items again and again.
+    void reserve(qint32 count);
 
     // Appends an item and returns its Id; 0 when the version does not begin
     // with "QVreplay" (nothing appended); -1 when no memory could be had.

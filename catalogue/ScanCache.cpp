@@ -100,29 +100,10 @@ bool headFromBlob(const QByteArray &blob, ReplayHead &head)
     return true;
 }
 
-// A text field as stored: all its bytes but the trailing NULs, so that bytes
-// behind a first NUL come back as they were.
-QByteArray fieldBlob(const char *field, int width)
-{
-    int length = width;
-    while (length > 0 && field[length - 1] == 0)
-        --length;
-    return QByteArray(field, length);
-}
-
 // The columns are NOT NULL, and Qt binds a null byte array as NULL.
 QByteArray nonNull(QByteArray bytes)
 {
     return bytes.isNull() ? QByteArray("") : bytes;
-}
-
-bool fieldFromBlob(const QByteArray &blob, char *field, int width)
-{
-    if (blob.size() > width)
-        return false;
-    std::memset(field, 0, size_t(width));
-    std::memcpy(field, blob.constData(), size_t(blob.size()));
-    return true;
 }
 
 // Everything stored of a row, as stored, so that a damaged row is noticed.
@@ -355,6 +336,12 @@ QHash<QByteArray, ScannedFile> ScanCache::load(const QByteArray &folder, bool *o
     {
         QSqlQuery query(m_db);
         query.setForwardOnly(true);
+        // Room for every row at once: growing a table of large records costs.
+        query.prepare(sql("SELECT count(*) FROM files WHERE folder = (SELECT id FROM folders WHERE path = ?)"));
+        query.addBindValue(folder);
+        if (query.exec() && query.next())
+            files.reserve(query.value(0).toLongLong());
+        query.finish();
         query.prepare(QStringLiteral("SELECT %1 FROM files WHERE folder = (SELECT id FROM folders WHERE path = ?)")
                           .arg(Columns));
         query.addBindValue(folder);
@@ -381,13 +368,15 @@ QHash<QByteArray, ScannedFile> ScanCache::load(const QByteArray &folder, bool *o
                         == checksum.of(name, file.stamp, outcome, file.streamLength, head, playerName, comment,
                                        identity)
                     && (outcome >= 0 && outcome <= int(ScannedFile::Outcome::NameNotUtf8)) && file.isLasting()
-                    && headFromBlob(head, file.info) && fieldFromBlob(playerName, file.info.PlayerName, PlayerNameSize)
-                    && fieldFromBlob(comment, file.info.Comment, CommentSize)
+                    && headFromBlob(head, file.head) && playerName.size() <= PlayerNameSize
+                    && comment.size() <= CommentSize
                     && identity.size() == (file.isAccepted() ? ReplayIdentity::Size : 0);
                 if (!valid) {
                     ++damaged; // read again, like a file never seen
                     continue;
                 }
+                file.playerName = playerName;
+                file.comment = comment;
                 file.identity = ReplayIdentity::fromByteArray(identity);
                 file.reusable = true;
                 files.insert(name, file);
@@ -451,9 +440,9 @@ bool ScanCache::store(const QByteArray &folder, const QList<Row> &rows, const QL
             RowChecksum checksum;
             for (const auto &[name, file] : rows) {
                 const int outcome = int(file->outcome);
-                const QByteArray head = headBlob(file->info);
-                const QByteArray playerName = fieldBlob(file->info.PlayerName, PlayerNameSize);
-                const QByteArray comment = fieldBlob(file->info.Comment, CommentSize);
+                const QByteArray head = headBlob(file->head);
+                const QByteArray &playerName = file->playerName;
+                const QByteArray &comment = file->comment;
                 const QByteArray identity = file->isAccepted() ? file->identity.toByteArray() : QByteArray();
                 const QVariant values[] = {
                     id,

@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <cstring>
 #include <ctime>
 
 namespace {
@@ -56,7 +57,8 @@ ScannedFile ScannedFile::read(const QByteArray &path, qint64 settleNs)
         ReadReplayText(file, info);
         scanned.outcome = Outcome::Accepted;
         scanned.streamLength = length;
-        scanned.info = info;
+        scanned.head = info;
+        scanned.setTexts(info);
         scanned.identity = digest.result();
     }
 
@@ -64,6 +66,28 @@ ScannedFile ScannedFile::read(const QByteArray &path, qint64 settleNs)
     scanned.reusable = stamped && FolderListing::stampOfDescriptor(file.handle(), &after) && after == scanned.stamp
         && scanned.stamp.ctimeNs < readAt - settleNs;
     return scanned;
+}
+
+QByteArray ScannedFile::storedField(const char *field, int width)
+{
+    int length = width;
+    while (length > 0 && field[length - 1] == 0)
+        --length;
+    return QByteArray(field, length);
+}
+
+void ScannedFile::setTexts(const ReplayInfo &info)
+{
+    playerName = storedField(info.PlayerName, PlayerNameSize);
+    comment = storedField(info.Comment, CommentSize);
+}
+
+void ScannedFile::toInfo(ReplayInfo &info) const
+{
+    info = ReplayInfo{};
+    static_cast<ReplayHead &>(info) = head;
+    std::memcpy(info.PlayerName, playerName.constData(), size_t(qMin<qsizetype>(playerName.size(), PlayerNameSize)));
+    std::memcpy(info.Comment, comment.constData(), size_t(qMin<qsizetype>(comment.size(), CommentSize)));
 }
 
 QString ScannedFile::reasonText() const

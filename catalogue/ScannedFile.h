@@ -29,7 +29,12 @@ struct ScannedFile {
     FileStamp stamp;              // of the file as it was read
     RegularFile::Result openStatus; // for CannotOpen and NotRegular
     qint64 streamLength = -1;     // of an accepted replay
-    ReplayInfo info{};            // head and texts of an accepted replay, all zero otherwise
+    // Head and texts of an accepted replay (all zero or empty otherwise). The
+    // texts are their fields' bytes without the trailing NULs, so a record
+    // stays small while every byte of a field comes back.
+    ReplayHead head{};
+    QByteArray playerName;
+    QByteArray comment;
     ReplayIdentity identity;      // of an accepted replay's stream
     // The file did not change while it was read and had settled before: a
     // later scan may use this record for an unchanged stamp instead of
@@ -37,6 +42,13 @@ struct ScannedFile {
     bool reusable = false;
 
     bool isAccepted() const { return outcome == Outcome::Accepted; }
+
+    // The replay as the catalogue holds it: head and the two fixed fields.
+    void toInfo(ReplayInfo &info) const;
+    // Takes the texts from the two fixed fields of info.
+    void setTexts(const ReplayInfo &info);
+    // A fixed field's bytes without its trailing NULs.
+    static QByteArray storedField(const char *field, int width);
     // Whether the outcome says something lasting about the file's content;
     // refusals to open can pass and are asked again every time.
     bool isLasting() const
