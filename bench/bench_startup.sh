@@ -20,15 +20,17 @@ if [ "${1:-}" = "--inner" ]; then
         "$program" "$@" >/dev/null 2>&1 &
         pid=$!
         while :; do
-            for id in $(xwininfo -root -tree 2>/dev/null | grep -F "\"$caption\"" | grep ' 850x' | awk '{print $1}'); do
-                if xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable'; then
-                    t1=$(date +%s%N)
-                    echo "$label $(((t1 - t0) / 1000000)) ms"
-                    kill -TERM "$pid" 2>/dev/null
-                    wait "$pid" 2>/dev/null
-                    return 0
-                fi
-            done
+            # One small process per look: the main window is the only one
+            # with the caption.
+            case $(xwininfo -name "$caption" 2>/dev/null) in
+            *IsViewable*)
+                t1=$(date +%s%N)
+                echo "$label $(((t1 - t0) / 1000000)) ms"
+                kill -TERM "$pid" 2>/dev/null
+                wait "$pid" 2>/dev/null
+                return 0
+                ;;
+            esac
             if ! kill -0 "$pid" 2>/dev/null; then
                 echo "$label: the program ended before its window appeared" >&2
                 return 1
