@@ -1,18 +1,25 @@
 #pragma once
 
+#include "app/PageCommands.h"
 #include "app/ReplayWorkspace.h"
+#include "app/ViewSettings.h"
 #include "operations/DeletionMarks.h"
 
+#include <QList>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <array>
+#include <functional>
 
 class Prompter;
+class QAbstractItemModel;
 class QAction;
 class QButtonGroup;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QModelIndex;
 class QPushButton;
@@ -22,6 +29,7 @@ class QTimer;
 class QToolButton;
 class QWidget;
 class ReplayDetailPanel;
+class ReplayFilterProxy;
 class ReplayTableModel;
 
 // The main window: both replay tables on two pages, the detail panel, the
@@ -90,6 +98,24 @@ public:
     // disabled while on, marks emptied; entering marks the selected row.
     void vSetDeleteMode(bool on);
 
+    // --- filter box, keys, context menu, drops ---
+    void EdtFilterChange();
+    void ActReloadExecute(); // F5
+    void ActEditExecute();   // F2
+    void ActDeleteExecute(); // Delete
+    void ActFilterExecute(); // Ctrl+F
+    // The context menu of a table, filled for the moment it is asked for.
+    QMenu *tableMenu(int tag);
+    // Opens the page's folder in the desktop's file manager.
+    void OpenFolderClick(int tag);
+    // Files dropped onto the storage table.
+    void StgReplayTblDrop(const QList<QUrl> &urls);
+    // How URLs are opened (the desktop's handler); tests put a recorder here.
+    void setUrlOpener(std::function<bool(const QUrl &)> open) { m_openUrl = std::move(open); }
+
+    // The view as the close question writes it.
+    ViewSettings viewSettings() const;
+
     // --- state, read-only for everyone else ---
     const QString &SettingFileName() const { return m_settingFileName; }
     const QString &TarnelDir() const { return m_workspace->TarnelDir(); }
@@ -109,6 +135,11 @@ public:
     const ReplayWorkspace &workspace() const { return *m_workspace; }
     ReplayTableModel &tableModel(int tag) const;
     QTableView *tableView(int tag) const;
+    ReplayFilterProxy &filterProxy() const { return *m_filter; }
+    // The one mapping between a table's grid rows and its view's indexes:
+    // the storage view shows the rows through the filter.
+    QModelIndex viewIndex(int tag, int gridRow, int column) const;
+    int gridRowOf(int tag, const QModelIndex &viewIndex) const;
 
     // Text of status-bar panel 0, 1 or 2.
     QString statusPanelText(int panel) const;
@@ -152,6 +183,12 @@ public:
     QLabel *Label10;
     QLabel *Label11;
     QLabel *LblDelFileCnt;
+    QLineEdit *EdtFilter;
+
+    QAction *ActReload;
+    QAction *ActEdit;
+    QAction *ActDelete;
+    QAction *ActFilter;
 
     ReplayDetailPanel *PnlInfoView;
     std::array<QLabel *, 3> StatusPanels;
@@ -167,13 +204,17 @@ private:
     void buildTarnelPage();
     void buildReplayPage();
     void buildStatusBar();
-    QTableView *makeTable(int tag, ReplayTableModel *model, QWidget *parent);
+    void buildCommandKeys();
+    QTableView *makeTable(int tag, QAbstractItemModel *model, QWidget *parent);
     void connectTable(QTableView *view);
     void selectViewRow(int tag, int row);
     void setStatusPanels();
     void updateDeleteMarks();
     void showDeleteCount();
     void connectFileCommands();
+    void followFilter();
+    void showFilterCount();
+    void restoreView(const ViewSettings &view);
 
     Prompter &m_prompter;
     QString m_settingFileName;
@@ -181,6 +222,10 @@ private:
     ReplayWorkspace *m_workspace;
     ReplayTableModel *m_tarnelModel;
     ReplayTableModel *m_replayModel;
+    ReplayFilterProxy *m_filter;
+    std::array<PageCommands, 2> m_commands; // by tag
+    std::array<QMenu *, 2> m_tableMenus{};  // by tag
+    std::function<bool(const QUrl &)> m_openUrl;
     int m_tarnelRow = 1;
     int m_replayRow = 1;
     int m_activeTab = 0;
