@@ -74,6 +74,14 @@ QModelIndex ReplayFilterProxy::viewIndex(int gridRow, int column) const
     return mapFromSource(m_table.index(gridRow - 1, column));
 }
 
+QVariant ReplayFilterProxy::data(const QModelIndex &index, int role) const
+{
+    if (role == Qt::BackgroundRole && isFiltering() && index.isValid()
+        && !QSortFilterProxyModel::data(index, ReplayTableModel::MarkedRole).toBool())
+        return index.row() % 2 == 1 ? QVariant(ReplayTableModel::evenRowColor()) : QVariant();
+    return QSortFilterProxyModel::data(index, role);
+}
+
 int ReplayFilterProxy::firstShownRow() const
 {
     return rowCount() > 0 ? gridRow(index(0, 0)) : 0;

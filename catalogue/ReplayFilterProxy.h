@@ -41,6 +41,10 @@ public:
     // The first grid row shown, 0 when none is.
     int firstShownRow() const;
 
+    // While filtering, the rows shown alternate their colours in the order
+    // shown (a marked row stays marked).
+    QVariant data(const QModelIndex &index, int role) const override;
+
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
 
