@@ -17,7 +17,8 @@
 
 namespace {
 
-QTableView *makeTable(QWidget *parent, const char *name, QStandardItemModel *model)
+// stretch: the column that takes the width left over.
+QTableView *makeTable(QWidget *parent, const char *name, QStandardItemModel *model, int stretch)
 {
     auto *view = new QTableView(parent);
     view->setObjectName(QLatin1String(name));
@@ -28,8 +29,9 @@ QTableView *makeTable(QWidget *parent, const char *name, QStandardItemModel *mod
     view->setAlternatingRowColors(true);
     view->setWordWrap(false);
     view->verticalHeader()->hide();
-    view->horizontalHeader()->setStretchLastSection(true);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 8);
     view->horizontalHeader()->setSectionsClickable(false);
+    view->horizontalHeader()->setSectionResizeMode(stretch, QHeaderView::Stretch);
     return view;
 }
 
@@ -91,7 +93,7 @@ TRecordForm::TRecordForm(const ReplayWorkspace &workspace, QWidget *parent)
                                             QStringLiteral("スコア"), QStringLiteral("達成階数"),
                                             QStringLiteral("リプレイ日時"), QStringLiteral("プレイヤー名"),
                                             QStringLiteral("件数")});
-    StgBestTbl = makeTable(PcRecord, "StgBestTbl", m_bestModel);
+    StgBestTbl = makeTable(PcRecord, "StgBestTbl", m_bestModel, 5); // player name
     PcRecord->addTab(StgBestTbl, QStringLiteral("最高スコア"));
     // activated: a double click, or Return on the current row.
     connect(StgBestTbl, &QAbstractItemView::activated, this, [this](const QModelIndex &index) {
@@ -110,8 +112,8 @@ TRecordForm::TRecordForm(const ReplayWorkspace &workspace, QWidget *parent)
     m_dungeonModel = new QStandardItemModel(this);
     m_dungeonModel->setHorizontalHeaderLabels(
         {QStringLiteral("ダンジョン名"), QStringLiteral("件数"), QStringLiteral("クリア")});
-    StgCharaCountTbl = makeTable(counts, "StgCharaCountTbl", m_charaModel);
-    StgDungeonCountTbl = makeTable(counts, "StgDungeonCountTbl", m_dungeonModel);
+    StgCharaCountTbl = makeTable(counts, "StgCharaCountTbl", m_charaModel, 0);
+    StgDungeonCountTbl = makeTable(counts, "StgDungeonCountTbl", m_dungeonModel, 0);
     countLayout->addWidget(StgCharaCountTbl, 2);
     countLayout->addWidget(StgDungeonCountTbl, 3);
     PcRecord->addTab(counts, QStringLiteral("件数"));
