@@ -632,6 +632,8 @@ bool TMainForm::selectReplayFile(int tag, const QString &fileName)
         PcReplayDat->setCurrentIndex(tag); // shows the row and the folder in the status bar
     else
         vShowReplayInfo(tag, row);
+    if (isMinimized())
+        showNormal();
     raise();
     activateWindow();
     return true;
