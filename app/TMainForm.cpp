@@ -3,12 +3,14 @@
 #include "app/Seldir.h"
 #include "app/SettingsLocation.h"
 #include "app/TAboutBox.h"
+#include "app/TRecordForm.h"
 #include "catalogue/ReplayDetailPanel.h"
 #include "catalogue/ReplayTableFill.h"
 #include "catalogue/ReplayTableModel.h"
 #include "catalogue/ReplayTableSort.h"
 #include "catalogue/TFileLoadDlg.h"
 #include "operations/CommandState.h"
+#include "operations/CsvExport.h"
 #include "operations/ReplayCopyJob.h"
 #include "operations/TrashFiles.h"
 #include "platform/Prompter.h"
@@ -387,6 +389,8 @@ void TMainForm::FormCloseQuery(bool &canClose)
 
 void TMainForm::FormClose()
 {
+    if (m_recordForm)
+        m_recordForm->close();
     m_workspace->clearStorage();
     m_marks.clear();
 }
@@ -580,4 +584,74 @@ bool TMainForm::WriteReplayText(bool fromStorage, int row)
         return m_workspace->writeSlotText(row - 1);
     const QString fileName = m_replayModel->cell(row, 0);
     return !fileName.isEmpty() && m_workspace->writeStorageText(fileName);
+}
+
+// ---------------------------------------------------------------------------
+// records window and CSV export: both only read the working data.
+
+void TMainForm::ActRecordsClick()
+{
+    if (!m_recordForm) {
+        m_recordForm = new TRecordForm(*m_workspace, this);
+        connect(m_recordForm, &TRecordForm::replayChosen, this, &TMainForm::selectReplayFile);
+    }
+    m_recordForm->show();
+    m_recordForm->raise();
+    m_recordForm->activateWindow();
+}
+
+QList<int> TMainForm::storageRowsAsShown() const
+{
+    QList<int> rows;
+    for (int r = 1; r < m_replayModel->rowCountWithHeader(); ++r)
+        rows.append(r);
+    return rows;
+}
+
+bool TMainForm::selectReplayFile(int tag, const QString &fileName)
+{
+    QList<int> rows;
+    if (tag == GameTag) {
+        for (int r = 1; r <= ReplayTableModel::GameRows; ++r)
+            rows.append(r);
+    } else {
+        rows = storageRowsAsShown();
+    }
+    const auto found = std::find_if(rows.begin(), rows.end(),
+                                    [&](int r) { return tableModel(tag).cell(r, 0) == fileName; });
+    if (found == rows.end())
+        return false;
+    const int row = *found;
+    if (tag != m_activeTab && m_deleteMode) { // only the storage page can be shown then
+        m_prompter.error(this, QStringLiteral("削除モード中は%1のページに切り替えられません。").arg(gameFolderKind()));
+        return false;
+    }
+    (tag == GameTag ? m_tarnelRow : m_replayRow) = row;
+    selectViewRow(tag, row);
+    if (tag != m_activeTab)
+        PcReplayDat->setCurrentIndex(tag); // shows the row and the folder in the status bar
+    else
+        vShowReplayInfo(tag, row);
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    return true;
+}
+
+void TMainForm::ActCsvExportClick()
+{
+    const std::optional<QString> path =
+        m_prompter.chooseSaveFile(this, QStringLiteral("一覧をCSVで保存"),
+                                  m_csvPath.isEmpty() ? CsvExport::suggestedPath() : m_csvPath,
+                                  QStringLiteral("CSVファイル (*.csv)"));
+    if (!path)
+        return;
+    const QByteArray csv = CsvExport::storageTable(*m_replayModel, storageRowsAsShown(), m_workspace->Replays());
+    QString reason;
+    if (!CsvExport::save(*path, csv, &reason)) {
+        m_prompter.error(this, QStringLiteral("「%1」を保存できませんでした。\n%2").arg(*path, reason));
+        return;
+    }
+    m_csvPath = *path;
 }
