@@ -3,6 +3,7 @@
 #include "app/Seldir.h"
 #include "app/SettingsLocation.h"
 #include "app/TAboutBox.h"
+#include "app/TRecordForm.h"
 #include "catalogue/ReplayDetailPanel.h"
 #include "catalogue/ReplayFilterProxy.h"
 #include "catalogue/ReplayTableFill.h"
@@ -10,6 +11,7 @@
 #include "catalogue/ReplayTableSort.h"
 #include "catalogue/TFileLoadDlg.h"
 #include "operations/CommandState.h"
+#include "operations/CsvExport.h"
 #include "operations/ReplayCopyJob.h"
 #include "operations/ReplayDropImport.h"
 #include "operations/TrashFiles.h"
@@ -489,6 +491,8 @@ void TMainForm::FormCloseQuery(bool &canClose)
 
 void TMainForm::FormClose()
 {
+    if (m_recordForm)
+        m_recordForm->close();
     m_workspace->clearStorage();
     m_marks.clear();
 }
@@ -767,4 +771,73 @@ void TMainForm::StgReplayTblDrop(const QList<QUrl> &urls)
     if (!notCopied.isEmpty())
         m_prompter.error(this, QStringLiteral("次のファイルは格納フォルダにコピーしませんでした。\n\n%1")
                                    .arg(notCopied.join(QLatin1Char('\n'))));
+}
+
+// ---------------------------------------------------------------------------
+// records window and CSV export: both only read the working data.
+
+void TMainForm::ActRecordsClick()
+{
+    if (!m_recordForm) {
+        m_recordForm = new TRecordForm(*m_workspace, this);
+        connect(m_recordForm, &TRecordForm::replayChosen, this, &TMainForm::selectReplayFile);
+    }
+    m_recordForm->show();
+    m_recordForm->raise();
+    m_recordForm->activateWindow();
+}
+
+QList<int> TMainForm::storageRowsAsShown() const
+{
+    QList<int> rows;
+    for (int r = 0; r < m_filter->rowCount(); ++r)
+        rows.append(m_filter->gridRow(m_filter->index(r, 0)));
+    return rows;
+}
+
+bool TMainForm::selectReplayFile(int tag, const QString &fileName)
+{
+    // A file the filter hides is found too; the filter is then cleared.
+    QList<int> rows;
+    for (int r = 1; r < tableModel(tag).rowCountWithHeader(); ++r)
+        rows.append(r);
+    const auto found = std::find_if(rows.begin(), rows.end(),
+                                    [&](int r) { return tableModel(tag).cell(r, 0) == fileName; });
+    if (found == rows.end())
+        return false;
+    const int row = *found;
+    if (tag != m_activeTab && m_deleteMode) { // only the storage page can be shown then
+        m_prompter.error(this, QStringLiteral("削除モード中は%1のページに切り替えられません。").arg(gameFolderKind()));
+        return false;
+    }
+    if (tag == StorageTag && !m_filter->isShown(row))
+        EdtFilter->clear();
+    (tag == GameTag ? m_tarnelRow : m_replayRow) = row;
+    selectViewRow(tag, row);
+    if (tag != m_activeTab)
+        PcReplayDat->setCurrentIndex(tag); // shows the row and the folder in the status bar
+    else
+        vShowReplayInfo(tag, row);
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    return true;
+}
+
+void TMainForm::ActCsvExportClick()
+{
+    const std::optional<QString> path =
+        m_prompter.chooseSaveFile(this, QStringLiteral("一覧をCSVで保存"),
+                                  m_csvPath.isEmpty() ? CsvExport::suggestedPath() : m_csvPath,
+                                  QStringLiteral("CSVファイル (*.csv)"));
+    if (!path)
+        return;
+    const QByteArray csv = CsvExport::storageTable(*m_replayModel, storageRowsAsShown(), m_workspace->Replays());
+    QString reason;
+    if (!CsvExport::save(*path, csv, &reason)) {
+        m_prompter.error(this, QStringLiteral("「%1」を保存できませんでした。\n%2").arg(*path, reason));
+        return;
+    }
+    m_csvPath = *path;
 }

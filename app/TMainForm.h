@@ -31,6 +31,7 @@ class QWidget;
 class ReplayDetailPanel;
 class ReplayFilterProxy;
 class ReplayTableModel;
+class TRecordForm;
 
 // The main window: both replay tables on two pages, the detail panel, the
 // status bar and the menu. It shows the working data held by its
@@ -89,6 +90,20 @@ public:
     void BtnToReplayCopyClick(int tag);
     // Name and comment of the selected replay of the page with this tag.
     void BtnReplayInfoEditClick(int tag);
+    // Opens the records window (modeless; one for the run).
+    void ActRecordsClick();
+    // Writes the storage table as shown to a CSV file the user chooses.
+    void ActCsvExportClick();
+
+    // Selects the row of this file in the table with this tag and shows
+    // its page, as if the user had selected it (deletion marks are left
+    // alone). The game page cannot be shown in deletion mode: a message
+    // says so; a storage file the filter hides empties the filter box.
+    // False when the file is not listed or the page stays.
+    bool selectReplayFile(int tag, const QString &fileName);
+    // Grid rows of the storage table in the order the view shows them (only
+    // those the filter leaves).
+    QList<int> storageRowsAsShown() const;
 
     // Rewrites the replay of this table row with the name and comment held
     // in memory. False when it could not be written.
@@ -149,6 +164,8 @@ public:
     QMenu *S1;
     QMenu *H1;
     QAction *X1;
+    QAction *ActRecords;
+    QAction *ActCsvExport;
     QAction *N1;
     QAction *R1;
     QAction *V1;
@@ -241,4 +258,6 @@ private:
     int m_rowBeforePress = -1;
     // True once the close question has been answered Yes.
     bool m_closing = false;
+    TRecordForm *m_recordForm = nullptr; // made when first opened
+    QString m_csvPath;                   // the last CSV file written, for the next export
 };

@@ -137,6 +137,13 @@ void TMainForm::buildMenu()
 
     F1 = bar->addMenu(QStringLiteral("ファイル(&F)"));
     F1->setObjectName(QStringLiteral("F1"));
+    ActRecords = F1->addAction(QStringLiteral("記録(&R)"));
+    ActRecords->setObjectName(QStringLiteral("ActRecords"));
+    connect(ActRecords, &QAction::triggered, this, &TMainForm::ActRecordsClick);
+    ActCsvExport = F1->addAction(QStringLiteral("一覧をCSVで保存…"));
+    ActCsvExport->setObjectName(QStringLiteral("ActCsvExport"));
+    connect(ActCsvExport, &QAction::triggered, this, &TMainForm::ActCsvExportClick);
+    F1->addSeparator();
     X1 = F1->addAction(QStringLiteral("終了(&X)"));
     X1->setObjectName(QStringLiteral("X1"));
     X1->setStatusTip(QStringLiteral("プログラムを終了します。"));

@@ -80,4 +80,12 @@ public:
 
     // The name and comment dialog: the bytes to store, or nothing when cancelled.
     virtual std::optional<ReplayTextAnswer> editReplayText(QWidget *owner, const ReplayTextRequest &request) = 0;
+
+    // Modal chooser of a file to write: title of the chooser, the path it
+    // starts with (folder and file name), and the name filter ("CSV (*.csv)").
+    // The suffix of suggestedPath is added to a typed name without one; an
+    // existing file is replaced only after the user confirmed. The chosen
+    // path, or nothing when cancelled.
+    virtual std::optional<QString> chooseSaveFile(QWidget *owner, const QString &title, const QString &suggestedPath,
+                                                  const QString &filter) = 0;
 };

@@ -77,3 +77,19 @@ bool WidgetPrompter::confirmDelete(QWidget *owner, const QStringList &paths, int
         shown += QStringLiteral("\n…ほか %1 個").arg(names.size() - Shown);
     return askYesNo(owner, m_title, text, QMessageBox::No, shown, names.join(QLatin1Char('\n')));
 }
+
+std::optional<QString> WidgetPrompter::chooseSaveFile(QWidget *owner, const QString &title,
+                                                      const QString &suggestedPath, const QString &filter)
+{
+    QFileDialog dialog(owner, title);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(filter);
+    dialog.setDefaultSuffix(QFileInfo(suggestedPath).suffix());
+    dialog.setDirectory(QFileInfo(suggestedPath).absolutePath());
+    dialog.selectFile(QFileInfo(suggestedPath).fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}

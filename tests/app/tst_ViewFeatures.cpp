@@ -117,6 +117,14 @@ void TestViewFeatures::filterKeepsSelectionShown()
     QCOMPARE(m_form->statusPanelText(2), QString());
     QVERIFY(enabled("BtnReplayInfoEdit2"));
     QCOMPARE(label("LblReplayName"), QFileInfo(selectedName()).completeBaseName());
+
+    // The CSV export takes the rows shown; a replay chosen in the records
+    // window that the filter hides empties the box.
+    m_form->EdtFilter->setText(u"ガルト"_s);
+    QCOMPARE(m_form->storageRowsAsShown().size(), 2);
+    QVERIFY(m_form->selectReplayFile(1, u"delta.dat"_s));
+    QCOMPARE(m_form->EdtFilter->text(), QString());
+    QCOMPARE(label("LblReplayName"), u"delta"_s);
 }
 
 void TestViewFeatures::marksUnderFilter()
