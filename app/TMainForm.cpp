@@ -19,44 +19,23 @@
 #include "replay/ShiftJisText.h"
 
 #include <QAction>
-#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDir>
-#include <QGuiApplication>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QScreen>
 #include <QTimer>
-#include <QToolButton>
 
 #include <algorithm>
 #include <initializer_list>
 
-namespace {
-
-void setColumnWidths(QTableView *view, const std::optional<ViewSettings::ColumnWidths> &widths)
-{
-    for (int c = 0; widths && c < ViewSettings::Columns; ++c)
-        view->setColumnWidth(c, (*widths)[size_t(c)]);
-}
-
-ViewSettings::ColumnWidths columnWidths(const QTableView *view)
-{
-    ViewSettings::ColumnWidths widths{};
-    for (int c = 0; c < ViewSettings::Columns; ++c)
-        widths[size_t(c)] = view->columnWidth(c);
-    return widths;
-}
-
-} // namespace
 
 bool TMainForm::startUp()
 {
@@ -71,10 +50,7 @@ bool TMainForm::startUp()
 
     vInitReplayTbl(GameTag);
     vInitReplayTbl(StorageTag);
-    setColumnWidths(StgTarnelTbl, view.tarnelColumns);
-    setColumnWidths(StgReplayTbl, view.replayColumns);
-    m_sortMode = view.sortMode; // the first fill sorts
-    SortButtons->button(m_sortMode)->setChecked(true);
+    restoreTables(view); // widths and sort order, before the first fill sorts
 
     {
         FileLoadProgress progress(this);
@@ -88,36 +64,9 @@ bool TMainForm::startUp()
     setStatusPanels();
     m_marks.clear();
     PnlInfoView->startAnimation();
-    restoreView(view);
+    restorePageAndPlace(view);
     tableView(m_activeTab)->setFocus(); // the arrow keys move through the table at once
     return true;
-}
-
-void TMainForm::restoreView(const ViewSettings &view)
-{
-    // The page left open is shown as a change of page shows it: its own
-    // selected row in the panel, its folder in the status bar.
-    if (view.activePage == StorageTag)
-        PcReplayDat->setCurrentIndex(StorageTag);
-    if (!view.windowPos)
-        return;
-    QList<QRect> screens;
-    for (const QScreen *screen : QGuiApplication::screens())
-        screens.append(screen->availableGeometry());
-    if (isPlaceVisible(QRect(*view.windowPos, frameGeometry().size()), screens))
-        move(*view.windowPos);
-}
-
-ViewSettings TMainForm::viewSettings() const
-{
-    ViewSettings view;
-    if (isVisible())
-        view.windowPos = pos();
-    view.activePage = m_activeTab;
-    view.sortMode = m_sortMode;
-    view.tarnelColumns = columnWidths(StgTarnelTbl);
-    view.replayColumns = columnWidths(StgReplayTbl);
-    return view;
 }
 
 ReplayTableModel &TMainForm::tableModel(int tag) const
@@ -520,9 +469,15 @@ bool TMainForm::event(QEvent *event)
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonPress) {
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
         for (QTableView *view : {StgTarnelTbl, StgReplayTbl}) {
             if (watched == view->viewport()) {
+                // In deletion mode a right click only opens the context
+                // menu: selecting the row would toggle its mark.
+                if (m_deleteMode && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton)
+                    return true;
+                if (event->type() == QEvent::MouseButtonDblClick)
+                    return false;
                 const QModelIndex current = view->currentIndex();
                 m_rowBeforePress = current.isValid() ? current.row() : -1;
                 return false;

@@ -231,7 +231,8 @@ private:
     void connectFileCommands();
     void followFilter();
     void showFilterCount();
-    void restoreView(const ViewSettings &view);
+    void restoreTables(const ViewSettings &view);
+    void restorePageAndPlace(const ViewSettings &view);
 
     Prompter &m_prompter;
     QString m_settingFileName;

@@ -13,12 +13,14 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -47,6 +49,20 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, 
     button->setProperty("Tag", tag);
     button->setAutoDefault(false);
     return button;
+}
+
+void setColumnWidths(QTableView *view, const std::optional<ViewSettings::ColumnWidths> &widths)
+{
+    for (int c = 0; widths && c < ViewSettings::Columns; ++c)
+        view->setColumnWidth(c, (*widths)[size_t(c)]);
+}
+
+ViewSettings::ColumnWidths columnWidths(const QTableView *view)
+{
+    ViewSettings::ColumnWidths widths{};
+    for (int c = 0; c < ViewSettings::Columns; ++c)
+        widths[size_t(c)] = view->columnWidth(c);
+    return widths;
 }
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int left, int top)
@@ -450,4 +466,42 @@ void TMainForm::vInitReplayTbl(int tag)
     QTableView *view = tableView(tag);
     for (int c = 0; c < ReplayTableColumns; ++c)
         view->setColumnWidth(c, ColumnWidths[size_t(c)]);
+}
+
+// ---------------------------------------------------------------------------
+// the view remembered in the settings file
+
+void TMainForm::restoreTables(const ViewSettings &view)
+{
+    setColumnWidths(StgTarnelTbl, view.tarnelColumns);
+    setColumnWidths(StgReplayTbl, view.replayColumns);
+    m_sortMode = view.sortMode;
+    SortButtons->button(m_sortMode)->setChecked(true);
+}
+
+void TMainForm::restorePageAndPlace(const ViewSettings &view)
+{
+    // The page left open is shown as a change of page shows it: its own
+    // selected row in the panel, its folder in the status bar.
+    if (view.activePage == StorageTag)
+        PcReplayDat->setCurrentIndex(StorageTag);
+    if (!view.windowPos)
+        return;
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    if (isPlaceVisible(QRect(*view.windowPos, frameGeometry().size()), screens))
+        move(*view.windowPos);
+}
+
+ViewSettings TMainForm::viewSettings() const
+{
+    ViewSettings view;
+    if (isVisible()) // a window never shown has no place of its own
+        view.windowPos = pos();
+    view.activePage = m_activeTab;
+    view.sortMode = m_sortMode;
+    view.tarnelColumns = columnWidths(StgTarnelTbl);
+    view.replayColumns = columnWidths(StgReplayTbl);
+    return view;
 }

@@ -198,6 +198,11 @@ void TestViewFeatures::contextMenus()
 
     clickTab(1);
     m_form->BtnFileDelete->click();
+    // A right click on another row marks nothing in deletion mode.
+    const QRect third = table(1)->visualRect(table(1)->model()->index(2, 1));
+    QTest::mouseClick(table(1)->viewport(), Qt::RightButton, {}, third.center());
+    QCOMPARE(m_form->DelFileList().size(), 1);
+    QCOMPARE(m_form->ReplayRow(), 1);
     QMenu *menu = m_form->tableMenu(1);
     QCOMPARE(menuTexts(menu), (QStringList{u"削除　取消"_s, u"削除　実行"_s, QString(), u"フォルダを開く"_s}));
     menu->actions().first()->trigger();
