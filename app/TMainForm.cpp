@@ -623,11 +623,13 @@ void TMainForm::BtnReplayInfoEditClick(int tag)
         vShowReplayInfo(GameTag, m_tarnelRow);
         row = m_tarnelRow;
     } else {
-        if (!m_workspace->setStorageText(m_replayModel->cell(m_replayRow, 0), name, comment))
+        // Names and comments are no sort key, so the file keeps its row; a
+        // filter may hide it now and select another row.
+        row = m_replayRow;
+        if (!m_workspace->setStorageText(m_replayModel->cell(row, 0), name, comment))
             return;
         vSetReplayTbl(StorageTag, false);
         vShowReplayInfo(StorageTag, m_replayRow);
-        row = m_replayRow;
     }
     // After a failure the new texts stay in memory and on screen; OK pressed
     // again writes them again.

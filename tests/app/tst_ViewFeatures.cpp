@@ -27,6 +27,7 @@ private slots:
 
     void filterKeepsSelectionShown();
     void marksUnderFilter();
+    void editHidesTheRow();
     void keysFollowTheButtons();
     void contextMenus();
     void dropsAndDrags();
@@ -153,6 +154,25 @@ void TestViewFeatures::marksUnderFilter()
     QCOMPARE(asked.hidden, 1);
     QVERIFY(m_form->DeleteMode());
     QCOMPARE(m_form->DelFileList().size(), 2);
+}
+
+void TestViewFeatures::editHidesTheRow()
+{
+    startWithFour();
+    clickTab(1);
+    clickRow(1, rowOf(u"beta.dat"_s));
+    m_form->EdtFilter->setText(u"ガルト comment"_s);
+    QCOMPARE(shown().size(), 2);
+    const QByteArray gamma = readAll(m_storage + u"gamma.dat"_s);
+
+    // The new comment no longer matches: the row goes, and the file written
+    // is still the one edited.
+    m_prompter.answerReplayText({"beta", "changed"});
+    m_form->BtnReplayInfoEdit2->click();
+    QCOMPARE(shown(), QStringList{u"gamma.dat"_s});
+    QCOMPARE(selectedName(), u"gamma.dat"_s);
+    QVERIFY(readAll(m_storage + u"beta.dat"_s).contains("changed"));
+    QCOMPARE(readAll(m_storage + u"gamma.dat"_s), gamma);
 }
 
 void TestViewFeatures::keysFollowTheButtons()
