@@ -94,8 +94,6 @@ void TestViewFeatures::filterKeepsSelectionShown()
     QCOMPARE(m_form->statusPanelText(2), u"2/4"_s);
 
     // The sorts work on the whole table; the filter leaves rows out.
-    m_form->SbtSortScore2->click();
-    QCOMPARE(shown(), (QStringList{u"beta.dat"_s, u"gamma.dat"_s}));
     m_form->SbtSortScore1->click();
     QCOMPARE(shown(), (QStringList{u"gamma.dat"_s, u"beta.dat"_s}));
     QVERIFY(shown().contains(selectedName()));
@@ -244,31 +242,23 @@ void TestViewFeatures::dropsAndDrags()
     const QString outside = m_dir->filePath(u"downloads/"_s);
     QVERIFY(QDir().mkpath(outside));
     QVERIFY(writeReplay(outside + u"new.dat"_s, makeSpec("QVreplay Ver107 ", 5), "new"));
-    QVERIFY(writeReplay(outside + u"alpha.dat"_s, makeSpec("QVreplay Ver107 ", 99), "alpha2"));
     QVERIFY(ReplayMaker::writeFile(outside + u"notes.txt"_s, "text"));
     QMimeData files;
-    files.setUrls({QUrl::fromLocalFile(outside + u"new.dat"_s), QUrl::fromLocalFile(outside + u"notes.txt"_s),
-                   QUrl::fromLocalFile(outside + u"alpha.dat"_s)});
+    files.setUrls({QUrl::fromLocalFile(outside + u"new.dat"_s), QUrl::fromLocalFile(outside + u"notes.txt"_s)});
 
     QWidget *viewport = table(1)->viewport();
     const QPoint at = viewport->rect().center();
-    const auto drop = [&](QEvent::Type type) {
-        QDropEvent event(at, Qt::CopyAction | Qt::MoveAction, &files, Qt::LeftButton, {}, type);
-        QApplication::sendEvent(viewport, &event);
-        return event.isAccepted() && event.dropAction() == Qt::CopyAction;
-    };
     QDragEnterEvent enter(at, Qt::CopyAction, &files, Qt::LeftButton, {});
     QApplication::sendEvent(viewport, &enter);
     QVERIFY(enter.isAccepted());
-    m_prompter.answerReplace(true);
-    QVERIFY(drop(QEvent::Drop));
+    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &files, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &drop);
+    QVERIFY(drop.isAccepted() && drop.dropAction() == Qt::CopyAction); // a copy, never a move
     QTRY_VERIFY(storageColumn0().contains(u"new.dat"_s));
     QCOMPARE(storageColumn0().size(), 5);
-    QCOMPARE(m_prompter.count(ScriptedPrompter::Kind::ConfirmReplace), 1);
     const QStringList errors = m_prompter.errors();
     QCOMPARE(errors.size(), 1);
     QVERIFY(errors[0].contains(u"notes.txt（リプレイファイルではありません）"_s));
-    QCOMPARE(m_form->Replays().itemByName(u"alpha.dat"_s)->Info.Score, 99);
 
     // Rows go out as their files; none while files are marked for deletion,
     // and then nothing is taken in either.
