@@ -70,8 +70,9 @@ public:
     // True to replace.
     virtual bool confirmReplace(QWidget *owner, const QString &path, const QString &holds) = 0;
 
-    // Once for the whole set before files are moved to the trash. True to go on.
-    virtual bool confirmDelete(QWidget *owner, const QStringList &paths) = 0;
+    // Once for the whole set before files are moved to the trash; hidden of
+    // them are not shown in the table now (a filter hides them). True to go on.
+    virtual bool confirmDelete(QWidget *owner, const QStringList &paths, int hidden) = 0;
 
     // The copy dialog: the destination file name without folder, or nothing
     // when cancelled.

@@ -61,13 +61,15 @@ bool WidgetPrompter::confirmReplace(QWidget *owner, const QString &path, const Q
     return askYesNo(owner, m_title, text, QMessageBox::No);
 }
 
-bool WidgetPrompter::confirmDelete(QWidget *owner, const QStringList &paths)
+bool WidgetPrompter::confirmDelete(QWidget *owner, const QStringList &paths, int hidden)
 {
     QStringList names;
     names.reserve(paths.size());
     for (const QString &p : paths)
         names.append(QFileInfo(p).fileName());
-    const QString text = QStringLiteral("%1 個のファイルをごみ箱に移動しますか？").arg(paths.size());
+    QString text = QStringLiteral("%1 個のファイルをごみ箱に移動しますか？").arg(paths.size());
+    if (hidden > 0)
+        text += QStringLiteral("\n（うち %1 個は絞り込みで表に表示されていません）").arg(hidden);
     // The box names the first files itself; the whole list is in the details.
     constexpr qsizetype Shown = 10;
     QString shown = names.mid(0, Shown).join(QLatin1Char('\n'));

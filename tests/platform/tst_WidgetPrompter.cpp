@@ -153,8 +153,9 @@ void tst_WidgetPrompter::confirmations()
     BoxSeen seen;
     answerBox(seen, press ? std::optional(QMessageBox::StandardButton(press)) : std::nullopt);
     if (deletion) {
-        QCOMPARE(prompter.confirmDelete(nullptr, {u"/s/a.dat"_s, u"/s/b.dat"_s}), result);
+        QCOMPARE(prompter.confirmDelete(nullptr, {u"/s/a.dat"_s, u"/s/b.dat"_s}, 1), result);
         QVERIFY(seen.text.startsWith(u"2 "_s));
+        QVERIFY(seen.text.contains(u"うち 1 個は絞り込みで"_s));
         QCOMPARE(seen.informative, u"a.dat\nb.dat"_s); // named in the box, not only in its details
         QCOMPARE(seen.details, u"a.dat\nb.dat"_s);
     } else {

@@ -44,6 +44,7 @@ public:
         QString root;      // ChooseFolder; ChooseSaveFile: the name filter
         QString preselect; // ChooseFolder; ChooseSaveFile: the suggested path
         QStringList paths; // ConfirmDelete
+        int hidden = 0;    // ConfirmDelete: how many of paths a filter hides
         QString holds;     // ConfirmReplace: what the file holds now
         CopyTargetRequest copyTarget; // ChooseCopyTarget
         ReplayTextRequest replayText; // EditReplayText
@@ -137,10 +138,11 @@ public:
         return take(m_replaces, false, QStringLiteral("replace confirmation for \"%1\"").arg(path));
     }
 
-    bool confirmDelete(QWidget *owner, const QStringList &paths) override
+    bool confirmDelete(QWidget *owner, const QStringList &paths, int hidden) override
     {
         Call &c = record(Kind::ConfirmDelete, owner);
         c.paths = paths;
+        c.hidden = hidden;
         return take(m_deletes, false,
                     QStringLiteral("delete confirmation for \"%1\"").arg(paths.join(QStringLiteral("\", \""))));
     }
