@@ -3,21 +3,29 @@
 #include "app/Seldir.h"
 #include "app/SettingsLocation.h"
 #include "app/TAboutBox.h"
+#include "app/TRecordForm.h"
 #include "catalogue/ReplayDetailPanel.h"
+#include "catalogue/ReplayFilterProxy.h"
 #include "catalogue/ReplayTableFill.h"
 #include "catalogue/ReplayTableModel.h"
 #include "catalogue/ReplayTableSort.h"
 #include "catalogue/TFileLoadDlg.h"
 #include "operations/CommandState.h"
+#include "operations/CsvExport.h"
 #include "operations/ReplayCopyJob.h"
+#include "operations/ReplayDropImport.h"
 #include "operations/TrashFiles.h"
 #include "platform/Prompter.h"
 #include "replay/ShiftJisText.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QTabBar>
@@ -38,9 +46,11 @@ bool TMainForm::startUp()
     if (!LoadSettings(m_settingFileName, folders, m_prompter, this))
         return false;
     m_workspace->setFolders(folders);
+    const ViewSettings view = LoadViewSettings(m_settingFileName);
 
     vInitReplayTbl(GameTag);
     vInitReplayTbl(StorageTag);
+    restoreTables(view); // widths and sort order, before the first fill sorts
 
     {
         FileLoadProgress progress(this);
@@ -54,7 +64,8 @@ bool TMainForm::startUp()
     setStatusPanels();
     m_marks.clear();
     PnlInfoView->startAnimation();
-    StgTarnelTbl->setFocus(); // the arrow keys move through the game table at once
+    restorePageAndPlace(view);
+    tableView(m_activeTab)->setFocus(); // the arrow keys move through the table at once
     return true;
 }
 
@@ -66,6 +77,18 @@ ReplayTableModel &TMainForm::tableModel(int tag) const
 QTableView *TMainForm::tableView(int tag) const
 {
     return tag == GameTag ? StgTarnelTbl : StgReplayTbl;
+}
+
+QModelIndex TMainForm::viewIndex(int tag, int gridRow, int column) const
+{
+    return tag == StorageTag ? m_filter->viewIndex(gridRow, column) : m_tarnelModel->index(gridRow - 1, column);
+}
+
+int TMainForm::gridRowOf(int tag, const QModelIndex &viewIndex) const
+{
+    if (tag == StorageTag)
+        return m_filter->gridRow(viewIndex);
+    return viewIndex.isValid() ? viewIndex.row() + 1 : 0;
 }
 
 QString TMainForm::statusPanelText(int panel) const
@@ -84,6 +107,19 @@ void TMainForm::setStatusPanels()
         StatusPanels[0]->setText(storageFolderKind());
         StatusPanels[1]->setText(m_workspace->StorageDir());
     }
+    showFilterCount();
+}
+
+void TMainForm::showFilterCount()
+{
+    // How many rows the filter leaves, on the storage page while it is set.
+    QLabel *panel = StatusPanels[2];
+    const bool filtering = m_activeTab == StorageTag && m_filter->isFiltering();
+    const int total = m_workspace->Replays().Count();
+    panel->setText(filtering ? QStringLiteral("%1/%2").arg(m_filter->rowCount()).arg(total) : QString());
+    panel->setToolTip(filtering ? QStringLiteral("絞り込み：全 %1 件中 %2 件を表示").arg(total).arg(m_filter->rowCount())
+                                : QString());
+    panel->setFixedWidth(filtering ? std::clamp(panel->sizeHint().width(), 50, 100) : 50);
 }
 
 void TMainForm::vSetCmdButton(int tab, int state)
@@ -101,16 +137,18 @@ void TMainForm::vSetCmdButton(int tab, int state)
 void TMainForm::selectViewRow(int tag, int row)
 {
     QTableView *view = tableView(tag);
-    const ReplayTableModel &model = tableModel(tag);
-    const int last = model.rowCount() - 1;
-    if (last < 0)
+    const int rows = tableModel(tag).rowCount();
+    if (rows < 1)
         return;
-    const int modelRow = std::clamp(row - 1, 0, last);
     int column = view->currentIndex().isValid() ? view->currentIndex().column() : -1;
     if (column < 0)
         column = tag == GameTag ? 1 : 0; // the game table's file names are a fixed column
-    const QModelIndex index = model.index(modelRow, column);
+    const QModelIndex index = viewIndex(tag, std::clamp(row, 1, rows), column);
     QScopedValueRollback<bool> quiet(m_settingSelection, true);
+    if (!index.isValid()) { // hidden by the filter: nothing is selected
+        view->selectionModel()->clear();
+        return;
+    }
     view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     view->scrollTo(index);
 }
@@ -125,8 +163,19 @@ void TMainForm::vSetReplayTbl(int tag, bool rebuild)
     } else {
         fillStorageTable(*m_replayModel, m_workspace->Replays(), rebuild, m_replayRow);
         ReplayTableSort(*m_replayModel, m_workspace->Replays()).vSortReplayTbl(m_sortMode);
-        selectViewRow(StorageTag, m_replayRow);
+        followFilter();
     }
+}
+
+void TMainForm::followFilter()
+{
+    // With a filter set, the selected storage row must be one the table
+    // shows: a hidden one gives way to the first row shown. When none is, the
+    // panel stays empty (vShowReplayInfo shows no hidden row).
+    if (!m_filter->isShown(m_replayRow) && m_filter->firstShownRow() > 0)
+        m_replayRow = m_filter->firstShownRow();
+    selectViewRow(StorageTag, m_replayRow);
+    showFilterCount();
 }
 
 void TMainForm::vShowReplayInfo(int tag, int row)
@@ -141,7 +190,7 @@ void TMainForm::vShowReplayInfo(int tag, int row)
         }
     } else {
         const QString &name = m_replayModel->cell(row, 0);
-        found = !name.isEmpty() && m_workspace->Replays().FindReplayListByName(name, &info);
+        found = !name.isEmpty() && m_filter->isShown(row) && m_workspace->Replays().FindReplayListByName(name, &info);
     }
     const ReplayInfo *replay = found ? &info : nullptr;
     PnlInfoView->showReplay(replay);
@@ -224,7 +273,9 @@ void TMainForm::BtnDeleteExecClick()
     paths.reserve(names.size());
     for (const QString &name : names)
         paths.append(m_workspace->storagePath(name));
-    if (!m_prompter.confirmDelete(this, paths))
+    const auto hidden = std::count_if(names.begin(), names.end(),
+                                      [this](const QString &name) { return !m_filter->acceptsFileName(name); });
+    if (!m_prompter.confirmDelete(this, paths, int(hidden)))
         return; // declined: mode and marks stay
 
     const QList<TrashFiles::Result> results = TrashFiles(paths).run();
@@ -382,11 +433,15 @@ void TMainForm::FormCloseQuery(bool &canClose)
     // and does not keep the window open. The settings folder of an installed
     // copy is made on this first write.
     prepareSettingsFolder(m_settingFileName);
-    SaveSettings(m_settingFileName, windowTitle(), m_versionText, m_workspace->folders(), m_prompter, this);
+    if (SaveSettings(m_settingFileName, windowTitle(), m_versionText, m_workspace->folders(), m_prompter, this)
+        && !SaveViewSettings(m_settingFileName, viewSettings()))
+        m_prompter.error(this, QStringLiteral("設定ファイルの書込に失敗しました。"));
 }
 
 void TMainForm::FormClose()
 {
+    if (m_recordForm)
+        m_recordForm->close();
     m_workspace->clearStorage();
     m_marks.clear();
 }
@@ -414,9 +469,15 @@ bool TMainForm::event(QEvent *event)
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonPress) {
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
         for (QTableView *view : {StgTarnelTbl, StgReplayTbl}) {
             if (watched == view->viewport()) {
+                // In deletion mode a right click only opens the context
+                // menu: selecting the row would toggle its mark.
+                if (m_deleteMode && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton)
+                    return true;
+                if (event->type() == QEvent::MouseButtonDblClick)
+                    return false;
                 const QModelIndex current = view->currentIndex();
                 m_rowBeforePress = current.isValid() ? current.row() : -1;
                 return false;
@@ -563,11 +624,13 @@ void TMainForm::BtnReplayInfoEditClick(int tag)
         vShowReplayInfo(GameTag, m_tarnelRow);
         row = m_tarnelRow;
     } else {
-        if (!m_workspace->setStorageText(m_replayModel->cell(m_replayRow, 0), name, comment))
+        // Names and comments are no sort key, so the file keeps its row; a
+        // filter may hide it now and select another row.
+        row = m_replayRow;
+        if (!m_workspace->setStorageText(m_replayModel->cell(row, 0), name, comment))
             return;
         vSetReplayTbl(StorageTag, false);
         vShowReplayInfo(StorageTag, m_replayRow);
-        row = m_replayRow;
     }
     // After a failure the new texts stay in memory and on screen; OK pressed
     // again writes them again.
@@ -581,4 +644,158 @@ bool TMainForm::WriteReplayText(bool fromStorage, int row)
         return m_workspace->writeSlotText(row - 1);
     const QString fileName = m_replayModel->cell(row, 0);
     return !fileName.isEmpty() && m_workspace->writeStorageText(fileName);
+}
+
+// ---------------------------------------------------------------------------
+// filter box, keys, context menus and drops: each reaches a command only
+// through its button, so what the button allows decides every path.
+
+void TMainForm::EdtFilterChange()
+{
+    {
+        // Rows leaving the view are no selection by the user.
+        QScopedValueRollback<bool> quiet(m_settingSelection, true);
+        m_filter->setFilterText(EdtFilter->text());
+    }
+    followFilter();
+    if (m_activeTab == StorageTag)
+        vShowReplayInfo(StorageTag, m_replayRow);
+}
+
+void TMainForm::ActReloadExecute()
+{
+    PageCommands::press(m_activeTab == GameTag ? BtnReload : BtnReload2);
+}
+
+void TMainForm::ActEditExecute()
+{
+    PageCommands::press(m_activeTab == GameTag ? BtnReplayInfoEdit : BtnReplayInfoEdit2);
+}
+
+void TMainForm::ActDeleteExecute()
+{
+    if (m_activeTab != StorageTag)
+        return;
+    if (!m_deleteMode) {
+        PageCommands::press(BtnFileDelete);
+        return;
+    }
+    // In deletion mode the key marks or unmarks the selected row.
+    if (m_filter->isShown(m_replayRow) && m_marks.toggle(m_replayModel->cell(m_replayRow, 0))) {
+        showDeleteCount();
+        updateDeleteMarks();
+    }
+}
+
+void TMainForm::ActFilterExecute()
+{
+    PcReplayDat->setCurrentIndex(StorageTag);
+    if (m_activeTab != StorageTag)
+        return;
+    EdtFilter->setFocus(Qt::ShortcutFocusReason);
+    EdtFilter->selectAll();
+}
+
+QMenu *TMainForm::tableMenu(int tag)
+{
+    QMenu *&menu = m_tableMenus[size_t(tag)];
+    if (!menu)
+        menu = new QMenu(this);
+    menu->clear();
+    m_commands[size_t(tag)].addTo(menu);
+    menu->addSeparator();
+    QAction *open = menu->addAction(QStringLiteral("フォルダを開く"));
+    open->setObjectName(QStringLiteral("ActOpenFolder"));
+    connect(open, &QAction::triggered, this, [this, tag] { OpenFolderClick(tag); });
+    return menu;
+}
+
+void TMainForm::OpenFolderClick(int tag)
+{
+    const QString &dir = tag == GameTag ? m_workspace->TarnelDir() : m_workspace->StorageDir();
+    if (!DirectoryExists(dir) || !m_openUrl(QUrl::fromLocalFile(dir)))
+        m_prompter.error(this, QStringLiteral("フォルダ「%1」を開けませんでした。").arg(QDir::toNativeSeparators(dir)));
+}
+
+void TMainForm::StgReplayTblDrop(const QList<QUrl> &urls)
+{
+    if (m_deleteMode) // the mode may have started since the drop
+        return;
+    const ReplayDropImport drop(urls, m_workspace->StorageDir());
+    const ReplayDropImport::Result result = drop.run(m_prompter, this);
+    if (result.copied > 0)
+        BtnReload2Click();
+    const QStringList notCopied = drop.refused() + result.failures;
+    if (!notCopied.isEmpty())
+        m_prompter.error(this, QStringLiteral("次のファイルは格納フォルダにコピーしませんでした。\n\n%1")
+                                   .arg(notCopied.join(QLatin1Char('\n'))));
+}
+
+// ---------------------------------------------------------------------------
+// records window and CSV export: both only read the working data.
+
+void TMainForm::ActRecordsClick()
+{
+    if (!m_recordForm) {
+        m_recordForm = new TRecordForm(*m_workspace, this);
+        connect(m_recordForm, &TRecordForm::replayChosen, this, &TMainForm::selectReplayFile);
+    }
+    m_recordForm->show();
+    m_recordForm->raise();
+    m_recordForm->activateWindow();
+}
+
+QList<int> TMainForm::storageRowsAsShown() const
+{
+    QList<int> rows;
+    for (int r = 0; r < m_filter->rowCount(); ++r)
+        rows.append(m_filter->gridRow(m_filter->index(r, 0)));
+    return rows;
+}
+
+bool TMainForm::selectReplayFile(int tag, const QString &fileName)
+{
+    // A file the filter hides is found too; the filter is then cleared.
+    QList<int> rows;
+    for (int r = 1; r < tableModel(tag).rowCountWithHeader(); ++r)
+        rows.append(r);
+    const auto found = std::find_if(rows.begin(), rows.end(),
+                                    [&](int r) { return tableModel(tag).cell(r, 0) == fileName; });
+    if (found == rows.end())
+        return false;
+    const int row = *found;
+    if (tag != m_activeTab && m_deleteMode) { // only the storage page can be shown then
+        m_prompter.error(this, QStringLiteral("削除モード中は%1のページに切り替えられません。").arg(gameFolderKind()));
+        return false;
+    }
+    if (tag == StorageTag && !m_filter->isShown(row))
+        EdtFilter->clear();
+    (tag == GameTag ? m_tarnelRow : m_replayRow) = row;
+    selectViewRow(tag, row);
+    if (tag != m_activeTab)
+        PcReplayDat->setCurrentIndex(tag); // shows the row and the folder in the status bar
+    else
+        vShowReplayInfo(tag, row);
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    return true;
+}
+
+void TMainForm::ActCsvExportClick()
+{
+    const std::optional<QString> path =
+        m_prompter.chooseSaveFile(this, QStringLiteral("一覧をCSVで保存"),
+                                  m_csvPath.isEmpty() ? CsvExport::suggestedPath() : m_csvPath,
+                                  QStringLiteral("CSVファイル (*.csv)"));
+    if (!path)
+        return;
+    const QByteArray csv = CsvExport::storageTable(*m_replayModel, storageRowsAsShown(), m_workspace->Replays());
+    QString reason;
+    if (!CsvExport::save(*path, csv, &reason)) {
+        m_prompter.error(this, QStringLiteral("「%1」を保存できませんでした。\n%2").arg(*path, reason));
+        return;
+    }
+    m_csvPath = *path;
 }

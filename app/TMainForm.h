@@ -1,18 +1,25 @@
 #pragma once
 
+#include "app/PageCommands.h"
 #include "app/ReplayWorkspace.h"
+#include "app/ViewSettings.h"
 #include "operations/DeletionMarks.h"
 
+#include <QList>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <array>
+#include <functional>
 
 class Prompter;
+class QAbstractItemModel;
 class QAction;
 class QButtonGroup;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QModelIndex;
 class QPushButton;
@@ -22,7 +29,9 @@ class QTimer;
 class QToolButton;
 class QWidget;
 class ReplayDetailPanel;
+class ReplayFilterProxy;
 class ReplayTableModel;
+class TRecordForm;
 
 // The main window: both replay tables on two pages, the detail panel, the
 // status bar and the menu. It shows the working data held by its
@@ -81,6 +90,20 @@ public:
     void BtnToReplayCopyClick(int tag);
     // Name and comment of the selected replay of the page with this tag.
     void BtnReplayInfoEditClick(int tag);
+    // Opens the records window (modeless; one for the run).
+    void ActRecordsClick();
+    // Writes the storage table as shown to a CSV file the user chooses.
+    void ActCsvExportClick();
+
+    // Selects the row of this file in the table with this tag and shows
+    // its page, as if the user had selected it (deletion marks are left
+    // alone). The game page cannot be shown in deletion mode: a message
+    // says so; a storage file the filter hides empties the filter box.
+    // False when the file is not listed or the page stays.
+    bool selectReplayFile(int tag, const QString &fileName);
+    // Grid rows of the storage table in the order the view shows them (only
+    // those the filter leaves).
+    QList<int> storageRowsAsShown() const;
 
     // Rewrites the replay of this table row with the name and comment held
     // in memory. False when it could not be written.
@@ -89,6 +112,24 @@ public:
     // Enters or leaves deletion mode: buttons and labels swapped, R1
     // disabled while on, marks emptied; entering marks the selected row.
     void vSetDeleteMode(bool on);
+
+    // --- filter box, keys, context menu, drops ---
+    void EdtFilterChange();
+    void ActReloadExecute(); // F5
+    void ActEditExecute();   // F2
+    void ActDeleteExecute(); // Delete
+    void ActFilterExecute(); // Ctrl+F
+    // The context menu of a table, filled for the moment it is asked for.
+    QMenu *tableMenu(int tag);
+    // Opens the page's folder in the desktop's file manager.
+    void OpenFolderClick(int tag);
+    // Files dropped onto the storage table.
+    void StgReplayTblDrop(const QList<QUrl> &urls);
+    // How URLs are opened (the desktop's handler); tests put a recorder here.
+    void setUrlOpener(std::function<bool(const QUrl &)> open) { m_openUrl = std::move(open); }
+
+    // The view as the close question writes it.
+    ViewSettings viewSettings() const;
 
     // --- state, read-only for everyone else ---
     const QString &SettingFileName() const { return m_settingFileName; }
@@ -109,6 +150,11 @@ public:
     const ReplayWorkspace &workspace() const { return *m_workspace; }
     ReplayTableModel &tableModel(int tag) const;
     QTableView *tableView(int tag) const;
+    ReplayFilterProxy &filterProxy() const { return *m_filter; }
+    // The one mapping between a table's grid rows and its view's indexes:
+    // the storage view shows the rows through the filter.
+    QModelIndex viewIndex(int tag, int gridRow, int column) const;
+    int gridRowOf(int tag, const QModelIndex &viewIndex) const;
 
     // Text of status-bar panel 0, 1 or 2.
     QString statusPanelText(int panel) const;
@@ -118,6 +164,8 @@ public:
     QMenu *S1;
     QMenu *H1;
     QAction *X1;
+    QAction *ActRecords;
+    QAction *ActCsvExport;
     QAction *N1;
     QAction *R1;
     QAction *V1;
@@ -152,6 +200,12 @@ public:
     QLabel *Label10;
     QLabel *Label11;
     QLabel *LblDelFileCnt;
+    QLineEdit *EdtFilter;
+
+    QAction *ActReload;
+    QAction *ActEdit;
+    QAction *ActDelete;
+    QAction *ActFilter;
 
     ReplayDetailPanel *PnlInfoView;
     std::array<QLabel *, 3> StatusPanels;
@@ -167,13 +221,18 @@ private:
     void buildTarnelPage();
     void buildReplayPage();
     void buildStatusBar();
-    QTableView *makeTable(int tag, ReplayTableModel *model, QWidget *parent);
+    void buildCommandKeys();
+    QTableView *makeTable(int tag, QAbstractItemModel *model, QWidget *parent);
     void connectTable(QTableView *view);
     void selectViewRow(int tag, int row);
     void setStatusPanels();
     void updateDeleteMarks();
     void showDeleteCount();
     void connectFileCommands();
+    void followFilter();
+    void showFilterCount();
+    void restoreTables(const ViewSettings &view);
+    void restorePageAndPlace(const ViewSettings &view);
 
     Prompter &m_prompter;
     QString m_settingFileName;
@@ -181,6 +240,10 @@ private:
     ReplayWorkspace *m_workspace;
     ReplayTableModel *m_tarnelModel;
     ReplayTableModel *m_replayModel;
+    ReplayFilterProxy *m_filter;
+    std::array<PageCommands, 2> m_commands; // by tag
+    std::array<QMenu *, 2> m_tableMenus{};  // by tag
+    std::function<bool(const QUrl &)> m_openUrl;
     int m_tarnelRow = 1;
     int m_replayRow = 1;
     int m_activeTab = 0;
@@ -196,4 +259,6 @@ private:
     int m_rowBeforePress = -1;
     // True once the close question has been answered Yes.
     bool m_closing = false;
+    TRecordForm *m_recordForm = nullptr; // made when first opened
+    QString m_csvPath;                   // the last CSV file written, for the next export
 };

@@ -2,19 +2,25 @@
 // panels, the detail panel and the status bar, placed by pixel.
 #include "app/TMainForm.h"
 
+#include "app/UrlDropTarget.h"
 #include "catalogue/ReplayCellDelegate.h"
 #include "catalogue/ReplayDetailPanel.h"
+#include "catalogue/ReplayFilterProxy.h"
 #include "catalogue/ReplayTableModel.h"
 #include "platform/WindowFont.h"
 #include "resources/ArtResources.h"
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QDesktopServices>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -43,6 +49,20 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, 
     button->setProperty("Tag", tag);
     button->setAutoDefault(false);
     return button;
+}
+
+void setColumnWidths(QTableView *view, const std::optional<ViewSettings::ColumnWidths> &widths)
+{
+    for (int c = 0; widths && c < ViewSettings::Columns; ++c)
+        view->setColumnWidth(c, (*widths)[size_t(c)]);
+}
+
+ViewSettings::ColumnWidths columnWidths(const QTableView *view)
+{
+    ViewSettings::ColumnWidths widths{};
+    for (int c = 0; c < ViewSettings::Columns; ++c)
+        widths[size_t(c)] = view->columnWidth(c);
+    return widths;
 }
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int left, int top)
@@ -81,6 +101,12 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
 
     m_tarnelModel = new ReplayTableModel(ReplayTableModel::GameTable, this);
     m_replayModel = new ReplayTableModel(ReplayTableModel::StorageTable, this);
+    m_filter = new ReplayFilterProxy(*m_replayModel, m_workspace->Replays(), this);
+    connect(m_workspace, &ReplayWorkspace::storageContentChanged, m_filter, &ReplayFilterProxy::catalogueChanged);
+    // Rows are dragged out as the files themselves.
+    m_tarnelModel->setFilePath([this](const QString &name) { return m_workspace->TarnelDir() + name; });
+    m_replayModel->setFilePath([this](const QString &name) { return m_workspace->storagePath(name); });
+    m_openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
 
     buildMenu();
 
@@ -106,6 +132,7 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
 
     buildStatusBar();
     connectFileCommands();
+    buildCommandKeys();
 
     tmFileSelect = new QTimer(this);
     tmFileSelect->setObjectName(QStringLiteral("tmFileSelect"));
@@ -126,6 +153,13 @@ void TMainForm::buildMenu()
 
     F1 = bar->addMenu(QStringLiteral("ファイル(&F)"));
     F1->setObjectName(QStringLiteral("F1"));
+    ActRecords = F1->addAction(QStringLiteral("記録(&R)"));
+    ActRecords->setObjectName(QStringLiteral("ActRecords"));
+    connect(ActRecords, &QAction::triggered, this, &TMainForm::ActRecordsClick);
+    ActCsvExport = F1->addAction(QStringLiteral("一覧をCSVで保存…"));
+    ActCsvExport->setObjectName(QStringLiteral("ActCsvExport"));
+    connect(ActCsvExport, &QAction::triggered, this, &TMainForm::ActCsvExportClick);
+    F1->addSeparator();
     X1 = F1->addAction(QStringLiteral("終了(&X)"));
     X1->setObjectName(QStringLiteral("X1"));
     X1->setStatusTip(QStringLiteral("プログラムを終了します。"));
@@ -147,7 +181,7 @@ void TMainForm::buildMenu()
     connect(V1, &QAction::triggered, this, &TMainForm::V1Click);
 }
 
-QTableView *TMainForm::makeTable(int tag, ReplayTableModel *model, QWidget *parent)
+QTableView *TMainForm::makeTable(int tag, QAbstractItemModel *model, QWidget *parent)
 {
     auto *view = new QTableView(parent);
     view->setProperty("Tag", tag);
@@ -160,7 +194,14 @@ QTableView *TMainForm::makeTable(int tag, ReplayTableModel *model, QWidget *pare
     view->setWordWrap(false);
     view->setTabKeyNavigation(false);
     view->setCornerButtonEnabled(false);
-    view->setDragEnabled(false);
+    // Rows go out as files (copied, never moved); drops are taken by the
+    // storage page's own filter on the viewport, not by the view.
+    view->setDragDropMode(QAbstractItemView::DragOnly);
+    view->setDefaultDropAction(Qt::CopyAction);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, &QWidget::customContextMenuRequested, this, [this, view, tag](const QPoint &at) {
+        tableMenu(tag)->popup(view->viewport()->mapToGlobal(at));
+    });
 
     QHeaderView *rows = view->verticalHeader();
     rows->hide();
@@ -168,11 +209,13 @@ QTableView *TMainForm::makeTable(int tag, ReplayTableModel *model, QWidget *pare
     rows->setDefaultSectionSize(RowHeight);
     rows->setSectionResizeMode(QHeaderView::Fixed);
 
-    // The header row of the grid.
+    // The header row of the grid. Its columns start at the designed widths;
+    // the user may widen or narrow them (they are remembered), but not
+    // below a width that can still be grabbed.
     QHeaderView *header = view->horizontalHeader();
     header->setFixedHeight(RowHeight);
-    header->setMinimumSectionSize(1);
-    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setMinimumSectionSize(ViewSettings::MinColumnWidth);
+    header->setSectionResizeMode(QHeaderView::Interactive);
     header->setSectionsMovable(false);
     header->setSectionsClickable(false);
     header->setHighlightSections(false);
@@ -189,14 +232,14 @@ void TMainForm::connectTable(QTableView *view)
             [this, tag](const QModelIndex &current) {
                 if (m_settingSelection || !current.isValid())
                     return;
-                vReplaySelectCell(tag, current.row() + 1);
+                vReplaySelectCell(tag, gridRowOf(tag, current));
             });
     // A press on the row that is already current selects it again (in
     // deletion mode that may toggle its mark once the guard has run out).
     connect(view, &QAbstractItemView::pressed, this, [this, tag](const QModelIndex &index) {
         if (m_settingSelection || !index.isValid() || index.row() != m_rowBeforePress)
             return;
-        vReplaySelectCell(tag, index.row() + 1);
+        vReplaySelectCell(tag, gridRowOf(tag, index));
     });
 }
 
@@ -238,7 +281,7 @@ void TMainForm::buildReplayPage()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    StgReplayTbl = makeTable(StorageTag, m_replayModel, TabReplay);
+    StgReplayTbl = makeTable(StorageTag, m_filter, TabReplay);
     StgReplayTbl->setObjectName(QStringLiteral("StgReplayTbl"));
     layout->addWidget(StgReplayTbl, 1);
 
@@ -313,8 +356,65 @@ void TMainForm::buildReplayPage()
     Label11->hide();
     LblDelFileCnt->hide();
 
+    // The filter box, right of the sort row.
+    EdtFilter = new QLineEdit(PnlReplayCmd);
+    EdtFilter->setObjectName(QStringLiteral("EdtFilter"));
+    EdtFilter->setPlaceholderText(QStringLiteral("絞り込み"));
+    EdtFilter->setGeometry(750, 8, 86, 22);
+    EdtFilter->setClearButtonEnabled(true);
+    EdtFilter->setToolTip(QStringLiteral("ファイル名・プレイヤー名・コメント・ダンジョン名・キャラクター名で絞り込みます"
+                                         "（空白で区切った語をすべて含む行）。Ctrl+F で入力、Esc で解除"));
+    connect(EdtFilter, &QLineEdit::textChanged, this, &TMainForm::EdtFilterChange);
+    auto *clearFilter = new QAction(EdtFilter);
+    clearFilter->setObjectName(QStringLiteral("ActFilterClear"));
+    clearFilter->setShortcut(Qt::Key_Escape);
+    clearFilter->setShortcutContext(Qt::WidgetShortcut);
+    EdtFilter->addAction(clearFilter);
+    connect(clearFilter, &QAction::triggered, EdtFilter, &QLineEdit::clear);
+
+    // Replay files dropped from a file manager; not while files are being
+    // marked for deletion (the folder would be read again under the marks).
+    auto *drops = new UrlDropTarget(StgReplayTbl->viewport(), [this] { return !m_deleteMode; });
+    connect(drops, &UrlDropTarget::dropped, this, &TMainForm::StgReplayTblDrop);
+
     PcReplayDat->addTab(TabReplay, storageFolderKind());
     connectTable(StgReplayTbl);
+}
+
+void TMainForm::buildCommandKeys()
+{
+    const struct {
+        QAction **member;
+        const char *name;
+        QKeySequence key;
+        void (TMainForm::*run)();
+    } keys[] = {
+        {&ActReload, "ActReload", QKeySequence(Qt::Key_F5), &TMainForm::ActReloadExecute},
+        {&ActEdit, "ActEdit", QKeySequence(Qt::Key_F2), &TMainForm::ActEditExecute},
+        {&ActDelete, "ActDelete", QKeySequence(Qt::Key_Delete), &TMainForm::ActDeleteExecute},
+        {&ActFilter, "ActFilter", QKeySequence(Qt::CTRL | Qt::Key_F), &TMainForm::ActFilterExecute},
+    };
+    for (const auto &k : keys) {
+        auto *action = new QAction(this);
+        action->setObjectName(QLatin1String(k.name));
+        action->setShortcut(k.key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setAutoRepeat(false); // holding Delete must not toggle a mark back and forth
+        addAction(action);
+        connect(action, &QAction::triggered, this, k.run);
+        *k.member = action;
+    }
+
+    // What the keys and the context menus reach, page by page.
+    m_commands[GameTag].add(BtnReload, ActReload->shortcut());
+    m_commands[GameTag].add(BtnToReplayCopy);
+    m_commands[GameTag].add(BtnReplayInfoEdit, ActEdit->shortcut());
+    m_commands[StorageTag].add(BtnReload2, ActReload->shortcut());
+    m_commands[StorageTag].add(BtnToTarnelCopy);
+    m_commands[StorageTag].add(BtnFileDelete, ActDelete->shortcut());
+    m_commands[StorageTag].add(BtnReplayInfoEdit2, ActEdit->shortcut());
+    m_commands[StorageTag].add(BtnDeleteCancel);
+    m_commands[StorageTag].add(BtnDeleteExec);
 }
 
 void TMainForm::buildStatusBar()
@@ -366,4 +466,42 @@ void TMainForm::vInitReplayTbl(int tag)
     QTableView *view = tableView(tag);
     for (int c = 0; c < ReplayTableColumns; ++c)
         view->setColumnWidth(c, ColumnWidths[size_t(c)]);
+}
+
+// ---------------------------------------------------------------------------
+// the view remembered in the settings file
+
+void TMainForm::restoreTables(const ViewSettings &view)
+{
+    setColumnWidths(StgTarnelTbl, view.tarnelColumns);
+    setColumnWidths(StgReplayTbl, view.replayColumns);
+    m_sortMode = view.sortMode;
+    SortButtons->button(m_sortMode)->setChecked(true);
+}
+
+void TMainForm::restorePageAndPlace(const ViewSettings &view)
+{
+    // The page left open is shown as a change of page shows it: its own
+    // selected row in the panel, its folder in the status bar.
+    if (view.activePage == StorageTag)
+        PcReplayDat->setCurrentIndex(StorageTag);
+    if (!view.windowPos)
+        return;
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    if (isPlaceVisible(QRect(*view.windowPos, frameGeometry().size()), screens))
+        move(*view.windowPos);
+}
+
+ViewSettings TMainForm::viewSettings() const
+{
+    ViewSettings view;
+    if (isVisible()) // a window never shown has no place of its own
+        view.windowPos = pos();
+    view.activePage = m_activeTab;
+    view.sortMode = m_sortMode;
+    view.tarnelColumns = columnWidths(StgTarnelTbl);
+    view.replayColumns = columnWidths(StgReplayTbl);
+    return view;
 }

@@ -1,6 +1,10 @@
 #include "catalogue/ReplayTableModel.h"
 #include "catalogue/FolderScan.h"
 
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
 #include <algorithm>
 
 namespace {
@@ -227,5 +231,48 @@ Qt::ItemFlags ReplayTableModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (m_filePath && !m_deleteMode && rowHasReplay(index.row() + 1))
+        flags |= Qt::ItemIsDragEnabled;
+    return flags;
+}
+
+bool ReplayTableModel::rowHasReplay(int gridRow) const
+{
+    // An empty game slot keeps its file name but has no score; every other
+    // row with a replay shows one.
+    return !cell(gridRow, 0).isEmpty() && !cell(gridRow, 1).isEmpty();
+}
+
+QStringList ReplayTableModel::mimeTypes() const
+{
+    return {QStringLiteral("text/uri-list")};
+}
+
+QMimeData *ReplayTableModel::mimeData(const QModelIndexList &indexes) const
+{
+    if (!m_filePath)
+        return nullptr;
+    QList<QUrl> urls;
+    QList<int> seen;
+    for (const QModelIndex &index : indexes) {
+        const int gridRow = index.row() + 1;
+        if (!index.isValid() || seen.contains(gridRow) || !rowHasReplay(gridRow))
+            continue;
+        seen.append(gridRow);
+        const QString path = m_filePath(cell(gridRow, 0));
+        if (QFileInfo(path).isFile()) // a file gone since the last read is not offered
+            urls.append(QUrl::fromLocalFile(path));
+    }
+    if (urls.isEmpty())
+        return nullptr;
+    auto *data = new QMimeData;
+    data->setUrls(urls);
+    return data;
+}
+
+Qt::DropActions ReplayTableModel::supportedDragActions() const
+{
+    // Copy only: a move would have the view remove the rows itself.
+    return Qt::CopyAction;
 }

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 // The six cell texts of one table row: file name, score, dungeon, floors,
@@ -62,6 +63,13 @@ public:
     void setDeleteMarks(bool deleteMode, const QStringList &delFileList);
     bool isMarked(int gridRow) const;
 
+    // Rows that hold a replay may be dragged out as file URLs once the model
+    // knows where its files are: path gives the full path of a file name. No
+    // row is dragged while deletion mode is on, where a press and a sweep
+    // over the rows toggle marks.
+    void setFilePath(std::function<QString(const QString &fileName)> path) { m_filePath = std::move(path); }
+    bool rowHasReplay(int gridRow) const;
+
     static const QStringList &headerTexts();
     static QColor evenRowColor();  // RGB 218, 252, 221
     static QColor markedRowColor(); // RGB 255, 128, 128
@@ -72,6 +80,9 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
 
 private:
     void syncRowCount();
@@ -83,4 +94,5 @@ private:
     int m_shownRows = 0; // data rows the views have been told about
     bool m_deleteMode = false;
     QSet<QString> m_marked;
+    std::function<QString(const QString &)> m_filePath;
 };

@@ -10,11 +10,19 @@ bool DeletionMarks::select(int row, const QString &name)
 {
     if (row == m_guardRow)
         return false;
+    toggle(name);
+    m_guardRow = row;
+    return true;
+}
+
+bool DeletionMarks::toggle(const QString &name)
+{
     // A row without a file (the empty row of an empty folder) is never
     // marked: an empty name would stand for the folder itself.
+    if (name.isEmpty())
+        return false;
     if (!m_names.removeOne(name))
-        mark(name);
-    m_guardRow = row;
+        m_names.append(name);
     return true;
 }
 

@@ -22,6 +22,10 @@ public:
     // never marked. The guard is not touched.
     void mark(const QString &name);
 
+    // Unmarks name when it is marked, else marks it; false (nothing done)
+    // for an empty name. The guard is not touched.
+    bool toggle(const QString &name);
+
     // A selection of grid row `row` whose file name is `name`. When the row is
     // not the guarded one, its name is toggled (an empty name is not marked),
     // the row becomes the guarded one and the result is true: the guard's

@@ -70,8 +70,9 @@ public:
     // True to replace.
     virtual bool confirmReplace(QWidget *owner, const QString &path, const QString &holds) = 0;
 
-    // Once for the whole set before files are moved to the trash. True to go on.
-    virtual bool confirmDelete(QWidget *owner, const QStringList &paths) = 0;
+    // Once for the whole set before files are moved to the trash; hidden of
+    // them are not shown in the table now (a filter hides them). True to go on.
+    virtual bool confirmDelete(QWidget *owner, const QStringList &paths, int hidden) = 0;
 
     // The copy dialog: the destination file name without folder, or nothing
     // when cancelled.
@@ -79,4 +80,12 @@ public:
 
     // The name and comment dialog: the bytes to store, or nothing when cancelled.
     virtual std::optional<ReplayTextAnswer> editReplayText(QWidget *owner, const ReplayTextRequest &request) = 0;
+
+    // Modal chooser of a file to write: title of the chooser, the path it
+    // starts with (folder and file name), and the name filter ("CSV (*.csv)").
+    // The suffix of suggestedPath is added to a typed name without one; an
+    // existing file is replaced only after the user confirmed. The chosen
+    // path, or nothing when cancelled.
+    virtual std::optional<QString> chooseSaveFile(QWidget *owner, const QString &title, const QString &suggestedPath,
+                                                  const QString &filter) = 0;
 };

@@ -61,17 +61,35 @@ bool WidgetPrompter::confirmReplace(QWidget *owner, const QString &path, const Q
     return askYesNo(owner, m_title, text, QMessageBox::No);
 }
 
-bool WidgetPrompter::confirmDelete(QWidget *owner, const QStringList &paths)
+bool WidgetPrompter::confirmDelete(QWidget *owner, const QStringList &paths, int hidden)
 {
     QStringList names;
     names.reserve(paths.size());
     for (const QString &p : paths)
         names.append(QFileInfo(p).fileName());
-    const QString text = QStringLiteral("%1 個のファイルをごみ箱に移動しますか？").arg(paths.size());
+    QString text = QStringLiteral("%1 個のファイルをごみ箱に移動しますか？").arg(paths.size());
+    if (hidden > 0)
+        text += QStringLiteral("\n（うち %1 個は絞り込みで表に表示されていません）").arg(hidden);
     // The box names the first files itself; the whole list is in the details.
     constexpr qsizetype Shown = 10;
     QString shown = names.mid(0, Shown).join(QLatin1Char('\n'));
     if (names.size() > Shown)
         shown += QStringLiteral("\n…ほか %1 個").arg(names.size() - Shown);
     return askYesNo(owner, m_title, text, QMessageBox::No, shown, names.join(QLatin1Char('\n')));
+}
+
+std::optional<QString> WidgetPrompter::chooseSaveFile(QWidget *owner, const QString &title,
+                                                      const QString &suggestedPath, const QString &filter)
+{
+    QFileDialog dialog(owner, title);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(filter);
+    dialog.setDefaultSuffix(QFileInfo(suggestedPath).suffix());
+    dialog.setDirectory(QFileInfo(suggestedPath).absolutePath());
+    dialog.selectFile(QFileInfo(suggestedPath).fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
 }

@@ -17,7 +17,9 @@ public:
     std::optional<QString> chooseFolder(QWidget *owner, const QString &title, const QString &root,
                                         const QString &preselect) override;
     bool confirmReplace(QWidget *owner, const QString &path, const QString &holds) override;
-    bool confirmDelete(QWidget *owner, const QStringList &paths) override;
+    bool confirmDelete(QWidget *owner, const QStringList &paths, int hidden) override;
+    std::optional<QString> chooseSaveFile(QWidget *owner, const QString &title, const QString &suggestedPath,
+                                          const QString &filter) override;
 
 private:
     QString m_title;

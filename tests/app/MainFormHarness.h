@@ -78,6 +78,8 @@ protected:
     void init()
     {
         m_prompter.reset();
+        m_openedUrls.clear();
+        m_openSucceeds = true;
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
         m_game = m_dir->filePath(QStringLiteral("game")) + QLatin1Char('/');
@@ -122,6 +124,11 @@ protected:
     std::unique_ptr<TMainForm> start()
     {
         auto form = std::make_unique<TMainForm>(m_prompter, m_settings);
+        // No test ever starts a file manager.
+        form->setUrlOpener([this](const QUrl &url) {
+            m_openedUrls.append(url);
+            return m_openSucceeds;
+        });
         if (!form->startUp())
             return {};
         form->show();
@@ -176,4 +183,6 @@ protected:
     QString m_settings;
     ScriptedPrompter m_prompter;
     std::unique_ptr<TMainForm> m_form;
+    QList<QUrl> m_openedUrls; // what the window asked the desktop to open
+    bool m_openSucceeds = true;
 };

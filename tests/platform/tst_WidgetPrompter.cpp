@@ -92,6 +92,7 @@ private slots:
     void chooseFolder_data();
     void chooseFolder();
     void chooseFolderCancelled();
+    void chooseSaveFile();
 };
 
 void tst_WidgetPrompter::error()
@@ -152,8 +153,9 @@ void tst_WidgetPrompter::confirmations()
     BoxSeen seen;
     answerBox(seen, press ? std::optional(QMessageBox::StandardButton(press)) : std::nullopt);
     if (deletion) {
-        QCOMPARE(prompter.confirmDelete(nullptr, {u"/s/a.dat"_s, u"/s/b.dat"_s}), result);
+        QCOMPARE(prompter.confirmDelete(nullptr, {u"/s/a.dat"_s, u"/s/b.dat"_s}, 1), result);
         QVERIFY(seen.text.startsWith(u"2 "_s));
+        QVERIFY(seen.text.contains(u"うち 1 個は絞り込みで"_s));
         QCOMPARE(seen.informative, u"a.dat\nb.dat"_s); // named in the box, not only in its details
         QCOMPARE(seen.details, u"a.dat\nb.dat"_s);
     } else {
@@ -213,6 +215,38 @@ void tst_WidgetPrompter::chooseFolderCancelled()
         static_cast<QDialog *>(dialog)->reject();
     });
     QVERIFY(!prompter.chooseFolder(nullptr, u"t"_s, u"/"_s, QString()));
+}
+
+void tst_WidgetPrompter::chooseSaveFile()
+{
+    // Starts at the suggested file; a name typed without suffix gets the
+    // suggested one.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    MessageBoxes prompter(Caption);
+    QString shownTitle;
+    QString startedIn;
+    QStringList filters;
+    whenModalOpens([&](QWidget *w) {
+        auto *dialog = qobject_cast<QFileDialog *>(w);
+        QVERIFY(dialog);
+        shownTitle = dialog->windowTitle();
+        startedIn = QDir::cleanPath(dialog->directory().absolutePath());
+        filters = dialog->nameFilters();
+        QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+        dialog->selectFile(u"mine"_s);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    const std::optional<QString> chosen =
+        prompter.chooseSaveFile(nullptr, u"一覧をCSVで保存"_s, dir.filePath(u"一覧.csv"_s), u"CSV (*.csv)"_s);
+    QCOMPARE(shownTitle, u"一覧をCSVで保存"_s);
+    QCOMPARE(startedIn, QDir::cleanPath(dir.path()));
+    QCOMPARE(filters, QStringList{u"CSV (*.csv)"_s});
+    QVERIFY(chosen);
+    QCOMPARE(*chosen, dir.filePath(u"mine.csv"_s));
+
+    whenModalOpens([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
+    QVERIFY(!prompter.chooseSaveFile(nullptr, u"t"_s, dir.filePath(u"a.csv"_s), u"CSV (*.csv)"_s));
 }
 
 QTEST_MAIN(tst_WidgetPrompter)

@@ -25,16 +25,26 @@
 //     QVERIFY(prompter.unexpected().isEmpty());
 class ScriptedPrompter : public Prompter {
 public:
-    enum class Kind { Error, Question, ChooseFolder, ConfirmReplace, ConfirmDelete, ChooseCopyTarget, EditReplayText };
+    enum class Kind {
+        Error,
+        Question,
+        ChooseFolder,
+        ConfirmReplace,
+        ConfirmDelete,
+        ChooseCopyTarget,
+        EditReplayText,
+        ChooseSaveFile,
+    };
 
     struct Call {
         Kind kind = Kind::Error;
         QWidget *owner = nullptr;
         QString text;      // error / question text; the path for ConfirmReplace
-        QString title;     // ChooseFolder: instruction text
-        QString root;      // ChooseFolder
-        QString preselect; // ChooseFolder
+        QString title;     // ChooseFolder: instruction text; ChooseSaveFile: chooser title
+        QString root;      // ChooseFolder; ChooseSaveFile: the name filter
+        QString preselect; // ChooseFolder; ChooseSaveFile: the suggested path
         QStringList paths; // ConfirmDelete
+        int hidden = 0;    // ConfirmDelete: how many of paths a filter hides
         QString holds;     // ConfirmReplace: what the file holds now
         CopyTargetRequest copyTarget; // ChooseCopyTarget
         ReplayTextRequest replayText; // EditReplayText
@@ -50,6 +60,8 @@ public:
     void answerCopyTargetCancel() { m_copyTargets.push_back(CopyTargetAnswer{false, {}}); }
     void answerReplayText(const ReplayTextAnswer &answer) { m_replayTexts.push_back(TextAnswer{true, answer}); }
     void answerReplayTextCancel() { m_replayTexts.push_back(TextAnswer{false, {}}); }
+    void answerSaveFile(const QString &path) { m_saveFiles.push_back(FolderAnswer{true, path}); }
+    void answerSaveFileCancel() { m_saveFiles.push_back(FolderAnswer{false, {}}); }
 
     // --- what happened ---
     const std::vector<Call> &calls() const { return m_calls; }
@@ -73,7 +85,7 @@ public:
     int pendingAnswers() const
     {
         return int(m_questions.size() + m_folders.size() + m_replaces.size() + m_deletes.size()
-                   + m_copyTargets.size() + m_replayTexts.size());
+                   + m_copyTargets.size() + m_replayTexts.size() + m_saveFiles.size());
     }
 
     // Forget calls, queued answers and unexpected questions.
@@ -87,6 +99,7 @@ public:
         m_deletes.clear();
         m_copyTargets.clear();
         m_replayTexts.clear();
+        m_saveFiles.clear();
     }
 
     // --- Prompter ---
@@ -125,10 +138,11 @@ public:
         return take(m_replaces, false, QStringLiteral("replace confirmation for \"%1\"").arg(path));
     }
 
-    bool confirmDelete(QWidget *owner, const QStringList &paths) override
+    bool confirmDelete(QWidget *owner, const QStringList &paths, int hidden) override
     {
         Call &c = record(Kind::ConfirmDelete, owner);
         c.paths = paths;
+        c.hidden = hidden;
         return take(m_deletes, false,
                     QStringLiteral("delete confirmation for \"%1\"").arg(paths.join(QStringLiteral("\", \""))));
     }
@@ -153,6 +167,20 @@ public:
         if (!answer.ok)
             return std::nullopt;
         return answer.texts;
+    }
+
+    std::optional<QString> chooseSaveFile(QWidget *owner, const QString &title, const QString &suggestedPath,
+                                          const QString &filter) override
+    {
+        Call &c = record(Kind::ChooseSaveFile, owner);
+        c.title = title;
+        c.root = filter;
+        c.preselect = suggestedPath;
+        const FolderAnswer answer =
+            take(m_saveFiles, FolderAnswer{false, {}}, QStringLiteral("save-file chooser \"%1\"").arg(title));
+        if (!answer.chosen)
+            return std::nullopt;
+        return answer.path;
     }
 
 private:
@@ -200,6 +228,7 @@ private:
         QString path;
     };
     std::deque<FolderAnswer> m_folders;
+    std::deque<FolderAnswer> m_saveFiles;
     std::deque<bool> m_replaces;
     std::deque<bool> m_deletes;
     struct CopyTargetAnswer {

@@ -1,0 +1,108 @@
+#include "app/ViewSettings.h"
+
+#include "app/IniFile.h"
+
+#include <QStringList>
+
+namespace {
+
+const QString &section()
+{
+    static const QString name = QStringLiteral("qvReplayInfo");
+    return name;
+}
+
+// Key names, in the order they are written.
+const QString KeyLeft = QStringLiteral("WindowLeft");
+const QString KeyTop = QStringLiteral("WindowTop");
+const QString KeyPage = QStringLiteral("ActivePage");
+const QString KeySort = QStringLiteral("SortMode");
+const QString KeyTarnelColumns = QStringLiteral("TarnelColumns");
+const QString KeyReplayColumns = QStringLiteral("ReplayColumns");
+
+// Far beyond any desktop, but no overflow when a frame is added.
+constexpr int MaxCoordinate = 100000;
+
+std::optional<int> readInt(const IniFile &ini, const QString &key, int lowest, int highest)
+{
+    bool ok = false;
+    const int value = ini.readString(section(), key).trimmed().toInt(&ok);
+    if (!ok || value < lowest || value > highest)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<ViewSettings::ColumnWidths> readColumns(const IniFile &ini, const QString &key)
+{
+    const QStringList parts = ini.readString(section(), key).split(QLatin1Char(','));
+    if (parts.size() != ViewSettings::Columns)
+        return std::nullopt;
+    ViewSettings::ColumnWidths widths{};
+    for (int c = 0; c < ViewSettings::Columns; ++c) {
+        bool ok = false;
+        widths[size_t(c)] = parts[c].trimmed().toInt(&ok);
+        if (!ok || widths[size_t(c)] < ViewSettings::MinColumnWidth || widths[size_t(c)] > ViewSettings::MaxColumnWidth)
+            return std::nullopt; // one bad width: the designed widths for the whole table
+    }
+    return widths;
+}
+
+QString columnsText(const ViewSettings::ColumnWidths &widths)
+{
+    QStringList parts;
+    for (int width : widths)
+        parts.append(QString::number(width));
+    return parts.join(QLatin1Char(','));
+}
+
+} // namespace
+
+ViewSettings LoadViewSettings(const QString &settingFileName)
+{
+    const IniFile ini(settingFileName);
+    ViewSettings view;
+    const std::optional<int> left = readInt(ini, KeyLeft, -MaxCoordinate, MaxCoordinate);
+    const std::optional<int> top = readInt(ini, KeyTop, -MaxCoordinate, MaxCoordinate);
+    if (left && top)
+        view.windowPos = QPoint(*left, *top);
+    view.activePage = readInt(ini, KeyPage, 0, 1).value_or(0);
+    view.sortMode = readInt(ini, KeySort, 0, 6).value_or(0);
+    view.tarnelColumns = readColumns(ini, KeyTarnelColumns);
+    view.replayColumns = readColumns(ini, KeyReplayColumns);
+    return view;
+}
+
+bool SaveViewSettings(const QString &settingFileName, const ViewSettings &view)
+{
+    IniFile ini(settingFileName);
+    bool written = true;
+    const auto write = [&](const QString &key, const QString &value) {
+        written = written && ini.writeString(section(), key, value);
+    };
+    // A window never shown has no place of its own yet; a stored one stays.
+    if (view.windowPos) {
+        write(KeyLeft, QString::number(view.windowPos->x()));
+        write(KeyTop, QString::number(view.windowPos->y()));
+    }
+    write(KeyPage, QString::number(view.activePage));
+    write(KeySort, QString::number(view.sortMode));
+    if (view.tarnelColumns)
+        write(KeyTarnelColumns, columnsText(*view.tarnelColumns));
+    if (view.replayColumns)
+        write(KeyReplayColumns, columnsText(*view.replayColumns));
+    return written;
+}
+
+bool isPlaceVisible(const QRect &frame, const QList<QRect> &screens)
+{
+    // The strip along the top of the frame where the title bar is.
+    constexpr int TitleHeight = 20;
+    constexpr int GripWidth = 100;
+    const QRect titleBar(frame.topLeft(), QSize(frame.width(), TitleHeight));
+    for (const QRect &screen : screens) {
+        const QRect onScreen = titleBar.intersected(screen);
+        if (onScreen.width() >= qMin(GripWidth, frame.width()) && onScreen.height() >= TitleHeight / 2)
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// How the window was left: written at the close question beside the folders,
+// as further keys of the program's own section [qvReplayInfo], and read at
+// the next start. A key that is missing or holds no sensible value reads as
+// the window's first look (page 0, no sort order, the designed column widths,
+// a place chosen by the system).
+struct ViewSettings {
+    static constexpr int Columns = 6;
+    using ColumnWidths = std::array<int, Columns>;
+
+    std::optional<QPoint> windowPos; // top left corner of the frame
+    int activePage = 0;              // 0 game page, 1 storage page
+    int sortMode = 0;                // 0..6
+    std::optional<ColumnWidths> tarnelColumns;
+    std::optional<ColumnWidths> replayColumns;
+
+    // Narrower columns could no longer be found and grabbed again.
+    static constexpr int MinColumnWidth = 20;
+    static constexpr int MaxColumnWidth = 2000;
+};
+
+ViewSettings LoadViewSettings(const QString &settingFileName);
+
+// Writes every key; false when the file could not be written (the keys
+// written before the failure stay written).
+bool SaveViewSettings(const QString &settingFileName, const ViewSettings &view);
+
+// True when a window frame placed at frame stays reachable on one of the
+// screens (their available areas): enough of its title bar lies on one
+// screen to grab it and move it.
+bool isPlaceVisible(const QRect &frame, const QList<QRect> &screens);

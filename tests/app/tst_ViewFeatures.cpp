@@ -1,0 +1,313 @@
+// The main window's filter box, keys, context menus, drops and remembered
+// view, driven as a user drives them.
+
+#include "tests/app/MainFormHarness.h"
+
+#include "catalogue/ReplayFilterProxy.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QToolButton>
+
+using namespace MainFormTest;
+using namespace Qt::StringLiterals;
+
+class TestViewFeatures : public QObject, public MainFormHarness {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+    void init() { MainFormHarness::init(); }
+    void cleanup() { MainFormHarness::cleanup(); }
+
+    void filterKeepsSelectionShown();
+    void marksUnderFilter();
+    void editHidesTheRow();
+    void keysFollowTheButtons();
+    void contextMenus();
+    void dropsAndDrags();
+    void rememberedView();
+
+private:
+    // alpha 10 ミルダ, beta 30 ガルト, gamma 20 ガルト, delta 40 ケイナ
+    void startWithFour();
+    int rowOf(const QString &name) const { return int(storageColumn0().indexOf(name)) + 1; }
+    QStringList shown() const;
+    QString selectedName() const { return m_form->tableModel(1).cell(m_form->ReplayRow(), 0); }
+    void key(QWidget *to, int key, Qt::KeyboardModifiers modifiers = {}) const
+    {
+        QTest::keyClick(to, Qt::Key(key), modifiers);
+    }
+    QStringList menuTexts(QMenu *menu) const;
+};
+
+void TestViewFeatures::startWithFour()
+{
+    prepare({{u"alpha.dat"_s, 10, 0}, {u"beta.dat"_s, 30, 4}, {u"gamma.dat"_s, 20, 4}, {u"delta.dat"_s, 40, 1}});
+    m_form = start();
+    QVERIFY(m_form);
+    m_form->activateWindow(); // keys reach the window's shortcuts only while it is active
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+}
+
+QStringList TestViewFeatures::shown() const
+{
+    QStringList names;
+    const QAbstractItemModel *model = table(1)->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        names << model->index(row, 0).data().toString();
+    return names;
+}
+
+QStringList TestViewFeatures::menuTexts(QMenu *menu) const
+{
+    QStringList texts;
+    for (const QAction *action : menu->actions()) {
+        QString text = action->text();
+        if (!action->isEnabled())
+            text += u" (off)"_s;
+        if (!action->shortcut().isEmpty())
+            text += u" "_s + action->shortcut().toString();
+        texts << text;
+    }
+    return texts;
+}
+
+void TestViewFeatures::filterKeepsSelectionShown()
+{
+    startWithFour();
+    clickTab(1);
+    clickRow(1, rowOf(u"alpha.dat"_s));
+    m_form->EdtFilter->setText(u"ｶﾞﾙﾄ"_s);
+
+    // The selected replay is filtered away: the first row shown takes its place.
+    QCOMPARE(shown().size(), 2);
+    QCOMPARE(selectedName(), shown().first());
+    QCOMPARE(table(1)->currentIndex().row(), 0);
+    QCOMPARE(label("LblReplayName"), QFileInfo(shown().first()).completeBaseName());
+    QVERIFY(enabled("BtnReplayInfoEdit2"));
+    QCOMPARE(m_form->statusPanelText(2), u"2/4"_s);
+
+    // The sorts work on the whole table; the filter leaves rows out.
+    m_form->SbtSortScore1->click();
+    QCOMPARE(shown(), (QStringList{u"gamma.dat"_s, u"beta.dat"_s}));
+    QVERIFY(shown().contains(selectedName()));
+    QCOMPARE(label("LblReplayName"), QFileInfo(selectedName()).completeBaseName());
+
+    // Nothing matches: an empty panel, no command to give.
+    m_form->EdtFilter->setText(u"ｶﾞﾙﾄ zzz"_s);
+    QCOMPARE(shown(), QStringList());
+    QCOMPARE(label("LblReplayName"), QString());
+    QVERIFY(!enabled("BtnReplayInfoEdit2") && !enabled("BtnToTarnelCopy") && !enabled("BtnFileDelete"));
+    QVERIFY(!table(1)->selectionModel()->hasSelection());
+    QCOMPARE(m_form->statusPanelText(2), u"0/4"_s);
+    key(table(1), Qt::Key_F2); // no dialog: the edit button is disabled
+
+    // Esc clears the box; the table and the status bar are as before.
+    m_form->EdtFilter->setFocus();
+    key(m_form->EdtFilter, Qt::Key_Escape);
+    QCOMPARE(m_form->EdtFilter->text(), QString());
+    QCOMPARE(shown().size(), 4);
+    QCOMPARE(m_form->statusPanelText(2), QString());
+    QVERIFY(enabled("BtnReplayInfoEdit2"));
+    QCOMPARE(label("LblReplayName"), QFileInfo(selectedName()).completeBaseName());
+
+    // The CSV export takes the rows shown; a replay chosen in the records
+    // window that the filter hides empties the box.
+    m_form->EdtFilter->setText(u"ガルト"_s);
+    QCOMPARE(m_form->storageRowsAsShown().size(), 2);
+    QVERIFY(m_form->selectReplayFile(1, u"delta.dat"_s));
+    QCOMPARE(m_form->EdtFilter->text(), QString());
+    QCOMPARE(label("LblReplayName"), u"delta"_s);
+}
+
+void TestViewFeatures::marksUnderFilter()
+{
+    startWithFour();
+    clickTab(1);
+    clickRow(1, rowOf(u"alpha.dat"_s));
+    m_form->BtnFileDelete->click();
+    clickRow(1, rowOf(u"beta.dat"_s));
+    QCOMPARE(m_form->DelFileList(), (QStringList{u"alpha.dat"_s, u"beta.dat"_s}));
+
+    m_form->EdtFilter->setText(u"ガルト"_s);
+    QCOMPARE(selectedName(), u"beta.dat"_s); // still shown, still selected
+    QCOMPARE(label("LblDelFileCnt"), u"2"_s); // the hidden mark counts
+    // Delete toggles the selected row's mark, at once and again.
+    key(table(1), Qt::Key_Delete);
+    QCOMPARE(m_form->DelFileList(), QStringList{u"alpha.dat"_s});
+    key(table(1), Qt::Key_Delete);
+    QCOMPARE(label("LblDelFileCnt"), u"2"_s);
+
+    // The confirmation names every marked file and how many are hidden.
+    m_prompter.answerDelete(false);
+    m_form->BtnDeleteExec->click();
+    const ScriptedPrompter::Call &asked = m_prompter.calls().back();
+    QCOMPARE(asked.paths, (QStringList{m_storage + u"alpha.dat"_s, m_storage + u"beta.dat"_s}));
+    QCOMPARE(asked.hidden, 1);
+    QVERIFY(m_form->DeleteMode());
+    QCOMPARE(m_form->DelFileList().size(), 2);
+}
+
+void TestViewFeatures::editHidesTheRow()
+{
+    startWithFour();
+    clickTab(1);
+    clickRow(1, rowOf(u"beta.dat"_s));
+    m_form->EdtFilter->setText(u"ガルト comment"_s);
+    QCOMPARE(shown().size(), 2);
+    const QByteArray gamma = readAll(m_storage + u"gamma.dat"_s);
+
+    // The new comment no longer matches: the row goes, and the file written
+    // is still the one edited.
+    m_prompter.answerReplayText({"beta", "changed"});
+    m_form->BtnReplayInfoEdit2->click();
+    QCOMPARE(shown(), QStringList{u"gamma.dat"_s});
+    QCOMPARE(selectedName(), u"gamma.dat"_s);
+    QVERIFY(readAll(m_storage + u"beta.dat"_s).contains("changed"));
+    QCOMPARE(readAll(m_storage + u"gamma.dat"_s), gamma);
+}
+
+void TestViewFeatures::keysFollowTheButtons()
+{
+    startWithFour();
+    // Menus shown before (their items name the same keys) take no key away.
+    m_form->tableMenu(0);
+    m_form->tableMenu(1);
+    // Game page: slot 1 is version 105, its edit button is disabled.
+    clickRow(0, 2);
+    QVERIFY(!enabled("BtnReplayInfoEdit"));
+    key(table(0), Qt::Key_F2);
+    key(table(0), Qt::Key_Delete);
+    QVERIFY(!m_form->DeleteMode());
+    QCOMPARE(m_prompter.calls().size(), size_t(0));
+    clickRow(0, 1);
+    m_prompter.answerReplayTextCancel();
+    key(table(0), Qt::Key_F2);
+    QCOMPARE(m_prompter.count(ScriptedPrompter::Kind::EditReplayText), 1);
+    QCOMPARE(m_form->BtnReload->toolTip(), u"フォルダ再読込 (F5)"_s);
+
+    // Ctrl+F brings the storage page and its filter box.
+    key(table(0), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(m_form->ActiveTab(), 1);
+    QCOMPARE(QApplication::focusWidget(), m_form->EdtFilter);
+
+    // F5 reads the shown folder again; not in deletion mode, where its button is hidden.
+    QVERIFY(writeReplay(m_storage + u"epsilon.dat"_s, makeSpec("QVreplay Ver107 ", 1), "epsilon"));
+    table(1)->setFocus();
+    key(table(1), Qt::Key_Delete);
+    QVERIFY(m_form->DeleteMode());
+    key(table(1), Qt::Key_F5);
+    QCOMPARE(storageColumn0().size(), 4);
+    m_form->BtnDeleteCancel->click();
+    key(table(1), Qt::Key_F5);
+    QCOMPARE(storageColumn0().size(), 5);
+}
+
+void TestViewFeatures::contextMenus()
+{
+    startWithFour();
+    clickRow(0, 2); // version 105: no editing
+    QCOMPARE(menuTexts(m_form->tableMenu(0)),
+             (QStringList{u"フォルダ再読込 F5"_s, u"格納フォルダへコピー"_s, u"名前・コメント編集 (off) F2"_s, QString(),
+                          u"フォルダを開く"_s}));
+
+    clickTab(1);
+    m_form->BtnFileDelete->click();
+    // A right click on another row marks nothing in deletion mode.
+    const QRect third = table(1)->visualRect(table(1)->model()->index(2, 1));
+    QTest::mouseClick(table(1)->viewport(), Qt::RightButton, {}, third.center());
+    QCOMPARE(m_form->DelFileList().size(), 1);
+    QCOMPARE(m_form->ReplayRow(), 1);
+    QMenu *menu = m_form->tableMenu(1);
+    QCOMPARE(menuTexts(menu), (QStringList{u"削除　取消"_s, u"削除　実行"_s, QString(), u"フォルダを開く"_s}));
+    menu->actions().first()->trigger();
+    QVERIFY(!m_form->DeleteMode());
+
+    menu = m_form->tableMenu(1);
+    QCOMPARE(menu->actions().size(), 6);
+    menu->findChild<QAction *>(u"ActOpenFolder"_s)->trigger();
+    QCOMPARE(m_openedUrls, QList<QUrl>{QUrl::fromLocalFile(m_storage)});
+    m_openSucceeds = false;
+    m_form->tableMenu(0)->findChild<QAction *>(u"ActOpenFolder"_s)->trigger();
+    QCOMPARE(m_prompter.errors(), QStringList{u"フォルダ「%1」を開けませんでした。"_s.arg(m_game)});
+}
+
+void TestViewFeatures::dropsAndDrags()
+{
+    startWithFour();
+    clickTab(1);
+    const QString outside = m_dir->filePath(u"downloads/"_s);
+    QVERIFY(QDir().mkpath(outside));
+    QVERIFY(writeReplay(outside + u"new.dat"_s, makeSpec("QVreplay Ver107 ", 5), "new"));
+    QVERIFY(ReplayMaker::writeFile(outside + u"notes.txt"_s, "text"));
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(outside + u"new.dat"_s), QUrl::fromLocalFile(outside + u"notes.txt"_s)});
+
+    QWidget *viewport = table(1)->viewport();
+    const QPoint at = viewport->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &files, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &files, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &drop);
+    QVERIFY(drop.isAccepted() && drop.dropAction() == Qt::CopyAction); // a copy, never a move
+    QTRY_VERIFY(storageColumn0().contains(u"new.dat"_s));
+    QCOMPARE(storageColumn0().size(), 5);
+    const QStringList errors = m_prompter.errors();
+    QCOMPARE(errors.size(), 1);
+    QVERIFY(errors[0].contains(u"notes.txt（リプレイファイルではありません）"_s));
+
+    // Rows go out as their files; none while files are marked for deletion,
+    // and then nothing is taken in either.
+    const QModelIndex beta = m_form->viewIndex(1, rowOf(u"beta.dat"_s), 2);
+    std::unique_ptr<QMimeData> out(table(1)->model()->mimeData({beta}));
+    QVERIFY(out);
+    QCOMPARE(out->urls(), QList<QUrl>{QUrl::fromLocalFile(m_storage + u"beta.dat"_s)});
+    QVERIFY(!table(0)->model()->mimeData({table(0)->model()->index(4, 1)})); // slot 4 is empty
+    m_form->BtnFileDelete->click();
+    QVERIFY(!(table(1)->model()->flags(beta) & Qt::ItemIsDragEnabled));
+    QDragEnterEvent refused(at, Qt::CopyAction, &files, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &refused);
+    QVERIFY(!refused.isAccepted());
+}
+
+void TestViewFeatures::rememberedView()
+{
+    prepare({{u"alpha.dat"_s, 10}, {u"beta.dat"_s, 30}, {u"gamma.dat"_s, 20}});
+    const QByteArray other = "[Other]\r\nKey=Value\r\n";
+    QVERIFY(ReplayMaker::writeFile(m_settings, settingsText(m_game, m_storage, other)
+                                                   + "ActivePage=1\r\nSortMode=4\r\n"
+                                                     "ReplayColumns=100,60,150,80,100,300\r\n"));
+    m_form = start();
+    QVERIFY(m_form);
+
+    // The storage page, as a change of page shows it; sorted by score, highest first.
+    QCOMPARE(m_form->PcReplayDat->currentIndex(), 1);
+    QCOMPARE(m_form->statusPanelText(0), StorageKind);
+    QCOMPARE(m_form->statusPanelText(1), m_storage);
+    QVERIFY(m_form->SbtSortScore2->isChecked());
+    QCOMPARE(storageColumn0(), (QStringList{u"beta.dat"_s, u"gamma.dat"_s, u"alpha.dat"_s}));
+    QCOMPARE(label("LblReplayName"), u"beta"_s);
+    QCOMPARE(table(1)->columnWidth(5), 300);
+    QCOMPARE(table(0)->columnWidth(5), 250);
+
+    table(0)->horizontalHeader()->resizeSection(0, 170);
+    clickTab(0);
+    m_form->SbtSortNone->click();
+    m_prompter.answerQuestion(false);
+    m_form->close();
+    const QByteArray written = readAll(m_settings);
+    QVERIFY(written.startsWith(other));
+    QVERIFY(written.contains("ActivePage=0\r\nSortMode=0\r\nReplayColumns=100,60,150,80,100,300\r\n"));
+    QVERIFY(written.contains("TarnelColumns=170,80,150,80,100,250\r\n"));
+    QVERIFY(written.contains("WindowLeft="));
+}
+
+QTEST_MAIN(TestViewFeatures)
+#include "tst_ViewFeatures.moc"
