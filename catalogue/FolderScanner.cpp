@@ -131,7 +131,7 @@ ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, c
             // The program's own copy is complete: no need to wait for it to settle.
             const qint64 settle = ownWrites.contains(entries[i].nameBytes) ? 0 : settleNs;
             try {
-                *fresh[i] = ScannedFile::read(folder + entries[i].nameBytes, settle);
+                *fresh[i] = ScannedFile::read(folder + entries[i].nameBytes, entries[i].stamp, settle);
             } catch (const std::bad_alloc &) {
                 // A file for which no memory can be had is left out.
                 *fresh[i] = ScannedFile{};

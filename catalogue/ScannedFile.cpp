@@ -30,7 +30,7 @@ bool startsLikeZlib(QFile &file)
 
 } // namespace
 
-ScannedFile ScannedFile::read(const QByteArray &path, qint64 settleNs)
+ScannedFile ScannedFile::read(const QByteArray &path, const FileStamp &listed, qint64 settleNs)
 {
     ScannedFile scanned;
     QFile file;
@@ -41,13 +41,16 @@ ScannedFile ScannedFile::read(const QByteArray &path, qint64 settleNs)
         return scanned;
     }
     const qint64 readAt = nowNs();
-    const bool stamped = FolderListing::stampOfDescriptor(file.handle(), &scanned.stamp);
 
     ReplayIdentityDigest digest;
     ReplayInfo info{};
     const qint64 length = ReadReplayStream(file, info, [&digest](QByteArrayView bytes) { digest.add(bytes); });
+    // The change time only grows: a file with the listed stamp after reading
+    // is the listed file and did not change meanwhile.
+    const bool stamped = FolderListing::stampOfDescriptor(file.handle(), &scanned.stamp);
+    scanned.reusable = stamped && scanned.stamp == listed && scanned.stamp.ctimeNs < readAt - settleNs;
     if (length == -1) {
-        if (scanned.stamp.size == 0)
+        if (stamped && scanned.stamp.size == 0)
             scanned.outcome = Outcome::Empty;
         else
             scanned.outcome = startsLikeZlib(file) ? Outcome::Broken : Outcome::NotReplay;
@@ -61,10 +64,6 @@ ScannedFile ScannedFile::read(const QByteArray &path, qint64 settleNs)
         scanned.setTexts(info);
         scanned.identity = digest.result();
     }
-
-    FileStamp after;
-    scanned.reusable = stamped && FolderListing::stampOfDescriptor(file.handle(), &after) && after == scanned.stamp
-        && scanned.stamp.ctimeNs < readAt - settleNs;
     return scanned;
 }
 

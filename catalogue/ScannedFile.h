@@ -57,11 +57,13 @@ struct ScannedFile {
             || outcome == Outcome::Broken;
     }
 
-    // Reads the file at path (any bytes): opens it without blocking, decodes
-    // stream, head and texts, and digests the stream. A file whose change
-    // time is not at least settleNs older than the moment of reading is not
-    // reusable: it could still change within the same time stamp.
-    static ScannedFile read(const QByteArray &path, qint64 settleNs);
+    // Reads the file at path (any bytes), listed with stamp `listed`: opens
+    // it without blocking, decodes stream, head and texts, and digests the
+    // stream. The record is reusable only when the file still has the listed
+    // stamp once read, and its change time is at least settleNs older than
+    // the moment of reading (else it could change again within the same
+    // time stamp).
+    static ScannedFile read(const QByteArray &path, const FileStamp &listed, qint64 settleNs);
 
     // The plain Japanese reason a file was left out of the catalogue; empty
     // for an accepted one.
