@@ -2,6 +2,7 @@
 
 #include "operations/TReplayCopyForm1.h"
 #include "operations/TReplayInfoExInputForm.h"
+#include "operations/TUnreadableFilesForm.h"
 
 std::optional<QString> DialogPrompter::chooseCopyTarget(QWidget *owner, const CopyTargetRequest &request)
 {
@@ -13,6 +14,14 @@ std::optional<QString> DialogPrompter::chooseCopyTarget(QWidget *owner, const Co
 std::optional<ReplayTextAnswer> DialogPrompter::editReplayText(QWidget *owner, const ReplayTextRequest &request)
 {
     TReplayInfoExInputForm form(request, owner);
+    form.exec();
+    return form.result();
+}
+
+std::optional<UnreadableFilesAnswer> DialogPrompter::reviewUnreadableFiles(QWidget *owner,
+                                                                          const UnreadableFilesRequest &request)
+{
+    TUnreadableFilesForm form(request, owner);
     form.exec();
     return form.result();
 }
