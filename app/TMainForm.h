@@ -94,6 +94,9 @@ public:
     void ActRecordsClick();
     // Writes the storage table as shown to a CSV file the user chooses.
     void ActCsvExportClick();
+    // The list of the storage folder's unreadable files (the menu item and
+    // the count in the status bar): trash and rename from there.
+    void ActUnreadableClick();
 
     // Selects the row of this file in the table with this tag and shows
     // its page, as if the user had selected it (deletion marks are left
@@ -166,6 +169,7 @@ public:
     QAction *X1;
     QAction *ActRecords;
     QAction *ActCsvExport;
+    QAction *ActUnreadable;
     QAction *N1;
     QAction *R1;
     QAction *V1;
@@ -209,6 +213,9 @@ public:
 
     ReplayDetailPanel *PnlInfoView;
     std::array<QLabel *, 3> StatusPanels;
+    // "読み込めないファイル: n" at the right of the status bar, on the storage
+    // page while the storage folder has such files; a click opens the list.
+    QToolButton *SbtUnreadable;
     QTimer *tmFileSelect;
 
 protected:
@@ -231,6 +238,9 @@ private:
     void connectFileCommands();
     void followFilter();
     void showFilterCount();
+    void showUnreadableCount();
+    void fitStatusPanels();
+    void refreshStorageKeepingRow();
     void restoreTables(const ViewSettings &view);
     void restorePageAndPlace(const ViewSettings &view);
 
