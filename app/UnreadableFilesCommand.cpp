@@ -42,8 +42,10 @@ UnreadableFilesRequest UnreadableFilesCommand::request(const QList<QByteArray> &
     for (const LeftOutFile &file : m_workspace.leftOutFiles()) {
         if (selected.contains(file.nameBytes))
             request.selected.append(int(request.files.size()));
-        request.files.append(UnreadableFileRow{file.name, file.nameBytes,
-                                               file.reason == ScannedFile::Outcome::NameNotUtf8, file.reasonText});
+        const bool notUtf8 = file.reason == ScannedFile::Outcome::NameNotUtf8;
+        request.files.append(UnreadableFileRow{file.name, file.nameBytes, notUtf8,
+                                               notUtf8 ? DecodedNameRename::decodedName(file.nameBytes) : QString(),
+                                               file.reasonText});
     }
     return request;
 }

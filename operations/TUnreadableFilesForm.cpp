@@ -51,17 +51,23 @@ TUnreadableFilesForm::TUnreadableFilesForm(const UnreadableFilesRequest &request
     StgUnreadableTbl->setColumnWidth(0, 230);
     StgUnreadableTbl->horizontalHeader()->setStretchLastSection(true);
     bool anyDecoded = false;
+    bool anyRenamable = false;
     for (int r = 0; r < request.files.size(); ++r) {
         const UnreadableFileRow &file = request.files[r];
         auto *name = new QTableWidgetItem(file.nameNotUtf8 ? file.name + decodedMark() : file.name);
-        name->setToolTip(file.nameNotUtf8
-                             ? QStringLiteral("%1\n元の名前のバイト列：%2").arg(file.name, hexBytes(file.nameBytes))
-                             : file.name);
+        QString tip = file.name;
+        if (file.nameNotUtf8) {
+            tip += QStringLiteral("\n元の名前のバイト列：%1\n").arg(hexBytes(file.nameBytes));
+            tip += file.newName.isEmpty() ? QStringLiteral("Shift-JIS として正しく読めないため、名前を変換できません。")
+                                          : QStringLiteral("名前を変換すると「%1」になります。").arg(file.newName);
+        }
+        name->setToolTip(tip);
         auto *reason = new QTableWidgetItem(file.reason);
         reason->setToolTip(file.reason);
         StgUnreadableTbl->setItem(r, 0, name);
         StgUnreadableTbl->setItem(r, 1, reason);
         anyDecoded = anyDecoded || file.nameNotUtf8;
+        anyRenamable = anyRenamable || !file.newName.isEmpty();
     }
     for (int r : request.selected) {
         if (r >= 0 && r < request.files.size())
@@ -79,7 +85,7 @@ TUnreadableFilesForm::TUnreadableFilesForm(const UnreadableFilesRequest &request
     QStringList notes;
     if (anyDecoded)
         notes << QStringLiteral("%1：名前が UTF-8 ではないため、Shift-JIS として読んだ名前です。"
-                                "「名前を変換」でこの名前に変更すると、リプレイとして読み込めます。")
+                                "「名前を変換」でこの名前に変更すると、ほかのファイルと同じように読み込みます。")
                      .arg(decodedMark());
     if (!request.canChange)
         notes << QStringLiteral("削除モード中は、ごみ箱への移動と名前の変換はできません。");
@@ -93,7 +99,7 @@ TUnreadableFilesForm::TUnreadableFilesForm(const UnreadableFilesRequest &request
     for (QPushButton *button : {BtnTrash, BtnRenameNames, BtnClose})
         button->setAutoDefault(false);
     BtnClose->setDefault(true);
-    BtnRenameNames->setEnabled(request.canChange && anyDecoded);
+    BtnRenameNames->setEnabled(request.canChange && anyRenamable);
     connect(BtnTrash, &QPushButton::clicked, this, &TUnreadableFilesForm::BtnTrashClick);
     connect(BtnRenameNames, &QPushButton::clicked, this, &TUnreadableFilesForm::BtnRenameNamesClick);
     connect(BtnClose, &QPushButton::clicked, this, &QDialog::reject);

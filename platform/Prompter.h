@@ -50,6 +50,7 @@ struct UnreadableFileRow {
     QString name;           // as shown: a name that is not UTF-8 decoded from Shift-JIS
     QByteArray nameBytes;   // as the system spells it
     bool nameNotUtf8 = false;
+    QString newName;        // a name that is not UTF-8: what a rename gives; empty when it does not read cleanly
     QString reason;
 };
 

@@ -217,6 +217,7 @@ void TestUnreadableFiles::listsReasons()
     QCOMPARE(row.name, shown);
     QCOMPARE(row.nameBytes, name);
     QCOMPARE(row.nameNotUtf8, reason == NotUtf8);
+    QCOMPARE(row.newName, reason == NotUtf8 ? shown : QString()); // both read cleanly
     QCOMPARE(row.reason, reason);
 }
 

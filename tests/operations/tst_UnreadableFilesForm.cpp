@@ -13,15 +13,21 @@ using Action = UnreadableFilesAnswer::Action;
 
 namespace {
 
-UnreadableFilesRequest request(bool withDecodedName, bool canChange = true, QList<int> selected = {})
+const QString NotUtf8 = QStringLiteral("ファイル名の文字コードが UTF-8 ではありません");
+
+// withDecodedName: a Shift-JIS name that can be renamed; undecodable: one that cannot.
+UnreadableFilesRequest request(bool withDecodedName, bool canChange = true, QList<int> selected = {},
+                               bool undecodable = false)
 {
     UnreadableFilesRequest r;
     r.folder = QStringLiteral("/store/");
-    r.files.append({QStringLiteral("cut.dat"), "cut.dat", false, QStringLiteral("壊れています")});
+    r.files.append({QStringLiteral("cut.dat"), "cut.dat", false, {}, QStringLiteral("壊れています")});
     if (withDecodedName)
         r.files.append({QStringLiteral("テスト.dat"), QByteArray::fromHex("836583588367") + ".dat", true,
-                        QStringLiteral("ファイル名の文字コードが UTF-8 ではありません")});
-    r.files.append({QStringLiteral("x.dat"), "x.dat", false, QStringLiteral("リプレイファイルではありません")});
+                        QStringLiteral("テスト.dat"), NotUtf8});
+    r.files.append({QStringLiteral("x.dat"), "x.dat", false, {}, QStringLiteral("リプレイファイルではありません")});
+    if (undecodable)
+        r.files.append({QStringLiteral("\uFFFD\uFFFD.dat"), "\xff\xfe.dat", true, {}, NotUtf8});
     r.selected = std::move(selected);
     r.canChange = canChange;
     return r;
@@ -71,6 +77,13 @@ void TestUnreadableFilesForm::shows()
     TUnreadableFilesForm plain(request(false));
     QVERIFY(!plain.BtnRenameNames->isEnabled());
     QVERIFY(plain.LblNote->text().isEmpty());
+
+    // A name marked as read from Shift-JIS that does not read cleanly
+    // offers no rename, and says so.
+    TUnreadableFilesForm stuck(request(false, true, {}, true));
+    QVERIFY(!stuck.BtnRenameNames->isEnabled());
+    QVERIFY(stuck.LblNote->text().contains(TUnreadableFilesForm::decodedMark()));
+    QVERIFY(stuck.StgUnreadableTbl->item(2, 0)->toolTip().contains(QStringLiteral("名前を変換できません")));
 
     TUnreadableFilesForm listOnly(request(true, false, {0}));
     QVERIFY(!listOnly.BtnTrash->isEnabled());
