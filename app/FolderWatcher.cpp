@@ -1,0 +1,172 @@
+#include "app/FolderWatcher.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QTimer>
+
+#include <unistd.h>
+
+namespace {
+
+// What the system would refuse to watch is not asked for: it would only
+// warn, again at every look.
+bool mayWatch(const QString &path)
+{
+    return ::access(QFile::encodeName(path).constData(), R_OK) == 0;
+}
+
+} // namespace
+
+FolderWatcher::FolderWatcher(QObject *parent)
+    : QObject(parent), m_watcher(new QFileSystemWatcher(this)), m_poll(new QTimer(this))
+{
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &FolderWatcher::pathChanged);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &FolderWatcher::pathChanged);
+    connect(m_poll, &QTimer::timeout, this, &FolderWatcher::poll);
+    for (int folder = 0; folder < Folders; ++folder) {
+        QTimer *timer = new QTimer(this);
+        timer->setSingleShot(true);
+        connect(timer, &QTimer::timeout, this, [this, folder] { look(folder); });
+        m_folders[size_t(folder)].timer = timer;
+    }
+}
+
+FolderWatcher::~FolderWatcher() = default;
+
+void FolderWatcher::setEnabled(bool on)
+{
+    m_enabled = on;
+    for (Watched &watched : m_folders) {
+        watched.timer->stop();
+        watched.held = false;
+    }
+    sync();
+    if (on) {
+        for (int folder = 0; folder < Folders; ++folder)
+            check(folder);
+    }
+}
+
+void FolderWatcher::watch(int folder, const QString &dir, const QStringList &fileNames)
+{
+    Watched &watched = m_folders[size_t(folder)];
+    watched.dir = dir;
+    watched.path = dir.size() > 1 && dir.endsWith(QLatin1Char('/')) ? dir.chopped(1) : dir;
+    watched.files.clear();
+    watched.files.reserve(fileNames.size());
+    for (const QString &name : fileNames)
+        watched.files.insert(dir + name);
+    sync();
+}
+
+bool FolderWatcher::isWatching(int folder) const
+{
+    const Watched &watched = m_folders[size_t(folder)];
+    return !watched.path.isEmpty() && m_watcher->directories().contains(watched.path);
+}
+
+void FolderWatcher::check(int folder)
+{
+    QTimer *timer = m_folders[size_t(folder)].timer;
+    // Later reports of the same burst do not put the look off.
+    if (m_enabled && !timer->isActive())
+        timer->start(m_timings.settleMs);
+}
+
+void FolderWatcher::holdBack(int folder)
+{
+    Watched &watched = m_folders[size_t(folder)];
+    watched.heldThisTime = true;
+    if (!watched.held) {
+        watched.held = true;
+        watched.heldSince.start();
+    }
+    if (m_enabled)
+        watched.timer->start(m_timings.retryMs);
+}
+
+void FolderWatcher::pathChanged(const QString &path)
+{
+    for (int folder = 0; folder < Folders; ++folder) {
+        const Watched &watched = m_folders[size_t(folder)];
+        if (path == watched.path || watched.files.contains(path))
+            check(folder);
+    }
+}
+
+void FolderWatcher::look(int folder)
+{
+    if (!m_enabled)
+        return;
+    // A folder or file that was removed or replaced is watched again.
+    sync();
+    Watched &watched = m_folders[size_t(folder)];
+    if (m_mayUpdate && !m_mayUpdate()) {
+        watched.timer->start(m_timings.retryMs);
+        return;
+    }
+    watched.heldThisTime = false;
+    const bool mayHold = !watched.held || watched.heldSince.elapsed() < m_timings.maxHoldMs;
+    emit changed(folder, mayHold);
+    if (!watched.heldThisTime)
+        watched.held = false;
+}
+
+void FolderWatcher::poll()
+{
+    for (int folder = 0; folder < Folders; ++folder) {
+        if (!m_folders[size_t(folder)].path.isEmpty() && !isWatching(folder))
+            check(folder);
+    }
+}
+
+void FolderWatcher::sync()
+{
+    QSet<QString> wantDirs;
+    QSet<QString> wantFiles;
+    if (m_enabled) {
+        for (const Watched &watched : m_folders) {
+            if (watched.path.isEmpty())
+                continue;
+            wantDirs.insert(watched.path);
+            wantFiles.unite(watched.files);
+        }
+    }
+
+    const QStringList dirs = m_watcher->directories();
+    const QStringList files = m_watcher->files();
+    QStringList drop;
+    for (const QString &dir : dirs) {
+        if (!wantDirs.contains(dir))
+            drop.append(dir);
+    }
+    for (const QString &file : files) {
+        if (!wantFiles.contains(file))
+            drop.append(file);
+    }
+    if (!drop.isEmpty())
+        m_watcher->removePaths(drop);
+
+    const QSet<QString> haveDirs(dirs.cbegin(), dirs.cend());
+    const QSet<QString> haveFiles(files.cbegin(), files.cend());
+    QStringList add;
+    for (const QString &dir : std::as_const(wantDirs)) {
+        if (!haveDirs.contains(dir) && QFileInfo(dir).isDir() && mayWatch(dir))
+            add.append(dir);
+    }
+    for (const QString &file : std::as_const(wantFiles)) {
+        if (!haveFiles.contains(file) && mayWatch(file))
+            add.append(file);
+    }
+    if (!add.isEmpty())
+        m_watcher->addPaths(add);
+
+    bool lost = false;
+    for (int folder = 0; folder < Folders; ++folder)
+        lost = lost || (m_enabled && !m_folders[size_t(folder)].path.isEmpty() && !isWatching(folder));
+    if (!lost)
+        m_poll->stop();
+    else if (!m_poll->isActive())
+        m_poll->start(m_timings.pollMs);
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+
+class QFileSystemWatcher;
+class QTimer;
+
+// Watches the game folder and the storage folder for changes that other
+// programs make, and says when a folder should be looked at again: a short
+// while after the first report of a change (changes come in bursts), and only
+// when the window may change (no dialog open), else a little later. It says
+// nothing about what changed: the one told compares the folder with what it
+// read last, so the program's own changes, read already, cost nothing more.
+//
+// Folders are numbered as the tables' tags: 0 the game folder, 1 the storage
+// folder. A folder's own entry reports files added, removed and renamed; its
+// files are watched as well, since a file rewritten in place is not reported
+// by its folder. A folder that is missing, or dropped because it was
+// removed or replaced, is looked for again every few seconds.
+class FolderWatcher : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int Folders = 2;
+
+    struct Timings {
+        int settleMs = 300;   // from the first report of a change to the look
+        int retryMs = 300;    // again, while the window may not change or a file is being written
+        int pollMs = 2000;    // for a folder that cannot be watched
+        int maxHoldMs = 8000; // the longest an update waits for a file being written
+    };
+
+    explicit FolderWatcher(QObject *parent = nullptr);
+    ~FolderWatcher() override;
+
+    void setTimings(const Timings &timings) { m_timings = timings; }
+    const Timings &timings() const { return m_timings; }
+
+    // Asked before every look: whether the window may change now.
+    void setGate(std::function<bool()> mayUpdate) { m_mayUpdate = std::move(mayUpdate); }
+
+    // Off: nothing is watched, nothing reported. Turned on, both folders are
+    // looked at at once (they may have changed meanwhile).
+    void setEnabled(bool on);
+    bool isEnabled() const { return m_enabled; }
+
+    // The folder (ending with "/") and the names of the files in it to watch.
+    void watch(int folder, const QString &dir, const QStringList &fileNames);
+
+    // Looks at the folder soon, as if a change had been reported.
+    void check(int folder);
+
+    // The look at a folder was held back (a file seems to be still being
+    // written): looks again soon. Once the update has waited maxHoldMs, the
+    // next look asks to take the folder as it is.
+    void holdBack(int folder);
+
+    // Whether the folder itself is being watched (false while it is missing).
+    bool isWatching(int folder) const;
+
+signals:
+    // Look at the folder again and show what changed. mayHold is false once
+    // the update has been held back for too long.
+    void changed(int folder, bool mayHold);
+
+private:
+    struct Watched {
+        QString dir;          // as given, ending with "/"
+        QString path;         // the folder as the watcher names it (no trailing "/")
+        QSet<QString> files;  // full paths
+        QTimer *timer = nullptr;
+        bool held = false;    // the update has been held back since heldSince
+        bool heldThisTime = false;
+        QElapsedTimer heldSince;
+    };
+
+    void pathChanged(const QString &path);
+    void look(int folder);
+    void poll();
+    // Brings the watched paths to what both folders want, adding what has
+    // come back and dropping what is no longer wanted.
+    void sync();
+
+    QFileSystemWatcher *m_watcher;
+    QTimer *m_poll;
+    std::array<Watched, Folders> m_folders;
+    std::function<bool()> m_mayUpdate;
+    Timings m_timings;
+    bool m_enabled = false;
+};
