@@ -19,11 +19,12 @@ bool mayWatch(const QString &path)
 } // namespace
 
 FolderWatcher::FolderWatcher(QObject *parent)
-    : QObject(parent), m_watcher(new QFileSystemWatcher(this)), m_poll(new QTimer(this))
+    : QObject(parent), m_watcher(new QFileSystemWatcher(this)), m_poll(new QTimer(this)), m_sweep(new QTimer(this))
 {
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &FolderWatcher::pathChanged);
     connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &FolderWatcher::pathChanged);
     connect(m_poll, &QTimer::timeout, this, &FolderWatcher::poll);
+    connect(m_sweep, &QTimer::timeout, this, &FolderWatcher::sweep);
     for (int folder = 0; folder < Folders; ++folder) {
         QTimer *timer = new QTimer(this);
         timer->setSingleShot(true);
@@ -53,10 +54,21 @@ void FolderWatcher::watch(int folder, const QString &dir, const QStringList &fil
     Watched &watched = m_folders[size_t(folder)];
     watched.dir = dir;
     watched.path = dir.size() > 1 && dir.endsWith(QLatin1Char('/')) ? dir.chopped(1) : dir;
-    watched.files.clear();
-    watched.files.reserve(fileNames.size());
-    for (const QString &name : fileNames)
-        watched.files.insert(dir + name);
+    // Files watched already stay watched, so a large folder does not trade
+    // one set of watches for another at every update.
+    QSet<QString> files;
+    files.reserve(qMin(fileNames.size(), qsizetype(MaxWatchedFiles)));
+    for (const QString &name : fileNames) {
+        if (files.size() < MaxWatchedFiles && watched.files.contains(dir + name))
+            files.insert(dir + name);
+    }
+    for (const QString &name : fileNames) {
+        if (files.size() >= MaxWatchedFiles)
+            break;
+        files.insert(dir + name);
+    }
+    watched.files = std::move(files);
+    watched.partial = fileNames.size() > MaxWatchedFiles;
     sync();
 }
 
@@ -68,9 +80,10 @@ bool FolderWatcher::isWatching(int folder) const
 
 void FolderWatcher::check(int folder)
 {
-    QTimer *timer = m_folders[size_t(folder)].timer;
+    const Watched &watched = m_folders[size_t(folder)];
+    QTimer *timer = watched.timer;
     // Later reports of the same burst do not put the look off.
-    if (m_enabled && !timer->isActive())
+    if (m_enabled && !watched.path.isEmpty() && !timer->isActive())
         timer->start(m_timings.settleMs);
 }
 
@@ -121,6 +134,14 @@ void FolderWatcher::poll()
     }
 }
 
+void FolderWatcher::sweep()
+{
+    for (int folder = 0; folder < Folders; ++folder) {
+        if (m_folders[size_t(folder)].partial)
+            check(folder);
+    }
+}
+
 void FolderWatcher::sync()
 {
     QSet<QString> wantDirs;
@@ -163,10 +184,18 @@ void FolderWatcher::sync()
         m_watcher->addPaths(add);
 
     bool lost = false;
-    for (int folder = 0; folder < Folders; ++folder)
-        lost = lost || (m_enabled && !m_folders[size_t(folder)].path.isEmpty() && !isWatching(folder));
-    if (!lost)
-        m_poll->stop();
-    else if (!m_poll->isActive())
-        m_poll->start(m_timings.pollMs);
+    bool partial = false;
+    for (int folder = 0; folder < Folders; ++folder) {
+        const Watched &watched = m_folders[size_t(folder)];
+        lost = lost || (m_enabled && !watched.path.isEmpty() && !isWatching(folder));
+        partial = partial || (m_enabled && watched.partial);
+    }
+    const auto run = [](QTimer *timer, bool on, int interval) {
+        if (!on)
+            timer->stop();
+        else if (!timer->isActive())
+            timer->start(interval);
+    };
+    run(m_poll, lost, m_timings.pollMs);
+    run(m_sweep, partial, m_timings.sweepMs);
 }

@@ -24,16 +24,23 @@ class QTimer;
 // files are watched as well, since a file rewritten in place is not reported
 // by its folder. A folder that is missing, or dropped because it was
 // removed or replaced, is looked for again every few seconds.
+//
+// Watching a file costs the system a watch and the watcher time that grows
+// with the square of their number (about 0.6 s for 10,000): beyond
+// MaxWatchedFiles files in a folder, the others are looked at every
+// sweepMs instead, which costs one listing.
 class FolderWatcher : public QObject {
     Q_OBJECT
 public:
     static constexpr int Folders = 2;
+    static constexpr int MaxWatchedFiles = 1000; // per folder
 
     struct Timings {
         int settleMs = 300;   // from the first report of a change to the look
         int retryMs = 300;    // again, while the window may not change or a file is being written
         int pollMs = 2000;    // for a folder that cannot be watched
         int maxHoldMs = 8000; // the longest an update waits for a file being written
+        int sweepMs = 10000;  // for a folder with more files than are watched
     };
 
     explicit FolderWatcher(QObject *parent = nullptr);
@@ -73,7 +80,8 @@ private:
     struct Watched {
         QString dir;          // as given, ending with "/"
         QString path;         // the folder as the watcher names it (no trailing "/")
-        QSet<QString> files;  // full paths
+        QSet<QString> files;  // full paths, at most MaxWatchedFiles
+        bool partial = false; // the folder has more files than are watched
         QTimer *timer = nullptr;
         bool held = false;    // the update has been held back since heldSince
         bool heldThisTime = false;
@@ -83,12 +91,14 @@ private:
     void pathChanged(const QString &path);
     void look(int folder);
     void poll();
+    void sweep();
     // Brings the watched paths to what both folders want, adding what has
     // come back and dropping what is no longer wanted.
     void sync();
 
     QFileSystemWatcher *m_watcher;
     QTimer *m_poll;
+    QTimer *m_sweep;
     std::array<Watched, Folders> m_folders;
     std::function<bool()> m_mayUpdate;
     Timings m_timings;
