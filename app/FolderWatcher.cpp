@@ -5,6 +5,7 @@
 #include <QFileSystemWatcher>
 #include <QTimer>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -14,6 +15,15 @@ namespace {
 bool mayWatch(const QString &path)
 {
     return ::access(QFile::encodeName(path).constData(), R_OK) == 0;
+}
+
+// Which folder a path names now: device and inode; empty when none.
+QByteArray folderId(const QString &path)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return {};
+    return QByteArray::number(quint64(status.st_dev)) + ':' + QByteArray::number(quint64(status.st_ino));
 }
 
 } // namespace
@@ -54,6 +64,7 @@ void FolderWatcher::watch(int folder, const QString &dir, const QStringList &fil
     Watched &watched = m_folders[size_t(folder)];
     watched.dir = dir;
     watched.path = dir.size() > 1 && dir.endsWith(QLatin1Char('/')) ? dir.chopped(1) : dir;
+    watched.parent = watched.path.isEmpty() ? QString() : QFileInfo(watched.path).path();
     // Files watched already stay watched, so a large folder does not trade
     // one set of watches for another at every update.
     QSet<QString> files;
@@ -103,7 +114,7 @@ void FolderWatcher::pathChanged(const QString &path)
 {
     for (int folder = 0; folder < Folders; ++folder) {
         const Watched &watched = m_folders[size_t(folder)];
-        if (path == watched.path || watched.files.contains(path))
+        if (path == watched.path || path == watched.parent || watched.files.contains(path))
             check(folder);
     }
 }
@@ -151,23 +162,31 @@ void FolderWatcher::sync()
             if (watched.path.isEmpty())
                 continue;
             wantDirs.insert(watched.path);
+            wantDirs.insert(watched.parent);
             wantFiles.unite(watched.files);
         }
     }
 
-    const QStringList dirs = m_watcher->directories();
+    QStringList dirs = m_watcher->directories();
     const QStringList files = m_watcher->files();
     QStringList drop;
-    for (const QString &dir : dirs) {
-        if (!wantDirs.contains(dir))
+    for (const QString &dir : std::as_const(dirs)) {
+        // A folder renamed away is still watched under its old name: the
+        // name now names another folder, or none.
+        if (!wantDirs.contains(dir) || folderId(dir) != m_folderIds.value(dir))
             drop.append(dir);
     }
     for (const QString &file : files) {
         if (!wantFiles.contains(file))
             drop.append(file);
     }
-    if (!drop.isEmpty())
+    if (!drop.isEmpty()) {
         m_watcher->removePaths(drop);
+        for (const QString &path : std::as_const(drop)) {
+            m_folderIds.remove(path);
+            dirs.removeOne(path);
+        }
+    }
 
     const QSet<QString> haveDirs(dirs.cbegin(), dirs.cend());
     const QSet<QString> haveFiles(files.cbegin(), files.cend());
@@ -180,8 +199,13 @@ void FolderWatcher::sync()
         if (!haveFiles.contains(file) && mayWatch(file))
             add.append(file);
     }
-    if (!add.isEmpty())
-        m_watcher->addPaths(add);
+    if (!add.isEmpty()) {
+        const QStringList failed = m_watcher->addPaths(add);
+        for (const QString &dir : std::as_const(wantDirs)) {
+            if (!haveDirs.contains(dir) && add.contains(dir) && !failed.contains(dir))
+                m_folderIds.insert(dir, folderId(dir));
+        }
+    }
 
     bool lost = false;
     bool partial = false;

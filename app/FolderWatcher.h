@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -22,8 +24,10 @@ class QTimer;
 // Folders are numbered as the tables' tags: 0 the game folder, 1 the storage
 // folder. A folder's own entry reports files added, removed and renamed; its
 // files are watched as well, since a file rewritten in place is not reported
-// by its folder. A folder that is missing, or dropped because it was
-// removed or replaced, is looked for again every few seconds.
+// by its folder, and so is the folder above it, which reports the folder
+// itself renamed or replaced. A folder that is missing, or was removed or
+// replaced, is looked for again every few seconds (a watch follows the
+// folder it was given, not its name).
 //
 // Watching a file costs the system a watch and the watcher time that grows
 // with the square of their number (about 0.6 s for 10,000): beyond
@@ -80,6 +84,7 @@ private:
     struct Watched {
         QString dir;          // as given, ending with "/"
         QString path;         // the folder as the watcher names it (no trailing "/")
+        QString parent;       // the folder above it
         QSet<QString> files;  // full paths, at most MaxWatchedFiles
         bool partial = false; // the folder has more files than are watched
         QTimer *timer = nullptr;
@@ -99,6 +104,7 @@ private:
     QFileSystemWatcher *m_watcher;
     QTimer *m_poll;
     QTimer *m_sweep;
+    QHash<QString, QByteArray> m_folderIds; // of the folders watched, as they were when added
     std::array<Watched, Folders> m_folders;
     std::function<bool()> m_mayUpdate;
     Timings m_timings;
