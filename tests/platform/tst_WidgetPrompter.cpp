@@ -76,6 +76,7 @@ public:
     using WidgetPrompter::WidgetPrompter;
     std::optional<QString> chooseCopyTarget(QWidget *, const CopyTargetRequest &) override { return {}; }
     std::optional<ReplayTextAnswer> editReplayText(QWidget *, const ReplayTextRequest &) override { return {}; }
+    bool reviewDuplicates(QWidget *, const DuplicateGroups &) override { return false; }
 };
 
 } // namespace
@@ -84,7 +85,8 @@ class tst_WidgetPrompter : public QObject {
     Q_OBJECT
 
 private slots:
-    void error();
+    void messages_data();
+    void messages();
     void question_data();
     void question();
     void confirmations_data();
@@ -95,15 +97,31 @@ private slots:
     void chooseSaveFile();
 };
 
-void tst_WidgetPrompter::error()
+// A failure has the stop icon; a plain notice the information icon.
+void tst_WidgetPrompter::messages_data()
 {
+    QTest::addColumn<bool>("isError");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QMessageBox::Icon>("icon");
+    QTest::newRow("error") << true << u"設定ファイルの書込に失敗しました。"_s << QMessageBox::Critical;
+    QTest::newRow("information") << false << u"重複したリプレイはありません。"_s << QMessageBox::Information;
+}
+
+void tst_WidgetPrompter::messages()
+{
+    QFETCH(bool, isError);
+    QFETCH(QString, text);
+    QFETCH(QMessageBox::Icon, icon);
     MessageBoxes prompter(Caption);
     BoxSeen seen;
     answerBox(seen, std::nullopt);
-    prompter.error(nullptr, u"設定ファイルの書込に失敗しました。"_s);
+    if (isError)
+        prompter.error(nullptr, text);
+    else
+        prompter.information(nullptr, text);
     QCOMPARE(seen.title, Caption);
-    QCOMPARE(seen.text, u"設定ファイルの書込に失敗しました。"_s);
-    QCOMPARE(seen.icon, QMessageBox::Critical);
+    QCOMPARE(seen.text, text);
+    QCOMPARE(seen.icon, icon);
     QCOMPARE(seen.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
     QVERIFY(seen.appModal);
 }
