@@ -85,8 +85,7 @@ class tst_WidgetPrompter : public QObject {
     Q_OBJECT
 
 private slots:
-    void messages_data();
-    void messages();
+    void error();
     void question_data();
     void question();
     void confirmations_data();
@@ -97,31 +96,15 @@ private slots:
     void chooseSaveFile();
 };
 
-// A failure has the stop icon; a plain notice the information icon.
-void tst_WidgetPrompter::messages_data()
+void tst_WidgetPrompter::error()
 {
-    QTest::addColumn<bool>("isError");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QMessageBox::Icon>("icon");
-    QTest::newRow("error") << true << u"設定ファイルの書込に失敗しました。"_s << QMessageBox::Critical;
-    QTest::newRow("information") << false << u"重複したリプレイはありません。"_s << QMessageBox::Information;
-}
-
-void tst_WidgetPrompter::messages()
-{
-    QFETCH(bool, isError);
-    QFETCH(QString, text);
-    QFETCH(QMessageBox::Icon, icon);
     MessageBoxes prompter(Caption);
     BoxSeen seen;
     answerBox(seen, std::nullopt);
-    if (isError)
-        prompter.error(nullptr, text);
-    else
-        prompter.information(nullptr, text);
+    prompter.error(nullptr, u"設定ファイルの書込に失敗しました。"_s);
     QCOMPARE(seen.title, Caption);
-    QCOMPARE(seen.text, text);
-    QCOMPARE(seen.icon, icon);
+    QCOMPARE(seen.text, u"設定ファイルの書込に失敗しました。"_s);
+    QCOMPARE(seen.icon, QMessageBox::Critical);
     QCOMPARE(seen.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
     QVERIFY(seen.appModal);
 }
