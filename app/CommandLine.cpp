@@ -15,7 +15,10 @@ struct Switch {
 //     {{QStringLiteral("no-cache")}, "…", &CommandLineOptions::noCache},
 const QList<Switch> &switches()
 {
-    static const QList<Switch> table = {};
+    static const QList<Switch> table = {
+        {{QStringLiteral("no-cache")}, "読み込み結果のキャッシュを使わず、すべてのファイルを読みます。",
+         &CommandLineOptions::noCache},
+    };
     return table;
 }
 
@@ -52,7 +55,9 @@ QString helpText(const QList<Entry> &entries)
     text += QStringLiteral("\n"
                            "設定ファイル: プログラムと同じフォルダに qvReplayInfo.dat があればそれを、\n"
                            "なければ $XDG_CONFIG_HOME/qvReplayInfo/qvReplayInfo.dat\n"
-                           "(既定では ~/.config/qvReplayInfo/qvReplayInfo.dat) を使います。\n");
+                           "(既定では ~/.config/qvReplayInfo/qvReplayInfo.dat) を使います。\n"
+                           "読み込み結果のキャッシュ: $XDG_CACHE_HOME/qvReplayInfo/\n"
+                           "(既定では ~/.cache/qvReplayInfo/)。フォルダごと削除して構いません。\n");
     return text;
 }
 

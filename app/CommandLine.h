@@ -4,9 +4,10 @@
 #include <QStringList>
 
 // Switches of the window program. A new one is a member here and one row in
-// the table at the top of CommandLine.cpp, e.g.
-//     bool noCache = false;
-struct CommandLineOptions {};
+// the table at the top of CommandLine.cpp.
+struct CommandLineOptions {
+    bool noCache = false; // read every file, neither using nor updating the scan cache
+};
 
 // What the command line asks for: either start the program with options, or
 // end at once with exitCode after printing output (standard output) and

@@ -2,10 +2,18 @@
 
 #include "app/Settings.h"
 #include "catalogue/FolderScan.h"
+#include "catalogue/FolderScanner.h"
 #include "catalogue/ReplayList.h"
+#include "operations/DecodedNameRename.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
+
+#include <vector>
+
+class ScanCache;
 
 // The program's working data without any view: the two folders, the ten game
 // slots and the storage catalogue. It reads the folders again on request,
@@ -13,7 +21,9 @@
 // file, and says when the content of either folder changed in memory.
 //
 // Scans report their steps to a ScanProgress handed in by the caller, so the
-// progress box stays with the window.
+// progress box stays with the window. Every reload reads only the files that
+// changed since the last scan (or, through the cache, since the last run),
+// with the result of a full scan.
 class ReplayWorkspace : public QObject {
     Q_OBJECT
 public:
@@ -35,11 +45,29 @@ public:
     const ReplaySlots &Slots() const { return m_slots; }
     const ReplayList &Replays() const { return m_replayList; }
 
-    // Clears the ten slots and reads the game folder again. progress may be null.
-    void reloadTarnelFolder(ScanProgress *progress);
-    // Releases the storage catalogue and reads the storage folder again.
-    // progress may be null.
-    void reloadStorageFolder(ScanProgress *progress);
+    // The identities of the ten slots' streams (null for an empty slot).
+    const SlotIdentities &slotIdentities() const { return m_slotIdentities; }
+    // Files named like replays in the storage folder that are not in the
+    // catalogue, with their reasons, in listing order.
+    const std::vector<LeftOutFile> &leftOutFiles() const { return m_leftOut; }
+
+    // --- reading the folders ---
+    // The cache of what earlier runs read (null, the default: none). Not owned.
+    void setScanCache(ScanCache *cache) { m_scanner.setCache(cache); }
+    FolderScanner &scanner() { return m_scanner; }
+
+    // Clears the ten slots and reads the game folder again, reading only the
+    // files that changed. progress may be null.
+    ScanCounts reloadTarnelFolder(ScanProgress *progress);
+    // Releases the storage catalogue and reads the storage folder again,
+    // reading only the files that changed: after the program's own copy or
+    // trash, or when something else changed the folder. progress may be null.
+    // A reload asked for while a scan runs (from an event handled meanwhile)
+    // runs when that scan is done.
+    ScanCounts reloadStorageFolder(ScanProgress *progress);
+    // The program has just copied a replay into folder dir (a game or storage
+    // path) under fileName: the next reload reads it once and keeps it.
+    void noteCopiedInto(const QString &dir, const QString &fileName) { m_scanner.noteOwnWrite(dir, fileName); }
     // Releases the storage catalogue (at the end of the run).
     void clearStorage();
 
@@ -52,17 +80,38 @@ public:
     // Rewrites the replay's file with the name and comment held in memory,
     // behind its unchanged stream. False when the file could not be rewritten
     // (the old file is then unchanged) or there is no such slot or item.
-    bool writeSlotText(int slot) const;
-    bool writeStorageText(const QString &fileName) const;
+    bool writeSlotText(int slot);
+    bool writeStorageText(const QString &fileName);
+
+    // --- files whose names are not UTF-8 ---
+    // Renames these storage files (raw names) to their Shift-JIS decoding,
+    // never over an existing file, then reads the storage folder again (the
+    // renamed files are read like any other). One result per name.
+    QList<DecodedNameRename::Result> renameToDecodedNames(const QList<QByteArray> &names, ScanProgress *progress);
 
 signals:
     // The slots were read again or one slot's texts changed.
     void tarnelContentChanged();
     // The catalogue was read again or released, or one item's texts changed.
     void storageContentChanged();
+    // The list of left-out storage files changed.
+    void leftOutFilesChanged();
 
 private:
     FolderSettings m_folders;
     ReplaySlots m_slots{};
     ReplayList m_replayList;
+    SlotIdentities m_slotIdentities{};
+    std::vector<LeftOutFile> m_leftOut;
+    FolderScanner m_scanner;
+    // A scan lets the window handle events; a reload asked for meanwhile waits.
+    bool m_scanning = false;
+    bool m_tarnelPending = false;
+    bool m_storagePending = false;
+
+    // Runs scan now, or after the scan that is running; then any reload asked
+    // for meanwhile.
+    ScanCounts runScan(bool &pending, ScanCounts (ReplayWorkspace::*scan)(ScanProgress *), ScanProgress *progress);
+    ScanCounts scanTarnelNow(ScanProgress *progress);
+    ScanCounts scanStorageNow(ScanProgress *progress);
 };

@@ -576,6 +576,7 @@ void TMainForm::BtnToReplayCopyClick(int tag)
         return;
     // The folder copied into is read again; the panel then shows the page
     // the user is looking at.
+    m_workspace->noteCopiedInto(request.destinationDir, *target);
     if (tag == GameTag) {
         BtnReload2Click();
         vShowReplayInfo(GameTag, m_tarnelRow);

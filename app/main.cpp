@@ -2,6 +2,7 @@
 #include "app/QvApplication.h"
 #include "app/SettingsLocation.h"
 #include "app/TMainForm.h"
+#include "catalogue/ScanCache.h"
 #include "platform/SingleInstance.h"
 #include "operations/DialogPrompter.h"
 #include "platform/WindowFont.h"
@@ -12,6 +13,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -61,8 +63,14 @@ int main(int argc, char **argv)
     DialogPrompter prompter(caption);
     app.setPrompter(&prompter);
 
+    // What earlier runs read, so that a start reads only changed files.
+    std::unique_ptr<ScanCache> scanCache;
+    if (!commandLine.options.noCache)
+        scanCache = std::make_unique<ScanCache>(ScanCache::defaultFilePath());
+
     try {
         TMainForm form(prompter, settingsFilePath(QCoreApplication::applicationDirPath()));
+        form.workspace().setScanCache(scanCache.get());
         if (!form.startUp())
             return 1;
         form.show();

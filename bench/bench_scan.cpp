@@ -1,11 +1,23 @@
 // bench_scan: times the replay scan and the stream reader against a bare zlib
-// inflate of the same files. Builds a seeded corpus of replays with the
-// test-data maker, warms the page cache, then runs the passes in turn and
-// reports the best of each, the scan's peak memory, "ratio_decoder R" = reader
-// time / inflate time and last "ratio R" = scan time / inflate time.
+// inflate of the same files on one thread. Builds a seeded corpus of replays
+// with the test-data maker (kept on disk and used again by later runs with the
+// same count and seed), warms the page cache, then runs the passes in turn and
+// reports the best of each, the scans' peak memory and:
+//   "ratio_decoder R"  = stream reader, one thread / inflate
+//   "ratio_parallel R" = whole folder scan on all cores, no cache / inflate
+//   "ratio_warm R"     = folder scan of the unchanged folder through the cache
+//                        on disk (a new run: nothing in memory) / inflate
+//   "identity_cost R"  = one-thread scan digesting each stream / the same
+//                        scan without the digest (the digest alone is timed
+//                        too, as the two scans differ by less than their noise)
+// and last "ratio R" = one-thread scan / inflate.
 //
-//   bench_scan [--count N] [--dir DIR] [--seed S] [--repeat R]
+//   bench_scan [--count N | --files N] [--dir DIR] [--seed S] [--repeat R]
 
+#include "catalogue/FolderScanner.h"
+#include "catalogue/ReplayList.h"
+#include "catalogue/ScanCache.h"
+#include "replay/ReplayIdentity.h"
 #include "replay/ReplayInfo.h"
 #include "replay/ReplayStreamReader.h"
 #include "tools/replaymaker/ReplayMaker.h"
@@ -18,6 +30,7 @@
 #include <QRandomGenerator>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <zlib.h>
 
@@ -54,7 +67,7 @@ std::optional<Options> parse(const QStringList &args)
         const QString &arg = args[i];
         const bool hasValue = i + 1 < args.size();
         bool ok = true;
-        if (arg == QLatin1String("--count") && hasValue)
+        if ((arg == QLatin1String("--count") || arg == QLatin1String("--files")) && hasValue)
             options.count = args[++i].toInt(&ok);
         else if (arg == QLatin1String("--dir") && hasValue)
             options.dir = args[++i];
@@ -78,8 +91,51 @@ qint64 pickSize(QRandomGenerator &random)
     return qint64(std::exp(lo + (hi - lo) * random.generateDouble()));
 }
 
+// Written last into a finished corpus: what it holds, so a later run with
+// the same count and seed can use it instead of making it again (10,000 files
+// take minutes).
+QString corpusStamp(const Options &options, qint64 decompressedTotal)
+{
+    return QStringLiteral("bench_scan corpus 1 count %1 seed %2 decompressed %3\n")
+        .arg(options.count)
+        .arg(options.seed)
+        .arg(decompressedTotal);
+}
+
+QString stampPath(const QString &dir)
+{
+    return QDir(dir).filePath(QStringLiteral("corpus.stamp"));
+}
+
+QString corpusFileName(const QString &dir, int i)
+{
+    return QDir(dir).filePath(QStringLiteral("bench_%1.dat").arg(i, 4, 10, QLatin1Char('0')));
+}
+
+// The corpus already in dir, when its stamp says it is the one asked for.
+QStringList existingCorpus(const QString &dir, const Options &options, qint64 &decompressedTotal)
+{
+    QFile stamp(stampPath(dir));
+    if (!stamp.open(QIODevice::ReadOnly))
+        return {};
+    const QString text = QString::fromUtf8(stamp.readAll());
+    const qint64 total = text.section(QLatin1Char(' '), -1).trimmed().toLongLong();
+    if (text != corpusStamp(options, total))
+        return {};
+    QStringList files;
+    for (int i = 0; i < options.count; ++i) {
+        const QString path = corpusFileName(dir, i);
+        if (!QFileInfo::exists(path))
+            return {};
+        files << path;
+    }
+    decompressedTotal = total;
+    return files;
+}
+
 QStringList makeCorpus(const QString &dir, const Options &options, qint64 &decompressedTotal)
 {
+    QFile::remove(stampPath(dir));
     QRandomGenerator random(options.seed);
     QStringList files;
     decompressedTotal = 0;
@@ -98,17 +154,22 @@ QStringList makeCorpus(const QString &dir, const Options &options, qint64 &decom
         recipe.runSeed = random.generate();
         decompressedTotal += (ReplayInfoRecords + recipe.runRecords) * ReplayRecordSize;
 
-        const QString path = QDir(dir).filePath(QStringLiteral("bench_%1.dat").arg(i, 4, 10, QLatin1Char('0')));
+        const QString path = corpusFileName(dir, i);
         const QByteArray name = "player" + QByteArray::number(i % 37);
         if (!ReplayMaker::writeFile(path, ReplayMaker::replayFile(recipe, name, "bench comment\r\nsecond line")))
             return {};
         files << path;
     }
+    // The scanner trusts a file only once it has settled for a while.
+    QThread::msleep(FolderScanner::DefaultSettleNs / 1000000 + 100);
+    if (!ReplayMaker::writeFile(stampPath(dir), corpusStamp(options, decompressedTotal).toUtf8()))
+        return {};
     return files;
 }
 
-// (a) What a folder scan does for each file.
-PassResult scanPass(const QStringList &files)
+// (a) What a folder scan does for each file, on one thread; with identity,
+// also the digest of each stream.
+PassResult scanPass(const QStringList &files, bool identity = false)
 {
     PassResult result;
     QElapsedTimer timer;
@@ -118,7 +179,12 @@ PassResult scanPass(const QStringList &files)
         if (!file.open(QIODevice::ReadOnly))
             continue;
         ReplayInfo info{};
-        const qint64 length = ReadReplayStream(file, info);
+        ReplayIdentityDigest digest;
+        const qint64 length = identity
+            ? ReadReplayStream(file, info, [&digest](QByteArrayView bytes) { digest.add(bytes); })
+            : ReadReplayStream(file, info);
+        if (identity && length >= 0 && digest.result().isNull())
+            continue;
         if (length >= 0) {
             ReadReplayText(file, info);
             if (hasReplayPrefix(info))
@@ -186,6 +252,47 @@ PassResult zlibPass(const QStringList &files)
     return result;
 }
 
+// (e) The stream identity alone: the digest of every file's bytes, timed
+// apart from reading them, for the absolute cost of identities.
+PassResult digestPass(const QStringList &files)
+{
+    PassResult result;
+    QByteArray bytes;
+    qint64 nanoseconds = 0;
+    for (const QString &path : files) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        bytes = file.readAll();
+        QElapsedTimer timer;
+        timer.start();
+        const ReplayIdentity identity = ReplayIdentityDigest::of(bytes);
+        nanoseconds += timer.nsecsElapsed();
+        if (!identity.isNull())
+            ++result.accepted;
+        result.bytes += bytes.size();
+    }
+    result.seconds = double(nanoseconds) / 1e9;
+    return result;
+}
+
+// (d) The program's folder scan: listing, stamps, reading on every core,
+// identities, the catalogue in listing order. With a cache, through it.
+PassResult folderPass(const QString &dir, ScanCache *cache)
+{
+    PassResult result;
+    QElapsedTimer timer;
+    timer.start();
+    FolderScanner scanner(cache);
+    ReplayList list;
+    std::vector<LeftOutFile> leftOut;
+    const ScanCounts counts = scanner.scanStorage(dir + QLatin1Char('/'), list, leftOut, nullptr);
+    result.seconds = double(timer.nsecsElapsed()) / 1e9;
+    result.accepted = list.Count();
+    result.bytes = counts.read; // files read, for the report
+    return result;
+}
+
 void warmCache(const QStringList &files)
 {
     QByteArray sink;
@@ -225,28 +332,33 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const std::optional<Options> parsed = parse(QCoreApplication::arguments());
     if (!parsed) {
-        std::fputs("Usage: bench_scan [--count N] [--dir DIR] [--seed S] [--repeat R]\n", stderr);
+        std::fputs("Usage: bench_scan [--count N | --files N] [--dir DIR] [--seed S] [--repeat R]\n", stderr);
         return 2;
     }
     const Options options = *parsed;
 
-    QTemporaryDir temporary;
-    QString dir = options.dir;
-    if (dir.isEmpty()) {
-        if (!temporary.isValid()) {
-            std::fputs("bench_scan: cannot create a temporary folder\n", stderr);
-            return 1;
-        }
-        dir = temporary.path();
-    } else if (!QDir().mkpath(dir)) {
+    // Without --dir the corpus lives in the temporary folder under a name
+    // of its count and seed, and stays there for the next run.
+    const QString dir = options.dir.isEmpty()
+        ? QDir::temp().filePath(QStringLiteral("qvReplayInfo-bench-%1-%2").arg(options.count).arg(options.seed))
+        : options.dir;
+    if (!QDir().mkpath(dir)) {
         std::fprintf(stderr, "bench_scan: cannot create %s\n", qPrintable(dir));
+        return 1;
+    }
+    QTemporaryDir cacheDir;
+    if (!cacheDir.isValid()) {
+        std::fputs("bench_scan: cannot create a temporary folder\n", stderr);
         return 1;
     }
 
     QElapsedTimer buildTimer;
     buildTimer.start();
     qint64 decompressed = 0;
-    const QStringList files = makeCorpus(dir, options, decompressed);
+    QStringList files = existingCorpus(dir, options, decompressed);
+    const bool reused = !files.isEmpty();
+    if (!reused)
+        files = makeCorpus(dir, options, decompressed);
     if (files.isEmpty()) {
         std::fprintf(stderr, "bench_scan: cannot write the corpus into %s\n", qPrintable(dir));
         return 1;
@@ -254,77 +366,115 @@ int main(int argc, char *argv[])
     qint64 onDisk = 0;
     for (const QString &path : files)
         onDisk += QFileInfo(path).size();
-    std::printf("corpus: %d replays in %s, %.1f MB on disk, %.1f MB decompressed (%lld KB to %lld KB, seed %u), built in %.1f s\n",
-                int(files.size()), qPrintable(dir), mb(onDisk), mb(decompressed),
-                MinDecompressed / 1000, MaxDecompressed / 1000, options.seed, double(buildTimer.elapsed()) / 1000);
+    std::printf("corpus: %d replays in %s, %.1f MB on disk, %.1f MB decompressed (%lld KB to %lld KB, seed %u), %s in %.1f s\n",
+                int(files.size()), qPrintable(dir), mb(onDisk), mb(decompressed), MinDecompressed / 1000,
+                MaxDecompressed / 1000, options.seed, reused ? "found" : "built", double(buildTimer.elapsed()) / 1000);
+    std::printf("threads: %d\n", QThread::idealThreadCount());
 
     warmCache(files);
+    // The cache the warm pass reads: filled by one cold scan.
+    ScanCache fill(cacheDir.filePath(QStringLiteral("scan-cache.sqlite")));
+    if (folderPass(dir, &fill).bytes != files.size()) {
+        std::fputs("bench_scan: the cold scan did not read every file\n", stderr);
+        return 1;
+    }
     // One untimed round of each, so all start with warm code and allocator.
     scanPass(files);
+    scanPass(files, true);
     decoderPass(files);
     zlibPass(files);
+    folderPass(dir, nullptr);
 
-    PassResult bestScan, bestDecoder, bestZlib;
-    qint64 peakKiB = -1, growthKiB = -1;
-    std::vector<double> roundRatios, roundDecoderRatios;
+    enum Pass { Scan, Identity, Decoder, Zlib, Parallel, Warm, PassCount };
+    PassResult best[PassCount];
+    qint64 peakKiB[PassCount] = {-1, -1, -1, -1, -1, -1};
+    std::vector<double> roundRatios[PassCount];
     for (int round = 0; round < options.repeat; ++round) {
-        PassResult scan, decoder, zlib;
+        PassResult got[PassCount];
         // Rotate which pass goes first, so none always inherits another's state.
-        for (int turn = 0; turn < 3; ++turn) {
-            switch ((round + turn) % 3) {
-            case 0: {
-                const qint64 baseKiB = statusKiB("VmRSS");
-                const bool reset = resetPeak();
-                scan = scanPass(files);
-                if (reset && baseKiB >= 0) {
-                    const qint64 hwm = statusKiB("VmHWM");
-                    peakKiB = qMax(peakKiB, hwm);
-                    growthKiB = qMax(growthKiB, hwm - baseKiB);
+        for (int turn = 0; turn < PassCount; ++turn) {
+            const int pass = (round + turn) % PassCount;
+            const qint64 baseKiB = statusKiB("VmRSS");
+            const bool reset = resetPeak();
+            switch (pass) {
+            case Scan:
+                got[pass] = scanPass(files);
+                break;
+            case Identity:
+                got[pass] = scanPass(files, true);
+                break;
+            case Decoder:
+                got[pass] = decoderPass(files);
+                break;
+            case Zlib:
+                got[pass] = zlibPass(files);
+                break;
+            case Parallel:
+                got[pass] = folderPass(dir, nullptr);
+                break;
+            case Warm: {
+                // A new run: a new connection to the cache, nothing in memory.
+                ScanCache cache(cacheDir.filePath(QStringLiteral("scan-cache.sqlite")));
+                got[pass] = folderPass(dir, &cache);
+                if (got[pass].bytes != 0) {
+                    std::fprintf(stderr, "bench_scan: the warm scan read %lld files\n", got[pass].bytes);
+                    return 1;
                 }
                 break;
             }
-            case 1:
-                decoder = decoderPass(files);
-                break;
-            default:
-                zlib = zlibPass(files);
             }
+            if (reset && baseKiB >= 0)
+                peakKiB[pass] = qMax(peakKiB[pass], statusKiB("VmHWM") - baseKiB);
         }
-        if (scan.accepted != files.size() || decoder.accepted != files.size() || zlib.accepted != files.size()) {
-            std::fprintf(stderr, "bench_scan: only %d (scan), %d (reader) and %d (zlib) of %d files were read\n",
-                         scan.accepted, decoder.accepted, zlib.accepted, int(files.size()));
-            return 1;
+        for (int pass = 0; pass < PassCount; ++pass) {
+            if (got[pass].accepted != files.size()) {
+                std::fprintf(stderr, "bench_scan: pass %d read only %d of %d files\n", pass, got[pass].accepted,
+                             int(files.size()));
+                return 1;
+            }
+            if (round == 0 || got[pass].seconds < best[pass].seconds)
+                best[pass] = got[pass];
+            const double base = pass == Identity ? got[Scan].seconds : got[Zlib].seconds;
+            roundRatios[pass].push_back(got[pass].seconds / base);
         }
-        roundRatios.push_back(scan.seconds / zlib.seconds);
-        roundDecoderRatios.push_back(decoder.seconds / zlib.seconds);
-        std::printf("round %d: scan %.3f s, reader %.3f s, zlib %.3f s, ratio %.3f, ratio_decoder %.3f\n", round + 1,
-                    scan.seconds, decoder.seconds, zlib.seconds, roundRatios.back(), roundDecoderRatios.back());
-        if (round == 0 || scan.seconds < bestScan.seconds)
-            bestScan = scan;
-        if (round == 0 || decoder.seconds < bestDecoder.seconds)
-            bestDecoder = decoder;
-        if (round == 0 || zlib.seconds < bestZlib.seconds)
-            bestZlib = zlib;
+        std::printf("round %d: zlib %.3f s, scan %.3f s (%.3f), reader %.3f s (%.3f), parallel %.3f s (%.3f), "
+                    "warm %.4f s (%.4f), scan with identity %.3f s (%.3f of the scan)\n",
+                    round + 1, got[Zlib].seconds, got[Scan].seconds, roundRatios[Scan].back(), got[Decoder].seconds,
+                    roundRatios[Decoder].back(), got[Parallel].seconds, roundRatios[Parallel].back(),
+                    got[Warm].seconds, roundRatios[Warm].back(), got[Identity].seconds, roundRatios[Identity].back());
     }
 
-    std::printf("scan: %.3f s, %.1f MB/s of files, %.1f MB/s decompressed (best of %d)\n", bestScan.seconds,
-                mb(bestScan.bytes) / bestScan.seconds, mb(decompressed) / bestScan.seconds, options.repeat);
-    std::printf("reader: %.3f s, %.1f MB/s of files, %.1f MB/s decompressed (best of %d)\n", bestDecoder.seconds,
-                mb(bestDecoder.bytes) / bestDecoder.seconds, mb(decompressed) / bestDecoder.seconds, options.repeat);
-    std::printf("zlib: %.3f s, %.1f MB/s of files, %.1f MB/s decompressed (best of %d)\n", bestZlib.seconds,
-                mb(bestZlib.bytes) / bestZlib.seconds, mb(decompressed) / bestZlib.seconds, options.repeat);
-    if (peakKiB >= 0)
-        std::printf("scan peak memory: VmHWM %lld kB, %lld kB above the resident size before the scan\n", peakKiB,
-                    growthKiB);
-    else
-        std::printf("scan peak memory: unavailable (/proc/self/clear_refs cannot be written)\n");
+    const auto line = [&](const char *name, Pass pass) {
+        std::printf("%s: %.4f s, %.1f MB/s decompressed (best of %d)", name, best[pass].seconds,
+                    mb(decompressed) / best[pass].seconds, options.repeat);
+        if (peakKiB[pass] >= 0)
+            std::printf(", peak %lld kB above the resident size before", peakKiB[pass]);
+        std::printf("\n");
+    };
+    line("zlib", Zlib);
+    line("scan", Scan);
+    line("scan with identity", Identity);
+    line("reader", Decoder);
+    line("parallel", Parallel);
+    line("warm", Warm);
     // On a busy machine single rounds wander; the median of the rounds' own
     // ratios shows whether the best times were a fluke.
-    std::sort(roundRatios.begin(), roundRatios.end());
-    std::sort(roundDecoderRatios.begin(), roundDecoderRatios.end());
-    std::printf("median of round ratios %.3f, ratio_decoder %.3f\n", roundRatios[roundRatios.size() / 2],
-                roundDecoderRatios[roundDecoderRatios.size() / 2]);
-    std::printf("ratio_decoder %.3f\n", bestDecoder.seconds / bestZlib.seconds);
-    std::printf("ratio %.3f\n", bestScan.seconds / bestZlib.seconds);
+    const auto median = [&](Pass pass) {
+        std::vector<double> ratios = roundRatios[pass];
+        std::sort(ratios.begin(), ratios.end());
+        return ratios[ratios.size() / 2];
+    };
+    std::printf("median of round ratios: ratio %.3f, ratio_decoder %.3f, ratio_parallel %.3f, ratio_warm %.4f, "
+                "identity_cost %.3f\n",
+                median(Scan), median(Decoder), median(Parallel), median(Warm), median(Identity));
+    const PassResult digest = digestPass(files);
+    std::printf("identity digest alone: %.4f s for %.1f MB of files (%.1f GB/s), %.4f of the one-thread scan\n",
+                digest.seconds, mb(digest.bytes), mb(digest.bytes) / 1000 / digest.seconds,
+                digest.seconds / best[Scan].seconds);
+    std::printf("identity_cost %.3f\n", best[Identity].seconds / best[Scan].seconds);
+    std::printf("ratio_decoder %.3f\n", best[Decoder].seconds / best[Zlib].seconds);
+    std::printf("ratio_parallel %.3f\n", best[Parallel].seconds / best[Zlib].seconds);
+    std::printf("ratio_warm %.4f\n", best[Warm].seconds / best[Zlib].seconds);
+    std::printf("ratio %.3f\n", best[Scan].seconds / best[Zlib].seconds);
     return 0;
 }

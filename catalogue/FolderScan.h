@@ -24,13 +24,20 @@ public:
     // (empty: the box's default heading).
     virtual void start(int maximum, const QString &heading) = 0;
     // Step `position` (1-based) is about to read fileName; countText is "k / n".
+    // Steps come in listing order and count the files done; files are read
+    // on worker threads, so step k names the k-th file of the listing while
+    // the k files done may be others.
     virtual void step(int position, const QString &countText, const QString &fileName) = 0;
+    // Called on the scanning thread, every few milliseconds, while it waits
+    // for files still being read: a progress box lets the window draw here.
+    virtual void waiting() {}
     virtual void finish() = 0;
 };
 
 // Rebuilds the ten slots from folder tarnelDir (a path ending with "/"):
 // slots are cleared first; a missing, unreadable or rejected file leaves its
-// slot empty. progress may be null.
+// slot empty. progress may be null. A full scan without memory or cache (see
+// FolderScanner for the scan that reads only what changed).
 void LoadTarnelFolder(const QString &tarnelDir, ReplaySlots &tarnelSlots, ScanProgress *progress);
 
 // Appends every replay file "*.dat" (letter case ignored; regular files or

@@ -13,8 +13,19 @@ void ReplayList::ClearReplayList()
     m_lastId = 0;
 }
 
+void ReplayList::reserve(qint32 count)
+{
+    try {
+        m_items.reserve(size_t(qMax(count, 0)));
+        m_byName.reserve(qMax(count, 0));
+    } catch (const std::bad_alloc &) {
+        // Items are then added one by one, each failing on its own.
+    }
+}
+
 qint32 ReplayList::AddReplayList(const QString &fileName, const ReplayHead &head,
-                                 const char (&name)[PlayerNameSize], const char (&comment)[CommentSize])
+                                 const char (&name)[PlayerNameSize], const char (&comment)[CommentSize],
+                                 const ReplayIdentity &identity)
 {
     if (!hasReplayPrefix(head))
         return 0;
@@ -26,6 +37,7 @@ qint32 ReplayList::AddReplayList(const QString &fileName, const ReplayHead &head
         std::memcpy(item.Info.PlayerName, name, PlayerNameSize);
         std::memcpy(item.Info.Comment, comment, CommentSize);
         item.FileName = fileName;
+        item.Identity = identity;
         item.Id = m_lastId + 1;
         m_items.push_back(std::move(item));
     } catch (const std::bad_alloc &) {

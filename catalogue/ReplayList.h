@@ -1,5 +1,6 @@
 #pragma once
 
+#include "replay/ReplayIdentity.h"
 #include "replay/ReplayInfo.h"
 
 #include <QHash>
@@ -12,6 +13,7 @@ struct ReplayListItem {
     qint32 Id = 0;      // 1, 2, ... in the order of appending since the last clear
     QString FileName;   // name within the storage folder, as the listing spells it
     ReplayInfo Info{};
+    ReplayIdentity Identity; // of the compressed stream: equal for the same replay under any name or texts
 };
 
 // The storage folder's catalogue. Ids run from 1 to Count in the order items
@@ -22,11 +24,14 @@ class ReplayList {
 public:
     // Releases every item; Count and LastId become 0.
     void ClearReplayList();
+    // Makes room for this many items in all, so that a scan appending them
+    // does not move the items again and again.
+    void reserve(qint32 count);
 
     // Appends an item and returns its Id; 0 when the version does not begin
     // with "QVreplay" (nothing appended); -1 when no memory could be had.
     qint32 AddReplayList(const QString &fileName, const ReplayHead &head, const char (&name)[PlayerNameSize],
-                         const char (&comment)[CommentSize]);
+                         const char (&comment)[CommentSize], const ReplayIdentity &identity = {});
 
     // Copies of the item with this Id; false when there is none.
     bool FindReplayListById(qint32 id, QString *fileName, ReplayInfo *info) const;

@@ -123,6 +123,15 @@ void FileLoadProgress::step(int position, const QString &countText, const QStrin
     }
 }
 
+void FileLoadProgress::waiting()
+{
+    // The files are read on other threads; the window goes on drawing.
+    if (m_dialog && m_sinceRedraw.elapsed() >= RedrawIntervalMs) {
+        QCoreApplication::processEvents();
+        m_sinceRedraw.start();
+    }
+}
+
 void FileLoadProgress::finish()
 {
     if (m_mainWindow && m_dialog)

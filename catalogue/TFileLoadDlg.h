@@ -35,6 +35,7 @@ public:
 
     void start(int maximum, const QString &heading) override;
     void step(int position, const QString &countText, const QString &fileName) override;
+    void waiting() override;
     void finish() override;
 
 private:

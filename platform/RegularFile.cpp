@@ -129,6 +129,27 @@ RegularFile::Result RegularFile::open(QFile &file, const QString &path, QIODevic
 #endif
 }
 
+RegularFile::Result RegularFile::fromStatus(int systemError, quint32 mode)
+{
+#ifdef Q_OS_UNIX
+    if (systemError != 0)
+        return failure(systemError);
+    if (!S_ISREG(mode))
+        return notRegular(kindOf(mode_t(mode)));
+#else
+    Q_UNUSED(mode)
+    if (systemError != 0) {
+        Result result;
+        result.refusal = Refusal::Failed;
+        result.systemError = systemError;
+        return result;
+    }
+#endif
+    Result result;
+    result.kind = Kind::Regular;
+    return result;
+}
+
 QString RegularFile::reasonText(const Result &result)
 {
     switch (result.refusal) {

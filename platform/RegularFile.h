@@ -39,6 +39,11 @@ public:
     static Result open(QFile &file, const QByteArray &nativePath, QIODevice::OpenMode mode = QIODevice::ReadOnly);
     static Result open(QFile &file, const QString &path, QIODevice::OpenMode mode = QIODevice::ReadOnly);
 
+    // What a stat of a name told (following links): errno of a failed call,
+    // or the mode of a success. A regular file gives a result that is not
+    // refused. Lets a folder listing word its entries as open() would.
+    static Result fromStatus(int systemError, quint32 mode);
+
     // Why a file was refused, in plain Japanese for a message ("通常のファイル
     // ではありません（名前付きパイプ）", or the system's text); empty when it
     // was opened.

@@ -47,6 +47,8 @@ done <<ROWS
 -q|2|err|使い方: qvReplayInfo
 --help=1|2|err|使い方: qvReplayInfo
 replay.dat|2|err|引数は受け付けません: replay.dat
+--help|0|out|--no-cache
+--no-cache replay.dat|2|err|引数は受け付けません: replay.dat
 ROWS
 
 if [ -n "$(ls -A "$work/run")" ] || [ -e "$work/config" ]; then

@@ -129,15 +129,21 @@ else
 fi
 printf '[Tarnel]\r\nReplayDir=%s/\r\n[qvReplayInfo]\r\nReplayDir=%s/\r\n' "$work/game" "$work/storage" >"$settings"
 
-# Our own lock folder, so that a copy the user runs does not interfere.
+# Our own lock folder, so that a copy the user runs does not interfere, and
+# our own scan cache.
 XDG_RUNTIME_DIR="$work/run"
 XDG_CONFIG_HOME="$work/config"
-export XDG_RUNTIME_DIR XDG_CONFIG_HOME
+XDG_CACHE_HOME="$work/cache"
+export XDG_RUNTIME_DIR XDG_CONFIG_HOME XDG_CACHE_HOME
 unset QT_QPA_PLATFORM
 unset DISPLAY WAYLAND_DISPLAY
 
 xvfb-run -a -s "-screen 0 1024x768x24" sh "$0" --inner "$work" "$program"
 status=$?
+if [ "$status" -eq 0 ] && [ ! -s "$work/cache/qvReplayInfo/scan-cache.sqlite" ]; then
+    echo "FAIL: the program kept no scan cache in \$XDG_CACHE_HOME/qvReplayInfo/" >&2
+    status=1
+fi
 if [ -n "$installed" ] && [ -e "$beside" ]; then
     echo "FAIL: the installed copy wrote $beside" >&2
     status=1

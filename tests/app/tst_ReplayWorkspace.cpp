@@ -2,14 +2,21 @@
 // replay, in memory and in its file, and the signals that tell of changes.
 
 #include "app/ReplayWorkspace.h"
+#include "catalogue/ScanCache.h"
+#include "replay/ShiftJisText.h"
 #include "tests/support/TestFiles.h"
 #include "tools/replaymaker/ReplayMaker.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QThread>
+
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -34,6 +41,9 @@ class TestReplayWorkspace : public QObject {
 private slots:
     void textInMemoryThenFile_data();
     void textInMemoryThenFile();
+    void rewriteNeedsNoReread();
+    void renameToDecodedNames();
+    void reloadAskedForDuringAScan();
 };
 
 void TestReplayWorkspace::textInMemoryThenFile_data()
@@ -96,6 +106,142 @@ void TestReplayWorkspace::textInMemoryThenFile()
     QCOMPARE(after.size(), before.size());
     QCOMPARE(after.right(ReplayTextSize), ReplayMaker::textFields(QByteArray(PlayerNameSize, 'N'), "line 1\r\nline 2"));
     QCOMPARE(after.left(after.size() - ReplayTextSize), before.left(before.size() - ReplayTextSize));
+}
+
+void TestReplayWorkspace::rewriteNeedsNoReread()
+{
+    // The program's own rewrite updates memory and cache: neither a reload in
+    // this run nor the next run reads the file again, and both see the new texts.
+    QTemporaryDir dir;
+    QTemporaryDir cacheDir;
+    QVERIFY(dir.isValid() && cacheDir.isValid());
+    const QString folder = dir.path() + QLatin1Char('/');
+    for (const char *name : {"a.dat", "b.dat", "qv_replay0.dat"})
+        QVERIFY(ReplayMaker::writeFile(folder + QLatin1String(name), ReplayMaker::replayFile({}, "old", "old")));
+    QThread::msleep(60);
+    const QString cachePath = cacheDir.filePath(QStringLiteral("cache.sqlite"));
+    const Texts edit = texts("new name", "new comment");
+
+    {
+        ScanCache cache(cachePath);
+        ReplayWorkspace workspace;
+        workspace.setScanCache(&cache);
+        workspace.scanner().setSettleTime(50'000'000);
+        workspace.setFolders({folder, folder});
+        QCOMPARE(workspace.reloadStorageFolder(nullptr).read, 3);
+        QCOMPARE(workspace.reloadTarnelFolder(nullptr).read, 0); // the same folder: already read
+        QVERIFY(workspace.setStorageText(QStringLiteral("b.dat"), edit.name, edit.comment));
+        QVERIFY(workspace.writeStorageText(QStringLiteral("b.dat")));
+        QVERIFY(workspace.setSlotText(0, edit.name, edit.comment));
+        QVERIFY(workspace.writeSlotText(0));
+        QCOMPARE(workspace.reloadStorageFolder(nullptr).read, 0);
+        QCOMPARE(workspace.reloadTarnelFolder(nullptr).read, 0);
+        QCOMPARE(ShiftJisText::decodeField(workspace.Slots()[0].Comment, CommentSize), QStringLiteral("new comment"));
+
+        // The program's own copy is read once, though it has not settled.
+        QVERIFY(ReplayMaker::writeFile(folder + QStringLiteral("copy.dat"), ReplayMaker::replayFile({}, "c", "")));
+        workspace.noteCopiedInto(folder, QStringLiteral("copy.dat"));
+        QCOMPARE(workspace.reloadStorageFolder(nullptr).read, 1);
+        QCOMPARE(workspace.reloadStorageFolder(nullptr).read, 0);
+    }
+    ScanCache cache(cachePath);
+    ReplayWorkspace workspace;
+    workspace.setScanCache(&cache);
+    workspace.setFolders({folder, folder});
+    QCOMPARE(workspace.reloadStorageFolder(nullptr).read, 0);
+    const ReplayListItem *item = workspace.Replays().itemByName(QStringLiteral("b.dat"));
+    QVERIFY(item);
+    QCOMPARE(fieldBytes(item->Info.PlayerName, PlayerNameSize), QByteArrayLiteral("new name"));
+    QCOMPARE(fieldBytes(item->Info.Comment, CommentSize), QByteArrayLiteral("new comment"));
+}
+
+void TestReplayWorkspace::renameToDecodedNames()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const auto cleanUp = qScopeGuard([&dir] { removeNonUtf8Names(dir.path()); });
+    const QString folder = dir.path() + QLatin1Char('/');
+    const QByteArray raw = QFile::encodeName(folder);
+    const QByteArray test = QByteArray::fromHex("836583588367") + ".dat";  // テスト.dat
+    const QByteArray taken = QByteArray::fromHex("8c4a") + ".dat";          // 繰.dat, which exists already
+    const QByteArray undecodable = "\xff\xfe.dat";
+    QVERIFY(writeRawFile(raw + test, ReplayMaker::replayFile({}, "sjis", "")));
+    QVERIFY(writeRawFile(raw + taken, ReplayMaker::replayFile({}, "twin", "")));
+    QVERIFY(ReplayMaker::writeFile(folder + QStringLiteral("繰.dat"), ReplayMaker::replayFile({}, "here first", "")));
+    QVERIFY(writeRawFile(raw + undecodable, ReplayMaker::replayFile({}, "x", "")));
+
+    ReplayWorkspace workspace;
+    QSignalSpy leftOutChanged(&workspace, &ReplayWorkspace::leftOutFilesChanged);
+    workspace.setFolders({folder, folder});
+    workspace.reloadStorageFolder(nullptr);
+    QCOMPARE(leftOutChanged.count(), 1);
+    QCOMPARE(workspace.Replays().Count(), 1);
+    QList<QByteArray> names;
+    for (const LeftOutFile &file : workspace.leftOutFiles()) {
+        QCOMPARE(file.reasonText, QStringLiteral("ファイル名の文字コードが UTF-8 ではありません"));
+        names << file.nameBytes;
+    }
+    QCOMPARE(names.size(), 3);
+
+    const QList<DecodedNameRename::Result> results = workspace.renameToDecodedNames(names, nullptr);
+    QCOMPARE(results.size(), 3);
+    QStringList outcome;
+    for (const DecodedNameRename::Result &result : results)
+        outcome << QStringLiteral("%1 %2 %3 %4").arg(QString::fromLatin1(result.name.toHex()), result.newName)
+                       .arg(result.renamed).arg(result.reason);
+    outcome.sort();
+    QCOMPARE(outcome, (QStringList{
+        QStringLiteral("8365835883672e646174 テスト.dat 1 "),
+        QStringLiteral("8c4a2e646174 繰.dat 0 同じ名前のファイル「繰.dat」が既にあります"),
+        QStringLiteral("fffe2e646174  0 ファイル名を Shift-JIS として正しく読めません"),
+    }));
+
+    // The renamed file is read like any other; the others stay as they were.
+    const ReplayListItem *renamed = workspace.Replays().itemByName(QStringLiteral("テスト.dat"));
+    QVERIFY(renamed);
+    QCOMPARE(fieldBytes(renamed->Info.PlayerName, PlayerNameSize), QByteArrayLiteral("sjis"));
+    QCOMPARE(fieldBytes(workspace.Replays().itemByName(QStringLiteral("繰.dat"))->Info.PlayerName, PlayerNameSize),
+             QByteArrayLiteral("here first"));
+    QCOMPARE(int(workspace.leftOutFiles().size()), 2);
+    QCOMPARE(leftOutChanged.count(), 2);
+    QVERIFY(::access((raw + undecodable).constData(), F_OK) == 0);
+}
+
+void TestReplayWorkspace::reloadAskedForDuringAScan()
+{
+    // A scan lets events be handled; a reload asked for from one of them
+    // waits for the running scan and then runs.
+    class NestingProgress : public ScanProgress {
+    public:
+        ReplayWorkspace *workspace = nullptr;
+        QString addPath;
+        int starts = 0;
+        void start(int, const QString &) override
+        {
+            if (++starts == 1) {
+                QVERIFY(ReplayMaker::writeFile(addPath, ReplayMaker::replayFile({}, "late", "")));
+                const ScanCounts nested = workspace->reloadStorageFolder(this);
+                QCOMPARE(nested.read + nested.reused, 0); // not now
+            }
+        }
+        void step(int, const QString &, const QString &) override {}
+        void finish() override {}
+    };
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.path() + QLatin1Char('/');
+    QVERIFY(ReplayMaker::writeFile(folder + QStringLiteral("a.dat"), ReplayMaker::replayFile({}, "a", "")));
+    ReplayWorkspace workspace;
+    QSignalSpy changed(&workspace, &ReplayWorkspace::storageContentChanged);
+    workspace.setFolders({folder, folder});
+    NestingProgress progress;
+    progress.workspace = &workspace;
+    progress.addPath = folder + QStringLiteral("b.dat");
+    workspace.reloadStorageFolder(&progress);
+    QCOMPARE(progress.starts, 2);
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(workspace.Replays().Count(), 2);
 }
 
 QTEST_MAIN(TestReplayWorkspace)

@@ -31,7 +31,8 @@ unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 mkdir -m 700 "$work/run"
 XDG_RUNTIME_DIR="$work/run"
 XDG_CONFIG_HOME="$work/config"
-export XDG_RUNTIME_DIR XDG_CONFIG_HOME
+XDG_CACHE_HOME="$work/cache"
+export XDG_RUNTIME_DIR XDG_CONFIG_HOME XDG_CACHE_HOME
 
 # Every file an install places, relative to the prefix.
 expected_files() {
@@ -130,10 +131,11 @@ field Maintainer | grep -q '^[^<]\+ <[^@]\+@[^>]\+>$' || fail "Maintainer is $(f
 field Description | head -1 | grep -q 'Tarnel' || fail "the Description has no summary line"
 [ "$(field Description | wc -l)" -gt 3 ] || fail "the Description has no long part"
 # Versioned entries come from dpkg-shlibdeps, not from a hand-kept list.
-for dep in libc6 libqt6core6 libqt6gui6 libqt6widgets6 zlib1g; do
+for dep in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libxxhash0 zlib1g; do
     field Depends | grep -q "$dep (>= " || fail "Depends has no computed $dep: $(field Depends)"
 done
 field Depends | grep -q 'qt6-qpa-plugins' || fail "Depends lacks the platform plugins"
+field Recommends | grep -q 'libqt6sql6-sqlite' || fail "Recommends lacks the SQLite driver of the scan cache"
 
 dpkg-deb -c "$deb" >"$work/contents"
 awk '{print $NF}' "$work/contents" | grep -v '/$' | sed 's|^\./usr/||' | sort >"$work/packaged"

@@ -19,3 +19,40 @@ inline bool writeAll(const QString &path, const QByteArray &bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
+
+#include <QStringDecoder>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+// Replaces the file named by these bytes (which need not be text); false on
+// any failure.
+inline bool writeRawFile(const QByteArray &path, const QByteArray &bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    return ::close(fd) == 0 && written;
+}
+
+// Removes the files of folder whose names are not UTF-8, which QTemporaryDir
+// cannot name and so would leave behind.
+inline void removeNonUtf8Names(const QString &folder)
+{
+    const QByteArray path = QFile::encodeName(folder) + '/';
+    DIR *dir = ::opendir(path.constData());
+    if (!dir)
+        return;
+    QList<QByteArray> names;
+    while (const struct dirent *entry = ::readdir(dir)) {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        const QString decoded = utf8(QByteArrayView(entry->d_name));
+        if (utf8.hasError())
+            names.append(QByteArray(entry->d_name));
+    }
+    ::closedir(dir);
+    for (const QByteArray &name : names)
+        ::unlink((path + name).constData());
+}

@@ -1,0 +1,302 @@
+#include "catalogue/FolderScanner.h"
+
+#include "catalogue/FolderListing.h"
+#include "catalogue/ParallelReads.h"
+#include "catalogue/ReplayList.h"
+#include "catalogue/ScanCache.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QSet>
+
+#include <cerrno>
+#include <cstring>
+#include <deque>
+#include <new>
+#include <utility>
+
+// Off unless asked for: QT_LOGGING_RULES="qv.scan.info=true".
+Q_LOGGING_CATEGORY(lcScan, "qv.scan", QtWarningMsg)
+
+namespace {
+
+QString countText(int position, int total)
+{
+    return QStringLiteral("%1 / %2").arg(position).arg(total);
+}
+
+// The record of an entry that is not read: why it cannot be.
+ScannedFile unreadable(const ListedFile &entry)
+{
+    ScannedFile file;
+    file.openStatus = entry.status;
+    if (!entry.utf8)
+        file.outcome = ScannedFile::Outcome::NameNotUtf8;
+    else if (entry.danglingLink)
+        file.outcome = ScannedFile::Outcome::DanglingLink;
+    else if (entry.status.refusal == RegularFile::Refusal::NotRegular)
+        file.outcome = ScannedFile::Outcome::NotRegular;
+    else
+        file.outcome = ScannedFile::Outcome::CannotOpen;
+    return file;
+}
+
+} // namespace
+
+FolderScanner::FolderScanner(ScanCache *cache)
+    : m_cache(cache)
+{
+}
+
+FolderScanner::FolderMemory &FolderScanner::memoryFor(FolderMemory &memory, const QByteArray &folder)
+{
+    if (memory.folder != folder) {
+        memory = FolderMemory{};
+        memory.folder = folder;
+    }
+    // Nothing in memory (the first scan of the run, or another folder): what
+    // earlier runs read.
+    if (memory.files.isEmpty() && m_cache) {
+        bool ok = false;
+        memory.files = m_cache->load(folder, &ok);
+        memory.inCache = ok;
+    }
+    return memory;
+}
+
+ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, const std::vector<ListedFile> &entries,
+                               const std::vector<bool> &stepping, int total, bool wholeFolder, ScanProgress *progress,
+                               const RecordsUser &use)
+{
+    QElapsedTimer timer;
+    timer.start();
+    ScanCounts counts;
+    // What earlier scans learnt. Records reused from it are pointed to, not
+    // copied, and it becomes the new memory: nothing is added or removed
+    // until the records have been used.
+    QHash<QByteArray, ScannedFile> earlier = std::move(memoryFor(memory, folder).files);
+    memory.files = {};
+
+    std::deque<ScannedFile> made;               // records of this scan (stable addresses)
+    std::vector<const ScannedFile *> records(entries.size(), nullptr);
+    std::vector<ScannedFile *> fresh(entries.size(), nullptr); // read or refused in this scan
+    std::vector<size_t> steps;                  // entries that take a progress step, in listing order
+    std::vector<size_t> toRead;                 // of those, the ones to read
+    QSet<QByteArrayView> reused;                // names whose earlier record stands
+    reused.reserve(qsizetype(entries.size()));
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const ListedFile &entry = entries[i];
+        if (stepping[i])
+            steps.push_back(i);
+        if (!stepping[i] || !entry.status || !entry.utf8) {
+            fresh[i] = &made.emplace_back(unreadable(entry));
+            records[i] = fresh[i];
+            continue;
+        }
+        const auto it = std::as_const(earlier).find(entry.nameBytes);
+        if (it != earlier.cend() && it->reusable && it->stamp == entry.stamp) {
+            records[i] = &*it;
+            reused.insert(entry.nameBytes);
+            ++counts.reused;
+            continue;
+        }
+        fresh[i] = &made.emplace_back();
+        records[i] = fresh[i];
+        toRead.push_back(i);
+    }
+    counts.read = int(toRead.size());
+
+    // Steps go in listing order and count what is done: files that need no
+    // reading at once, the others as the workers finish them, in any order.
+    const qsizetype doneAtOnce = qsizetype(steps.size() - toRead.size());
+    int reported = 0;
+    const auto report = [&](qsizetype readsDone) {
+        if (!progress)
+            return;
+        const qsizetype done = doneAtOnce + readsDone;
+        while (reported < done) {
+            ++reported;
+            progress->step(reported, countText(reported, total), entries[steps[size_t(reported - 1)]].name);
+        }
+        progress->waiting();
+    };
+    report(0);
+    const qint64 settleNs = m_settleNs;
+    const QSet<QByteArray> ownWrites = m_ownWrites.take(folder);
+    runInParallel(
+        qsizetype(toRead.size()), m_threads,
+        [&](qsizetype k) {
+            const size_t i = toRead[size_t(k)];
+            // The program's own copy is complete: no need to wait for it to settle.
+            const qint64 settle = ownWrites.contains(entries[i].nameBytes) ? 0 : settleNs;
+            try {
+                *fresh[i] = ScannedFile::read(folder + entries[i].nameBytes, entries[i].stamp, settle);
+            } catch (const std::bad_alloc &) {
+                // A file for which no memory can be had is left out.
+                *fresh[i] = ScannedFile{};
+                fresh[i]->outcome = ScannedFile::Outcome::CannotOpen;
+                fresh[i]->openStatus.refusal = RegularFile::Refusal::Failed;
+                fresh[i]->openStatus.systemError = ENOMEM;
+            }
+        },
+        report);
+    report(qsizetype(toRead.size()));
+
+    // What can be served again: the reused records and the lasting new ones.
+    const auto keep = [&](size_t i) { return fresh[i] && stepping[i] && fresh[i]->isLasting() && fresh[i]->reusable; };
+    // The cache follows in one transaction. Rows to drop: gone, changed or no
+    // longer a file; a scan of some names only (the slots) knows nothing of
+    // the folder's other files.
+    QList<QByteArray> removed;
+    for (auto it = earlier.cbegin(); it != earlier.cend(); ++it) {
+        if (!reused.contains(it.key()))
+            removed.append(it.key());
+    }
+    if (!wholeFolder) {
+        QList<QByteArray> ours;
+        for (size_t i : steps) {
+            if (removed.contains(entries[i].nameBytes))
+                ours.append(entries[i].nameBytes);
+        }
+        removed = ours;
+    }
+    if (m_cache) {
+        QList<ScanCache::Row> rows;
+        for (size_t i : steps) {
+            if (keep(i) || (!memory.inCache && !fresh[i]))
+                rows.append({entries[i].nameBytes, records[i]});
+        }
+        memory.inCache = m_cache->store(folder, rows, removed, wholeFolder && !memory.inCache);
+    }
+
+    use(records);
+    records.clear();
+    earlier.removeIf([&reused](const QHash<QByteArray, ScannedFile>::iterator &it) {
+        return !reused.contains(it.key());
+    });
+    for (size_t i : steps) {
+        if (keep(i))
+            earlier.insert(entries[i].nameBytes, std::move(*fresh[i]));
+    }
+    memory.files = std::move(earlier);
+    qCInfo(lcScan, "%s: %d files, %d read, %d unchanged, %lld ms", folder.constData(), int(steps.size()), counts.read,
+           counts.reused, timer.elapsed());
+    return counts;
+}
+
+ScanCounts FolderScanner::scanTarnel(const QString &tarnelDir, ReplaySlots &tarnelSlots, SlotIdentities &identities,
+                                     ScanProgress *progress)
+{
+    for (ReplayInfo &slot : tarnelSlots)
+        slot = ReplayInfo{};
+    identities = {};
+
+    const QByteArray folder = QFile::encodeName(tarnelDir);
+    if (progress)
+        progress->start(ReplaySlotCount, QStringLiteral("Tarnelリプレイフォルダ読み込み中"));
+    std::vector<ListedFile> entries(ReplaySlotCount);
+    for (int i = 0; i < ReplaySlotCount; ++i) {
+        ListedFile &entry = entries[size_t(i)];
+        entry.name = slotFileName(i);
+        entry.nameBytes = QFile::encodeName(entry.name);
+        // A FIFO or device in a slot is never opened: the open itself could
+        // block for good.
+        FolderListing::stampOfPath(folder + entry.nameBytes, &entry.stamp, &entry.status);
+    }
+    const ScanCounts counts = scan(m_tarnel, folder, entries, std::vector<bool>(entries.size(), true),
+                                   ReplaySlotCount, false, progress, [&](const Records &records) {
+                                       for (int i = 0; i < ReplaySlotCount; ++i) {
+                                           const ScannedFile &file = *records[size_t(i)];
+                                           if (file.isAccepted()) {
+                                               file.toInfo(tarnelSlots[size_t(i)]);
+                                               identities[size_t(i)] = file.identity;
+                                           }
+                                       }
+                                   });
+    if (progress)
+        progress->finish();
+    return counts;
+}
+
+ScanCounts FolderScanner::scanStorage(const QString &storageDir, ReplayList &list, std::vector<LeftOutFile> &leftOut,
+                                      ScanProgress *progress)
+{
+    leftOut.clear();
+    const QByteArray folder = QFile::encodeName(storageDir);
+    // First pass: count. A folder without a file to read shows no progress.
+    const int total = FolderListing::countReadable(folder);
+    if (total > 0 && progress)
+        progress->start(total, QString());
+
+    // Second pass: the names in listing order. Files that appeared meanwhile
+    // are read too, even past the counted total.
+    std::vector<ListedFile> entries = FolderListing::list(folder);
+    std::vector<bool> stepping(entries.size(), false);
+    for (size_t i = 0; i < entries.size(); ++i)
+        stepping[i] = entries[i].status && entries[i].utf8;
+    if (total == 0) {
+        // Nothing was counted, so nothing is read (a file that appeared
+        // after the count waits for the next scan).
+        std::vector<ListedFile> kept;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (!stepping[i])
+                kept.push_back(std::move(entries[i]));
+        }
+        entries = std::move(kept);
+        stepping.assign(entries.size(), false);
+    }
+
+    const auto fill = [&](const Records &records) {
+        qint32 accepted = 0;
+        for (const ScannedFile *file : records)
+            accepted += file->isAccepted() ? 1 : 0;
+        list.reserve(list.Count() + accepted);
+        ReplayInfo info;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const ScannedFile &file = *records[i];
+            if (file.isAccepted()) {
+                // An entry for which no memory can be had is left out silently.
+                file.toInfo(info);
+                list.AddReplayList(entries[i].name, info, info.PlayerName, info.Comment, file.identity);
+                continue;
+            }
+            leftOut.push_back({entries[i].nameBytes, entries[i].name, file.outcome, file.reasonText()});
+        }
+    };
+    const ScanCounts counts = scan(m_storage, folder, entries, stepping, total, true, progress, fill);
+    if (total > 0 && progress)
+        progress->finish();
+    return counts;
+}
+
+void FolderScanner::noteOwnWrite(const QString &dir, const QString &fileName)
+{
+    m_ownWrites[QFile::encodeName(dir)].insert(QFile::encodeName(fileName));
+}
+
+void FolderScanner::noteTextsRewritten(const QString &dir, const QString &fileName, const ReplayInfo &info)
+{
+    const QByteArray folder = QFile::encodeName(dir);
+    const QByteArray name = QFile::encodeName(fileName);
+    // The game folder and the storage folder may be one and the same.
+    for (FolderMemory *memory : {&m_tarnel, &m_storage}) {
+        if (memory->folder != folder)
+            continue;
+        const auto it = memory->files.find(name);
+        if (it == memory->files.end() || !it->isAccepted())
+            continue;
+        FileStamp stamp;
+        RegularFile::Result status;
+        if (!FolderListing::stampOfPath(folder + name, &stamp, &status)) {
+            memory->files.erase(it);
+            continue;
+        }
+        // The stream and with it head, length and identity are unchanged.
+        it->setTexts(info);
+        it->stamp = stamp;
+        it->reusable = true;
+        if (m_cache && memory->inCache)
+            memory->inCache = m_cache->store(folder, {{name, &*it}}, {}, false);
+    }
+}

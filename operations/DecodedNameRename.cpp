@@ -1,0 +1,98 @@
+#include "operations/DecodedNameRename.h"
+
+#include "replay/ShiftJisText.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString systemText(int error)
+{
+    return qt_error_string(error);
+}
+
+// Renames without ever replacing: the system's no-replace rename where the
+// file system has it, else a new link and the old name removed, else a look
+// first. 0 or the errno.
+int renameNoReplace(const QByteArray &from, const QByteArray &to)
+{
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return errno;
+#endif
+    if (::link(from.constData(), to.constData()) == 0) {
+        if (::unlink(from.constData()) == 0)
+            return 0;
+        const int error = errno;
+        ::unlink(to.constData());
+        return error;
+    }
+    if (errno == EEXIST)
+        return EEXIST;
+    struct stat status {};
+    if (::lstat(to.constData(), &status) == 0)
+        return EEXIST;
+    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+QString DecodedNameRename::decodedName(const QByteArray &name, QString *reason)
+{
+    const auto refuse = [reason](const QString &why) {
+        if (reason)
+            *reason = why;
+        return QString();
+    };
+    if (ShiftJisText::isUtf8(name))
+        return refuse(QStringLiteral("ファイル名は UTF-8 です"));
+    const QString decoded = ShiftJisText::decode(name);
+    for (const QChar c : decoded) {
+        if (c == QChar::ReplacementCharacter || c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return refuse(QStringLiteral("ファイル名を Shift-JIS として正しく読めません"));
+    }
+    if (decoded.isEmpty() || decoded.startsWith(u'.'))
+        return refuse(QStringLiteral("ファイル名を Shift-JIS として正しく読めません"));
+    if (reason)
+        reason->clear();
+    return decoded;
+}
+
+DecodedNameRename::DecodedNameRename(QString folder, QList<QByteArray> names)
+    : m_folder(std::move(folder))
+    , m_names(std::move(names))
+{
+}
+
+QList<DecodedNameRename::Result> DecodedNameRename::run() const
+{
+    const QByteArray folder = QFile::encodeName(m_folder);
+    QList<Result> results;
+    for (const QByteArray &name : m_names) {
+        Result result;
+        result.name = name;
+        result.newName = decodedName(name, &result.reason);
+        if (!result.newName.isEmpty()) {
+            const int error = renameNoReplace(folder + name, folder + QFile::encodeName(result.newName));
+            result.renamed = error == 0;
+            if (error == EEXIST)
+                result.reason = QStringLiteral("同じ名前のファイル「%1」が既にあります").arg(result.newName);
+            else if (error == ENOENT)
+                result.reason = QStringLiteral("ファイルが見つかりません");
+            else if (error == ENAMETOOLONG)
+                result.reason = QStringLiteral("新しい名前が長すぎます");
+            else if (error != 0)
+                result.reason = QStringLiteral("名前を変更できません（%1）").arg(systemText(error));
+        }
+        results.append(result);
+    }
+    return results;
+}
