@@ -34,6 +34,8 @@ public:
         ChooseCopyTarget,
         EditReplayText,
         ChooseSaveFile,
+        Information,
+        ReviewDuplicates,
     };
 
     struct Call {
@@ -48,6 +50,7 @@ public:
         QString holds;     // ConfirmReplace: what the file holds now
         CopyTargetRequest copyTarget; // ChooseCopyTarget
         ReplayTextRequest replayText; // EditReplayText
+        DuplicateGroups duplicates;   // ReviewDuplicates
     };
 
     // --- answers, consumed in order per kind ---
@@ -62,6 +65,8 @@ public:
     void answerReplayTextCancel() { m_replayTexts.push_back(TextAnswer{false, {}}); }
     void answerSaveFile(const QString &path) { m_saveFiles.push_back(FolderAnswer{true, path}); }
     void answerSaveFileCancel() { m_saveFiles.push_back(FolderAnswer{false, {}}); }
+    // The duplicate list: true presses "mark all but the oldest".
+    void answerDuplicates(bool mark) { m_duplicates.push_back(mark); }
 
     // --- what happened ---
     const std::vector<Call> &calls() const { return m_calls; }
@@ -78,6 +83,8 @@ public:
 
     // Texts of all error boxes shown, in order.
     QStringList errors() const { return textsOf(Kind::Error); }
+    // Texts of all information boxes shown, in order.
+    QStringList informations() const { return textsOf(Kind::Information); }
     // Texts of all Yes/No questions asked, in order.
     QStringList questions() const { return textsOf(Kind::Question); }
 
@@ -85,7 +92,7 @@ public:
     int pendingAnswers() const
     {
         return int(m_questions.size() + m_folders.size() + m_replaces.size() + m_deletes.size()
-                   + m_copyTargets.size() + m_replayTexts.size() + m_saveFiles.size());
+                   + m_copyTargets.size() + m_replayTexts.size() + m_saveFiles.size() + m_duplicates.size());
     }
 
     // Forget calls, queued answers and unexpected questions.
@@ -100,6 +107,7 @@ public:
         m_copyTargets.clear();
         m_replayTexts.clear();
         m_saveFiles.clear();
+        m_duplicates.clear();
     }
 
     // --- Prompter ---
@@ -107,6 +115,19 @@ public:
     {
         Call &c = record(Kind::Error, owner);
         c.text = text;
+    }
+
+    void information(QWidget *owner, const QString &text) override
+    {
+        Call &c = record(Kind::Information, owner);
+        c.text = text;
+    }
+
+    bool reviewDuplicates(QWidget *owner, const DuplicateGroups &groups) override
+    {
+        Call &c = record(Kind::ReviewDuplicates, owner);
+        c.duplicates = groups;
+        return take(m_duplicates, false, QStringLiteral("duplicate list of %1 groups").arg(groups.size()));
     }
 
     bool question(QWidget *owner, const QString &text) override
@@ -231,6 +252,7 @@ private:
     std::deque<FolderAnswer> m_saveFiles;
     std::deque<bool> m_replaces;
     std::deque<bool> m_deletes;
+    std::deque<bool> m_duplicates;
     struct CopyTargetAnswer {
         bool chosen;
         QString fileName;
