@@ -114,7 +114,11 @@ void FolderWatcher::pathChanged(const QString &path)
 {
     for (int folder = 0; folder < Folders; ++folder) {
         const Watched &watched = m_folders[size_t(folder)];
-        if (path == watched.path || path == watched.parent || watched.files.contains(path))
+        // The folder above reports every change among its entries: only the
+        // folder itself gone, renamed or replaced matters here.
+        const bool folderMoved = path == watched.parent && !watched.path.isEmpty()
+                                 && folderId(watched.path) != m_folderIds.value(watched.path);
+        if (path == watched.path || folderMoved || watched.files.contains(path))
             check(folder);
     }
 }

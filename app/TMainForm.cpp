@@ -3,6 +3,7 @@
 #include "app/FolderWatcher.h"
 #include "app/Seldir.h"
 #include "app/SettingsLocation.h"
+#include "app/StoredMarks.h"
 #include "app/TAboutBox.h"
 #include "app/TRecordForm.h"
 #include "catalogue/ReplayDetailPanel.h"
@@ -196,6 +197,8 @@ void TMainForm::vShowReplayInfo(int tag, int row)
     }
     const ReplayInfo *replay = found ? &info : nullptr;
     PnlInfoView->showReplay(replay);
+    if (tag == GameTag && replay)
+        PnlInfoView->showStoredNames(m_storedMarks->namesOfSlot(row - 1));
     vSetCmdButton(tag, commandState(replay));
 }
 
@@ -544,6 +547,7 @@ void TMainForm::BtnToReplayCopyClick(int tag)
         request.sourceName = slotFileName(m_tarnelRow - 1);
         sourcePath = m_workspace->slotPath(m_tarnelRow - 1);
         request.destinationDir = m_workspace->StorageDir();
+        request.storedNames = m_storedMarks->namesOfSlot(m_tarnelRow - 1);
     } else {
         request.sourceName = m_replayModel->cell(m_replayRow, 0);
         if (request.sourceName.isEmpty())

@@ -34,6 +34,7 @@ class QWidget;
 class ReplayDetailPanel;
 class ReplayFilterProxy;
 class ReplayTableModel;
+class StoredMarks;
 class TRecordForm;
 
 // The main window: both replay tables on two pages, the detail panel, the
@@ -97,6 +98,9 @@ public:
     void ActRecordsClick();
     // Writes the storage table as shown to a CSV file the user chooses.
     void ActCsvExportClick();
+    // Lists identical replays of the storage folder; on request marks all
+    // but the oldest of each group in deletion mode (entered when needed).
+    void ActFindDuplicatesClick();
 
     // Selects the row of this file in the table with this tag and shows
     // its page, as if the user had selected it (deletion marks are left
@@ -168,6 +172,8 @@ public:
     ReplayTableModel &tableModel(int tag) const;
     QTableView *tableView(int tag) const;
     ReplayFilterProxy &filterProxy() const { return *m_filter; }
+    // Which game slots are already in the storage folder.
+    const StoredMarks &storedMarks() const { return *m_storedMarks; }
     // The one mapping between a table's grid rows and its view's indexes:
     // the storage view shows the rows through the filter.
     QModelIndex viewIndex(int tag, int gridRow, int column) const;
@@ -183,6 +189,7 @@ public:
     QAction *X1;
     QAction *ActRecords;
     QAction *ActCsvExport;
+    QAction *ActFindDuplicates;
     QAction *N1;
     QAction *R1;
     QAction *ActAutoReload;
@@ -256,6 +263,8 @@ private:
     // Watches the folder of the table with this tag as its last scan saw it
     // and shows or hides its notice.
     void followFolder(int tag);
+    void showStoredLine();
+    void markForDeletion(const QStringList &names);
 
     // Every question goes through here, so the window knows when one is open.
     TrackingPrompter m_trackingPrompter;
@@ -266,6 +275,7 @@ private:
     ReplayTableModel *m_tarnelModel;
     ReplayTableModel *m_replayModel;
     ReplayFilterProxy *m_filter;
+    StoredMarks *m_storedMarks;
     std::array<PageCommands, 2> m_commands; // by tag
     std::array<QMenu *, 2> m_tableMenus{};  // by tag
     std::function<bool(const QUrl &)> m_openUrl;

@@ -2,6 +2,7 @@
 // panels, the detail panel and the status bar, placed by pixel.
 #include "app/TMainForm.h"
 
+#include "app/StoredMarks.h"
 #include "app/UrlDropTarget.h"
 #include "catalogue/ReplayCellDelegate.h"
 #include "catalogue/ReplayDetailPanel.h"
@@ -104,6 +105,7 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
     m_replayModel = new ReplayTableModel(ReplayTableModel::StorageTable, this);
     m_filter = new ReplayFilterProxy(*m_replayModel, m_workspace->Replays(), this);
     connect(m_workspace, &ReplayWorkspace::storageContentChanged, m_filter, &ReplayFilterProxy::catalogueChanged);
+    m_storedMarks = new StoredMarks(*m_workspace, *m_tarnelModel, this);
     // Rows are dragged out as the files themselves.
     m_tarnelModel->setFilePath([this](const QString &name) { return m_workspace->TarnelDir() + name; });
     m_replayModel->setFilePath([this](const QString &name) { return m_workspace->storagePath(name); });
@@ -133,6 +135,8 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
 
     buildStatusBar();
     connectFileCommands();
+    // The panel's "already stored" line follows both folders.
+    connect(m_storedMarks, &StoredMarks::changed, this, &TMainForm::showStoredLine);
     buildCommandKeys();
     buildLiveFolders();
 
@@ -161,6 +165,9 @@ void TMainForm::buildMenu()
     ActCsvExport = F1->addAction(QStringLiteral("一覧をCSVで保存…"));
     ActCsvExport->setObjectName(QStringLiteral("ActCsvExport"));
     connect(ActCsvExport, &QAction::triggered, this, &TMainForm::ActCsvExportClick);
+    ActFindDuplicates = F1->addAction(QStringLiteral("重複ファイルの検出"));
+    ActFindDuplicates->setObjectName(QStringLiteral("ActFindDuplicates"));
+    connect(ActFindDuplicates, &QAction::triggered, this, &TMainForm::ActFindDuplicatesClick);
     F1->addSeparator();
     X1 = F1->addAction(QStringLiteral("終了(&X)"));
     X1->setObjectName(QStringLiteral("X1"));

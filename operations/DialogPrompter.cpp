@@ -1,5 +1,6 @@
 #include "operations/DialogPrompter.h"
 
+#include "operations/TDuplicateForm.h"
 #include "operations/TReplayCopyForm1.h"
 #include "operations/TReplayInfoExInputForm.h"
 
@@ -15,4 +16,11 @@ std::optional<ReplayTextAnswer> DialogPrompter::editReplayText(QWidget *owner, c
     TReplayInfoExInputForm form(request, owner);
     form.exec();
     return form.result();
+}
+
+bool DialogPrompter::reviewDuplicates(QWidget *owner, const DuplicateGroups &groups)
+{
+    TDuplicateForm form(groups, owner);
+    form.exec();
+    return form.markRequested();
 }

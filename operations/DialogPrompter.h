@@ -10,4 +10,5 @@ public:
 
     std::optional<QString> chooseCopyTarget(QWidget *owner, const CopyTargetRequest &request) override;
     std::optional<ReplayTextAnswer> editReplayText(QWidget *owner, const ReplayTextRequest &request) override;
+    bool reviewDuplicates(QWidget *owner, const DuplicateGroups &groups) override;
 };

@@ -6,6 +6,12 @@ void TrackingPrompter::error(QWidget *owner, const QString &text)
     m_asked.error(owner, text);
 }
 
+void TrackingPrompter::information(QWidget *owner, const QString &text)
+{
+    const Open open(m_open);
+    m_asked.information(owner, text);
+}
+
 bool TrackingPrompter::question(QWidget *owner, const QString &text)
 {
     const Open open(m_open);
@@ -41,6 +47,12 @@ std::optional<ReplayTextAnswer> TrackingPrompter::editReplayText(QWidget *owner,
 {
     const Open open(m_open);
     return m_asked.editReplayText(owner, request);
+}
+
+bool TrackingPrompter::reviewDuplicates(QWidget *owner, const DuplicateGroups &groups)
+{
+    const Open open(m_open);
+    return m_asked.reviewDuplicates(owner, groups);
 }
 
 std::optional<QString> TrackingPrompter::chooseSaveFile(QWidget *owner, const QString &title,

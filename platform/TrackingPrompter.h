@@ -13,6 +13,7 @@ public:
     bool isAsking() const { return m_open > 0; }
 
     void error(QWidget *owner, const QString &text) override;
+    void information(QWidget *owner, const QString &text) override;
     bool question(QWidget *owner, const QString &text) override;
     std::optional<QString> chooseFolder(QWidget *owner, const QString &title, const QString &root,
                                         const QString &preselect) override;
@@ -20,6 +21,7 @@ public:
     bool confirmDelete(QWidget *owner, const QStringList &paths, int hidden) override;
     std::optional<QString> chooseCopyTarget(QWidget *owner, const CopyTargetRequest &request) override;
     std::optional<ReplayTextAnswer> editReplayText(QWidget *owner, const ReplayTextRequest &request) override;
+    bool reviewDuplicates(QWidget *owner, const DuplicateGroups &groups) override;
     std::optional<QString> chooseSaveFile(QWidget *owner, const QString &title, const QString &suggestedPath,
                                           const QString &filter) override;
 

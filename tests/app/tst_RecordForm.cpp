@@ -71,13 +71,14 @@ void TestRecordForm::opensFromFileMenu()
     m_form = start();
     QVERIFY(m_form);
 
-    // The File menu: the two new items, a separator, then Exit as before.
+    // The File menu: the three new items, a separator, then Exit as before.
     const QList<QAction *> items = m_form->F1->actions();
-    QCOMPARE(items.size(), 4);
+    QCOMPARE(items.size(), 5);
     QCOMPARE(items[0]->objectName(), u"ActRecords"_s);
     QCOMPARE(items[1]->text(), u"一覧をCSVで保存…"_s);
-    QVERIFY(items[2]->isSeparator());
-    QCOMPARE(items[3], m_form->X1);
+    QCOMPARE(items[2]->text(), u"重複ファイルの検出"_s);
+    QVERIFY(items[3]->isSeparator());
+    QCOMPARE(items[4], m_form->X1);
 
     TRecordForm *records = openRecords();
     QVERIFY(records);

@@ -36,6 +36,8 @@ public:
         ChooseCopyTarget,
         EditReplayText,
         ChooseSaveFile,
+        Information,
+        ReviewDuplicates,
     };
 
     struct Call {
@@ -50,6 +52,7 @@ public:
         QString holds;     // ConfirmReplace: what the file holds now
         CopyTargetRequest copyTarget; // ChooseCopyTarget
         ReplayTextRequest replayText; // EditReplayText
+        DuplicateGroups duplicates;   // ReviewDuplicates
     };
 
     // --- answers, consumed in order per kind ---
@@ -67,6 +70,8 @@ public:
     // Runs once, at the next question of any kind, before it is answered:
     // what happens while that dialog is open.
     void whileAsking(std::function<void()> hook) { m_whileAsking = std::move(hook); }
+    // The duplicate list: true presses "mark all but the oldest".
+    void answerDuplicates(bool mark) { m_duplicates.push_back(mark); }
 
     // --- what happened ---
     const std::vector<Call> &calls() const { return m_calls; }
@@ -83,6 +88,8 @@ public:
 
     // Texts of all error boxes shown, in order.
     QStringList errors() const { return textsOf(Kind::Error); }
+    // Texts of all information boxes shown, in order.
+    QStringList informations() const { return textsOf(Kind::Information); }
     // Texts of all Yes/No questions asked, in order.
     QStringList questions() const { return textsOf(Kind::Question); }
 
@@ -90,7 +97,7 @@ public:
     int pendingAnswers() const
     {
         return int(m_questions.size() + m_folders.size() + m_replaces.size() + m_deletes.size()
-                   + m_copyTargets.size() + m_replayTexts.size() + m_saveFiles.size());
+                   + m_copyTargets.size() + m_replayTexts.size() + m_saveFiles.size() + m_duplicates.size());
     }
 
     // Forget calls, queued answers and unexpected questions.
@@ -106,6 +113,7 @@ public:
         m_replayTexts.clear();
         m_saveFiles.clear();
         m_whileAsking = nullptr;
+        m_duplicates.clear();
     }
 
     // --- Prompter ---
@@ -113,6 +121,19 @@ public:
     {
         Call &c = record(Kind::Error, owner);
         c.text = text;
+    }
+
+    void information(QWidget *owner, const QString &text) override
+    {
+        Call &c = record(Kind::Information, owner);
+        c.text = text;
+    }
+
+    bool reviewDuplicates(QWidget *owner, const DuplicateGroups &groups) override
+    {
+        Call &c = record(Kind::ReviewDuplicates, owner);
+        c.duplicates = groups;
+        return take(m_duplicates, false, QStringLiteral("duplicate list of %1 groups").arg(groups.size()));
     }
 
     bool question(QWidget *owner, const QString &text) override
@@ -241,6 +262,7 @@ private:
     std::deque<FolderAnswer> m_saveFiles;
     std::deque<bool> m_replaces;
     std::deque<bool> m_deletes;
+    std::deque<bool> m_duplicates;
     struct CopyTargetAnswer {
         bool chosen;
         QString fileName;
