@@ -1,5 +1,6 @@
 #include "app/TMainForm.h"
 
+#include "app/FolderWatcher.h"
 #include "app/Seldir.h"
 #include "app/SettingsLocation.h"
 #include "app/StoredMarks.h"
@@ -67,6 +68,7 @@ bool TMainForm::startUp()
     PnlInfoView->startAnimation();
     restorePageAndPlace(view);
     tableView(m_activeTab)->setFocus(); // the arrow keys move through the table at once
+    startLiveFolders(view);
     return true;
 }
 
@@ -445,6 +447,7 @@ void TMainForm::FormClose()
 {
     if (m_recordForm)
         m_recordForm->close();
+    m_watcher->setEnabled(false);
     m_workspace->clearStorage();
     m_marks.clear();
 }

@@ -4,6 +4,7 @@
 #include "app/ReplayWorkspace.h"
 #include "app/ViewSettings.h"
 #include "operations/DeletionMarks.h"
+#include "platform/TrackingPrompter.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -14,6 +15,8 @@
 #include <array>
 #include <functional>
 
+class FolderNotice;
+class FolderWatcher;
 class Prompter;
 class QAbstractItemModel;
 class QAction;
@@ -135,6 +138,20 @@ public:
     // The view as the close question writes it.
     ViewSettings viewSettings() const;
 
+    // --- folders followed as other programs change them ---
+    // Shows what changed in the folder of the table with this tag, keeping
+    // the view: sort, selected file, scroll position, marks of the files
+    // still there. mayHold: a file still being written may put it off.
+    void liveFolderChanged(int tag, bool mayHold);
+    // The Settings menu's switch.
+    void ActAutoReloadClick(bool on);
+    // Whether the window may change now: no dialog, question or progress
+    // box open, no mouse button held.
+    bool mayUpdateNow() const;
+    FolderWatcher &folderWatcher() const { return *m_watcher; }
+    // The notice over the table with this tag while its folder is missing or unreadable.
+    FolderNotice *folderNotice(int tag) const { return m_notices[size_t(tag)]; }
+
     // --- state, read-only for everyone else ---
     const QString &SettingFileName() const { return m_settingFileName; }
     const QString &TarnelDir() const { return m_workspace->TarnelDir(); }
@@ -175,6 +192,7 @@ public:
     QAction *ActFindDuplicates;
     QAction *N1;
     QAction *R1;
+    QAction *ActAutoReload;
     QAction *V1;
 
     QTabWidget *PcReplayDat;
@@ -240,9 +258,16 @@ private:
     void showFilterCount();
     void restoreTables(const ViewSettings &view);
     void restorePageAndPlace(const ViewSettings &view);
+    void buildLiveFolders();
+    void startLiveFolders(const ViewSettings &view);
+    // Watches the folder of the table with this tag as its last scan saw it
+    // and shows or hides its notice.
+    void followFolder(int tag);
     void showStoredLine();
     void markForDeletion(const QStringList &names);
 
+    // Every question goes through here, so the window knows when one is open.
+    TrackingPrompter m_trackingPrompter;
     Prompter &m_prompter;
     QString m_settingFileName;
     QString m_versionText;
@@ -271,4 +296,6 @@ private:
     bool m_closing = false;
     TRecordForm *m_recordForm = nullptr; // made when first opened
     QString m_csvPath;                   // the last CSV file written, for the next export
+    FolderWatcher *m_watcher = nullptr;
+    std::array<FolderNotice *, 2> m_notices{}; // by tag
 };

@@ -86,7 +86,8 @@ const QString &TMainForm::caption()
 TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                               | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_prompter(prompter),
+      m_trackingPrompter(prompter),
+      m_prompter(m_trackingPrompter),
       m_settingFileName(settingFileName),
       m_versionText(QStringLiteral("1.01")),
       m_workspace(new ReplayWorkspace(this))
@@ -137,6 +138,7 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
     // The panel's "already stored" line follows both folders.
     connect(m_storedMarks, &StoredMarks::changed, this, &TMainForm::showStoredLine);
     buildCommandKeys();
+    buildLiveFolders();
 
     tmFileSelect = new QTimer(this);
     tmFileSelect->setObjectName(QStringLiteral("tmFileSelect"));
@@ -510,5 +512,6 @@ ViewSettings TMainForm::viewSettings() const
     view.sortMode = m_sortMode;
     view.tarnelColumns = columnWidths(StgTarnelTbl);
     view.replayColumns = columnWidths(StgReplayTbl);
+    view.autoReload = ActAutoReload->isChecked();
     return view;
 }

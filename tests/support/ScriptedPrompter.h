@@ -7,7 +7,9 @@
 #include <QTest>
 
 #include <deque>
+#include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // A Prompter for tests: answers come from queues the test fills beforehand,
@@ -65,6 +67,9 @@ public:
     void answerReplayTextCancel() { m_replayTexts.push_back(TextAnswer{false, {}}); }
     void answerSaveFile(const QString &path) { m_saveFiles.push_back(FolderAnswer{true, path}); }
     void answerSaveFileCancel() { m_saveFiles.push_back(FolderAnswer{false, {}}); }
+    // Runs once, at the next question of any kind, before it is answered:
+    // what happens while that dialog is open.
+    void whileAsking(std::function<void()> hook) { m_whileAsking = std::move(hook); }
     // The duplicate list: true presses "mark all but the oldest".
     void answerDuplicates(bool mark) { m_duplicates.push_back(mark); }
 
@@ -107,6 +112,7 @@ public:
         m_copyTargets.clear();
         m_replayTexts.clear();
         m_saveFiles.clear();
+        m_whileAsking = nullptr;
         m_duplicates.clear();
     }
 
@@ -224,6 +230,10 @@ private:
 
     Call &record(Kind kind, QWidget *owner)
     {
+        if (m_whileAsking) {
+            const std::function<void()> hook = std::exchange(m_whileAsking, nullptr);
+            hook();
+        }
         Call c;
         c.kind = kind;
         c.owner = owner;
@@ -263,4 +273,5 @@ private:
         ReplayTextAnswer texts;
     };
     std::deque<TextAnswer> m_replayTexts;
+    std::function<void()> m_whileAsking;
 };
