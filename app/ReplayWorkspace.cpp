@@ -2,7 +2,11 @@
 
 #include "replay/ReplayTextWriter.h"
 
+#include <QFile>
 #include <QScopeGuard>
+
+#include <algorithm>
+#include <ctime>
 
 #include <cstring>
 
@@ -71,22 +75,181 @@ ScanCounts ReplayWorkspace::reloadStorageFolder(ScanProgress *progress)
 
 ScanCounts ReplayWorkspace::scanTarnelNow(ScanProgress *progress)
 {
-    const ScanCounts counts = m_scanner.scanTarnel(m_folders.TarnelDir, m_slots, m_slotIdentities, progress);
-    emit tarnelContentChanged();
+    ReplaySlots gameSlots{};
+    SlotIdentities identities{};
+    const ScanCounts counts = m_scanner.scanTarnel(m_folders.TarnelDir, gameSlots, identities, progress);
+    commitTarnel(gameSlots, identities);
     return counts;
 }
 
 ScanCounts ReplayWorkspace::scanStorageNow(ScanProgress *progress)
 {
-    m_replayList.ClearReplayList();
+    // The catalogue shown stays whole while the scan lets the window draw.
     std::vector<LeftOutFile> leftOut;
-    const ScanCounts counts = m_scanner.scanStorage(m_folders.StorageDir, m_replayList, leftOut, progress);
+    ReplayList list;
+    const ScanCounts counts = m_scanner.scanStorage(m_folders.StorageDir, list, leftOut, progress);
+    commitStorage(std::move(list), std::move(leftOut));
+    return counts;
+}
+
+void ReplayWorkspace::commitTarnel(const ReplaySlots &gameSlots, const SlotIdentities &identities)
+{
+    m_slots = gameSlots;
+    m_slotIdentities = identities;
+    m_tarnelSeen = m_scanner.tarnelSeen();
+    emit tarnelContentChanged();
+}
+
+void ReplayWorkspace::commitStorage(ReplayList &&list, std::vector<LeftOutFile> &&leftOut)
+{
+    m_replayList = std::move(list);
+    m_storageSeen = m_scanner.storageSeen();
     const bool leftOutChanged = leftOut != m_leftOut;
     m_leftOut = std::move(leftOut);
     emit storageContentChanged();
     if (leftOutChanged)
         emit leftOutFilesChanged();
-    return counts;
+}
+
+// ---------------------------------------------------------------------------
+// changes made by other programs
+
+namespace {
+
+// The clock the file system stamps change times with.
+qint64 nowNs()
+{
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+FolderSnapshot slotsNow(const QString &dir)
+{
+    const QByteArray folder = QFile::encodeName(dir);
+    return FolderSnapshot::of(FolderSnapshot::stateOf(folder), FolderScanner::slotEntries(folder));
+}
+
+FolderSnapshot storageNow(const QString &dir)
+{
+    const QByteArray folder = QFile::encodeName(dir);
+    const FolderSnapshot::State state = FolderSnapshot::stateOf(folder);
+    return FolderSnapshot::of(state, state == FolderSnapshot::State::Present ? FolderListing::list(folder)
+                                                                               : std::vector<ListedFile>{});
+}
+
+// What a file that is still being written reads as: nothing yet, the start
+// of a stream, or a stream cut short.
+bool mayBeIncomplete(ScannedFile::Outcome outcome)
+{
+    return outcome == ScannedFile::Outcome::Empty || outcome == ScannedFile::Outcome::NotReplay
+        || outcome == ScannedFile::Outcome::Broken;
+}
+
+} // namespace
+
+void ReplayWorkspace::setWriteTimes(int quietMs, int graceMs)
+{
+    m_quietNs = qint64(quietMs) * 1'000'000;
+    m_graceNs = qint64(graceMs) * 1'000'000;
+}
+
+bool ReplayWorkspace::writtenSince(const FolderSnapshot &now, const QList<QByteArray> &names, qint64 sinceNs)
+{
+    return std::any_of(names.cbegin(), names.cend(), [&](const QByteArray &name) {
+        // The change time, which no program can set back or ahead.
+        return now.stamps.value(name).ctimeNs > sinceNs;
+    });
+}
+
+bool ReplayWorkspace::tarnelChangedOnDisk() const
+{
+    return slotsNow(m_folders.TarnelDir) != m_tarnelSeen;
+}
+
+bool ReplayWorkspace::storageChangedOnDisk() const
+{
+    return storageNow(m_folders.StorageDir) != m_storageSeen;
+}
+
+ReplayWorkspace::LiveResult ReplayWorkspace::liveReloadTarnel(ScanProgress *progress, bool mayHold)
+{
+    if (m_scanning)
+        return LiveResult::Held;
+    const FolderSnapshot now = slotsNow(m_folders.TarnelDir);
+    if (now == m_tarnelSeen)
+        return LiveResult::Unchanged;
+    const QList<QByteArray> changed = m_tarnelSeen.changedIn(now);
+    if (mayHold && writtenSince(now, changed, nowNs() - m_quietNs))
+        return LiveResult::Held;
+
+    m_scanning = true;
+    const auto done = qScopeGuard([this] { m_scanning = false; });
+    ReplaySlots gameSlots{};
+    SlotIdentities identities{};
+    m_scanner.scanTarnel(m_folders.TarnelDir, gameSlots, identities, progress);
+    if (mayHold) {
+        // A slot file that changed and is no replay yet may be one the game is still writing.
+        const FolderSnapshot &seen = m_scanner.tarnelSeen();
+        const qint64 youngSince = nowNs() - m_graceNs;
+        for (int i = 0; i < ReplaySlotCount; ++i) {
+            const QByteArray name = QFile::encodeName(slotFileName(i));
+            if (identities[size_t(i)].isNull() && changed.contains(name) && writtenSince(seen, {name}, youngSince))
+                return LiveResult::Held;
+        }
+    }
+    commitTarnel(gameSlots, identities);
+    return LiveResult::Updated;
+}
+
+ReplayWorkspace::LiveResult ReplayWorkspace::liveReloadStorage(ScanProgress *progress, bool mayHold)
+{
+    if (m_scanning)
+        return LiveResult::Held;
+    const FolderSnapshot now = storageNow(m_folders.StorageDir);
+    if (now == m_storageSeen)
+        return LiveResult::Unchanged;
+    const QList<QByteArray> changed = m_storageSeen.changedIn(now);
+    if (mayHold && writtenSince(now, changed, nowNs() - m_quietNs))
+        return LiveResult::Held;
+
+    m_scanning = true;
+    const auto done = qScopeGuard([this] { m_scanning = false; });
+    ReplayList list;
+    std::vector<LeftOutFile> leftOut;
+    m_scanner.scanStorage(m_folders.StorageDir, list, leftOut, progress);
+    if (mayHold) {
+        // A file that changed and is no replay yet may be a copy or a
+        // download still under way: it is not listed as unreadable yet.
+        const FolderSnapshot &seen = m_scanner.storageSeen();
+        const qint64 youngSince = nowNs() - m_graceNs;
+        for (const LeftOutFile &file : leftOut) {
+            if (mayBeIncomplete(file.reason) && changed.contains(file.nameBytes)
+                && writtenSince(seen, {file.nameBytes}, youngSince))
+                return LiveResult::Held;
+        }
+    }
+    commitStorage(std::move(list), std::move(leftOut));
+    return LiveResult::Updated;
+}
+
+void ReplayWorkspace::noteOwnRewrite(const QString &dir, const QString &fileName)
+{
+    const QByteArray name = QFile::encodeName(fileName);
+    FileStamp stamp;
+    RegularFile::Result status;
+    const bool there = FolderListing::stampOfPath(QFile::encodeName(dir + fileName), &stamp, &status);
+    // The game folder and the storage folder may be one and the same.
+    const auto follow = [&](const QString &folder, FolderSnapshot &seen) {
+        if (folder != dir || !seen.stamps.contains(name))
+            return;
+        if (there)
+            seen.stamps.insert(name, stamp);
+        else
+            seen.stamps.remove(name);
+    };
+    follow(m_folders.TarnelDir, m_tarnelSeen);
+    follow(m_folders.StorageDir, m_storageSeen);
 }
 
 void ReplayWorkspace::clearStorage()
@@ -136,6 +299,7 @@ bool ReplayWorkspace::writeSlotText(int slot)
         return false;
     // The next scan need not read the file again.
     m_scanner.noteTextsRewritten(m_folders.TarnelDir, slotFileName(slot), info);
+    noteOwnRewrite(m_folders.TarnelDir, slotFileName(slot));
     return true;
 }
 
@@ -147,5 +311,6 @@ bool ReplayWorkspace::writeStorageText(const QString &fileName)
     if (!RewriteReplayText(storagePath(item->FileName), item->Info.PlayerName, item->Info.Comment))
         return false;
     m_scanner.noteTextsRewritten(m_folders.StorageDir, item->FileName, item->Info);
+    noteOwnRewrite(m_folders.StorageDir, item->FileName);
     return true;
 }

@@ -71,6 +71,32 @@ public:
     // Releases the storage catalogue (at the end of the run).
     void clearStorage();
 
+    // --- following changes made by other programs ---
+    enum class LiveResult {
+        Unchanged, // the folder is as the last scan saw it (perhaps changed by the program itself)
+        Updated,   // what changed was read; the content-changed signal has gone out
+        Held,      // a file seems to be still being written: nothing changed in memory; try again soon
+    };
+    // Whether the folder (its state, names and stamps) differs from what the
+    // last scan that the program shows saw.
+    bool tarnelChangedOnDisk() const;
+    bool storageChangedOnDisk() const;
+    // Reads what changed since the last scan, as the reloads do, unless
+    // nothing did. With mayHold, a file that changed and is still being
+    // written (written within the last moment, or young and not yet a whole
+    // replay) holds the update back, and the slots or catalogue stay as they
+    // are; without, the folder is taken as it is. progress may be null.
+    LiveResult liveReloadTarnel(ScanProgress *progress, bool mayHold);
+    LiveResult liveReloadStorage(ScanProgress *progress, bool mayHold);
+    // A file written within quietMs is taken to be still being written; one
+    // that is not a whole replay is waited for while it was written within
+    // graceMs.
+    void setWriteTimes(int quietMs, int graceMs);
+    // What the last scan shown saw of each folder: whether it is there, and
+    // the files named like replays.
+    const FolderSnapshot &tarnelSeen() const { return m_tarnelSeen; }
+    const FolderSnapshot &storageSeen() const { return m_storageSeen; }
+
     // --- name and comment of one replay ---
     // In memory only. False for a slot number outside 0..9, or when no
     // storage item has exactly this file name (nothing is changed then).
@@ -114,4 +140,16 @@ private:
     ScanCounts runScan(bool &pending, ScanCounts (ReplayWorkspace::*scan)(ScanProgress *), ScanProgress *progress);
     ScanCounts scanTarnelNow(ScanProgress *progress);
     ScanCounts scanStorageNow(ScanProgress *progress);
+    void commitTarnel(const ReplaySlots &gameSlots, const SlotIdentities &identities);
+    void commitStorage(ReplayList &&list, std::vector<LeftOutFile> &&leftOut);
+    // The file of folder dir was rewritten by the program: the snapshots
+    // take its new stamp, so that the change is not taken for someone else's.
+    void noteOwnRewrite(const QString &dir, const QString &fileName);
+    // Of names (changed in now), whether one was written after sinceNs.
+    static bool writtenSince(const FolderSnapshot &now, const QList<QByteArray> &names, qint64 sinceNs);
+
+    FolderSnapshot m_tarnelSeen;
+    FolderSnapshot m_storageSeen;
+    qint64 m_quietNs = 200'000'000;
+    qint64 m_graceNs = 3'000'000'000;
 };

@@ -1,7 +1,9 @@
 #include "app/TMainForm.h"
 
+#include "app/FolderWatcher.h"
 #include "app/Seldir.h"
 #include "app/SettingsLocation.h"
+#include "app/StoredMarks.h"
 #include "app/TAboutBox.h"
 #include "app/TRecordForm.h"
 #include "app/UnreadableFilesCommand.h"
@@ -68,6 +70,7 @@ bool TMainForm::startUp()
     PnlInfoView->startAnimation();
     restorePageAndPlace(view);
     tableView(m_activeTab)->setFocus(); // the arrow keys move through the table at once
+    startLiveFolders(view);
     return true;
 }
 
@@ -212,6 +215,8 @@ void TMainForm::vShowReplayInfo(int tag, int row)
     }
     const ReplayInfo *replay = found ? &info : nullptr;
     PnlInfoView->showReplay(replay);
+    if (tag == GameTag && replay)
+        PnlInfoView->showStoredNames(m_storedMarks->namesOfSlot(row - 1));
     vSetCmdButton(tag, commandState(replay));
 }
 
@@ -460,6 +465,7 @@ void TMainForm::FormClose()
 {
     if (m_recordForm)
         m_recordForm->close();
+    m_watcher->setEnabled(false);
     m_workspace->clearStorage();
     m_marks.clear();
 }
@@ -559,6 +565,7 @@ void TMainForm::BtnToReplayCopyClick(int tag)
         request.sourceName = slotFileName(m_tarnelRow - 1);
         sourcePath = m_workspace->slotPath(m_tarnelRow - 1);
         request.destinationDir = m_workspace->StorageDir();
+        request.storedNames = m_storedMarks->namesOfSlot(m_tarnelRow - 1);
     } else {
         request.sourceName = m_replayModel->cell(m_replayRow, 0);
         if (request.sourceName.isEmpty())

@@ -4,6 +4,7 @@
 #include "app/ReplayWorkspace.h"
 #include "app/ViewSettings.h"
 #include "operations/DeletionMarks.h"
+#include "platform/TrackingPrompter.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -14,6 +15,8 @@
 #include <array>
 #include <functional>
 
+class FolderNotice;
+class FolderWatcher;
 class Prompter;
 class QAbstractItemModel;
 class QAction;
@@ -31,6 +34,7 @@ class QWidget;
 class ReplayDetailPanel;
 class ReplayFilterProxy;
 class ReplayTableModel;
+class StoredMarks;
 class TRecordForm;
 
 // The main window: both replay tables on two pages, the detail panel, the
@@ -97,6 +101,9 @@ public:
     // The list of the storage folder's unreadable files (the menu item and
     // the count in the status bar): trash and rename from there.
     void ActUnreadableClick();
+    // Lists identical replays of the storage folder; on request marks all
+    // but the oldest of each group in deletion mode (entered when needed).
+    void ActFindDuplicatesClick();
 
     // Selects the row of this file in the table with this tag and shows
     // its page, as if the user had selected it (deletion marks are left
@@ -134,6 +141,20 @@ public:
     // The view as the close question writes it.
     ViewSettings viewSettings() const;
 
+    // --- folders followed as other programs change them ---
+    // Shows what changed in the folder of the table with this tag, keeping
+    // the view: sort, selected file, scroll position, marks of the files
+    // still there. mayHold: a file still being written may put it off.
+    void liveFolderChanged(int tag, bool mayHold);
+    // The Settings menu's switch.
+    void ActAutoReloadClick(bool on);
+    // Whether the window may change now: no dialog, question or progress
+    // box open, no mouse button held.
+    bool mayUpdateNow() const;
+    FolderWatcher &folderWatcher() const { return *m_watcher; }
+    // The notice over the table with this tag while its folder is missing or unreadable.
+    FolderNotice *folderNotice(int tag) const { return m_notices[size_t(tag)]; }
+
     // --- state, read-only for everyone else ---
     const QString &SettingFileName() const { return m_settingFileName; }
     const QString &TarnelDir() const { return m_workspace->TarnelDir(); }
@@ -154,6 +175,8 @@ public:
     ReplayTableModel &tableModel(int tag) const;
     QTableView *tableView(int tag) const;
     ReplayFilterProxy &filterProxy() const { return *m_filter; }
+    // Which game slots are already in the storage folder.
+    const StoredMarks &storedMarks() const { return *m_storedMarks; }
     // The one mapping between a table's grid rows and its view's indexes:
     // the storage view shows the rows through the filter.
     QModelIndex viewIndex(int tag, int gridRow, int column) const;
@@ -170,8 +193,10 @@ public:
     QAction *ActRecords;
     QAction *ActCsvExport;
     QAction *ActUnreadable;
+    QAction *ActFindDuplicates;
     QAction *N1;
     QAction *R1;
+    QAction *ActAutoReload;
     QAction *V1;
 
     QTabWidget *PcReplayDat;
@@ -243,7 +268,16 @@ private:
     void refreshStorageKeepingRow();
     void restoreTables(const ViewSettings &view);
     void restorePageAndPlace(const ViewSettings &view);
+    void buildLiveFolders();
+    void startLiveFolders(const ViewSettings &view);
+    // Watches the folder of the table with this tag as its last scan saw it
+    // and shows or hides its notice.
+    void followFolder(int tag);
+    void showStoredLine();
+    void markForDeletion(const QStringList &names);
 
+    // Every question goes through here, so the window knows when one is open.
+    TrackingPrompter m_trackingPrompter;
     Prompter &m_prompter;
     QString m_settingFileName;
     QString m_versionText;
@@ -251,6 +285,7 @@ private:
     ReplayTableModel *m_tarnelModel;
     ReplayTableModel *m_replayModel;
     ReplayFilterProxy *m_filter;
+    StoredMarks *m_storedMarks;
     std::array<PageCommands, 2> m_commands; // by tag
     std::array<QMenu *, 2> m_tableMenus{};  // by tag
     std::function<bool(const QUrl &)> m_openUrl;
@@ -271,4 +306,6 @@ private:
     bool m_closing = false;
     TRecordForm *m_recordForm = nullptr; // made when first opened
     QString m_csvPath;                   // the last CSV file written, for the next export
+    FolderWatcher *m_watcher = nullptr;
+    std::array<FolderNotice *, 2> m_notices{}; // by tag
 };

@@ -2,6 +2,7 @@
 // panels, the detail panel and the status bar, placed by pixel.
 #include "app/TMainForm.h"
 
+#include "app/StoredMarks.h"
 #include "app/UrlDropTarget.h"
 #include "catalogue/ReplayCellDelegate.h"
 #include "catalogue/ReplayDetailPanel.h"
@@ -87,7 +88,8 @@ const QString &TMainForm::caption()
 TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                               | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_prompter(prompter),
+      m_trackingPrompter(prompter),
+      m_prompter(m_trackingPrompter),
       m_settingFileName(settingFileName),
       m_versionText(QStringLiteral("1.01")),
       m_workspace(new ReplayWorkspace(this))
@@ -105,6 +107,7 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
     m_replayModel = new ReplayTableModel(ReplayTableModel::StorageTable, this);
     m_filter = new ReplayFilterProxy(*m_replayModel, m_workspace->Replays(), this);
     connect(m_workspace, &ReplayWorkspace::storageContentChanged, m_filter, &ReplayFilterProxy::catalogueChanged);
+    m_storedMarks = new StoredMarks(*m_workspace, *m_tarnelModel, this);
     // Rows are dragged out as the files themselves.
     m_tarnelModel->setFilePath([this](const QString &name) { return m_workspace->TarnelDir() + name; });
     m_replayModel->setFilePath([this](const QString &name) { return m_workspace->storagePath(name); });
@@ -134,7 +137,10 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
 
     buildStatusBar();
     connectFileCommands();
+    // The panel's "already stored" line follows both folders.
+    connect(m_storedMarks, &StoredMarks::changed, this, &TMainForm::showStoredLine);
     buildCommandKeys();
+    buildLiveFolders();
 
     tmFileSelect = new QTimer(this);
     tmFileSelect->setObjectName(QStringLiteral("tmFileSelect"));
@@ -161,6 +167,9 @@ void TMainForm::buildMenu()
     ActCsvExport = F1->addAction(QStringLiteral("一覧をCSVで保存…"));
     ActCsvExport->setObjectName(QStringLiteral("ActCsvExport"));
     connect(ActCsvExport, &QAction::triggered, this, &TMainForm::ActCsvExportClick);
+    ActFindDuplicates = F1->addAction(QStringLiteral("重複ファイルの検出"));
+    ActFindDuplicates->setObjectName(QStringLiteral("ActFindDuplicates"));
+    connect(ActFindDuplicates, &QAction::triggered, this, &TMainForm::ActFindDuplicatesClick);
     ActUnreadable = F1->addAction(QStringLiteral("読み込めないファイル…"));
     ActUnreadable->setObjectName(QStringLiteral("ActUnreadable"));
     ActUnreadable->setEnabled(false); // until a scan finds such files
@@ -540,5 +549,6 @@ ViewSettings TMainForm::viewSettings() const
     view.sortMode = m_sortMode;
     view.tarnelColumns = columnWidths(StgTarnelTbl);
     view.replayColumns = columnWidths(StgReplayTbl);
+    view.autoReload = ActAutoReload->isChecked();
     return view;
 }

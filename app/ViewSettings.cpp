@@ -19,6 +19,7 @@ const QString KeyPage = QStringLiteral("ActivePage");
 const QString KeySort = QStringLiteral("SortMode");
 const QString KeyTarnelColumns = QStringLiteral("TarnelColumns");
 const QString KeyReplayColumns = QStringLiteral("ReplayColumns");
+const QString KeyAutoReload = QStringLiteral("AutoReload");
 
 // Far beyond any desktop, but no overflow when a frame is added.
 constexpr int MaxCoordinate = 100000;
@@ -69,6 +70,7 @@ ViewSettings LoadViewSettings(const QString &settingFileName)
     view.sortMode = readInt(ini, KeySort, 0, 6).value_or(0);
     view.tarnelColumns = readColumns(ini, KeyTarnelColumns);
     view.replayColumns = readColumns(ini, KeyReplayColumns);
+    view.autoReload = readInt(ini, KeyAutoReload, 0, 1).value_or(1) == 1;
     return view;
 }
 
@@ -90,6 +92,7 @@ bool SaveViewSettings(const QString &settingFileName, const ViewSettings &view)
         write(KeyTarnelColumns, columnsText(*view.tarnelColumns));
     if (view.replayColumns)
         write(KeyReplayColumns, columnsText(*view.replayColumns));
+    write(KeyAutoReload, view.autoReload ? QStringLiteral("1") : QStringLiteral("0"));
     return written;
 }
 

@@ -12,7 +12,7 @@
 // as further keys of the program's own section [qvReplayInfo], and read at
 // the next start. A key that is missing or holds no sensible value reads as
 // the window's first look (page 0, no sort order, the designed column widths,
-// a place chosen by the system).
+// a place chosen by the system, folders followed).
 struct ViewSettings {
     static constexpr int Columns = 6;
     using ColumnWidths = std::array<int, Columns>;
@@ -22,6 +22,7 @@ struct ViewSettings {
     int sortMode = 0;                // 0..6
     std::optional<ColumnWidths> tarnelColumns;
     std::optional<ColumnWidths> replayColumns;
+    bool autoReload = true; // the folders are followed as other programs change them
 
     // Narrower columns could no longer be found and grabbed again.
     static constexpr int MinColumnWidth = 20;

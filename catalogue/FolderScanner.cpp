@@ -195,15 +195,9 @@ ScanCounts FolderScanner::scanTarnel(const QString &tarnelDir, ReplaySlots &tarn
     const QByteArray folder = QFile::encodeName(tarnelDir);
     if (progress)
         progress->start(ReplaySlotCount, QStringLiteral("Tarnelリプレイフォルダ読み込み中"));
-    std::vector<ListedFile> entries(ReplaySlotCount);
-    for (int i = 0; i < ReplaySlotCount; ++i) {
-        ListedFile &entry = entries[size_t(i)];
-        entry.name = slotFileName(i);
-        entry.nameBytes = QFile::encodeName(entry.name);
-        // A FIFO or device in a slot is never opened: the open itself could
-        // block for good.
-        FolderListing::stampOfPath(folder + entry.nameBytes, &entry.stamp, &entry.status);
-    }
+    const FolderSnapshot::State state = FolderSnapshot::stateOf(folder);
+    const std::vector<ListedFile> entries = slotEntries(folder);
+    m_tarnelSeen = FolderSnapshot::of(state, entries);
     const ScanCounts counts = scan(m_tarnel, folder, entries, std::vector<bool>(entries.size(), true),
                                    ReplaySlotCount, false, progress, [&](const Records &records) {
                                        for (int i = 0; i < ReplaySlotCount; ++i) {
@@ -219,11 +213,26 @@ ScanCounts FolderScanner::scanTarnel(const QString &tarnelDir, ReplaySlots &tarn
     return counts;
 }
 
+std::vector<ListedFile> FolderScanner::slotEntries(const QByteArray &folder)
+{
+    std::vector<ListedFile> entries(ReplaySlotCount);
+    for (int i = 0; i < ReplaySlotCount; ++i) {
+        ListedFile &entry = entries[size_t(i)];
+        entry.name = slotFileName(i);
+        entry.nameBytes = QFile::encodeName(entry.name);
+        // A FIFO or device in a slot is never opened: the open itself could
+        // block for good.
+        FolderListing::stampOfPath(folder + entry.nameBytes, &entry.stamp, &entry.status);
+    }
+    return entries;
+}
+
 ScanCounts FolderScanner::scanStorage(const QString &storageDir, ReplayList &list, std::vector<LeftOutFile> &leftOut,
                                       ScanProgress *progress)
 {
     leftOut.clear();
     const QByteArray folder = QFile::encodeName(storageDir);
+    const FolderSnapshot::State state = FolderSnapshot::stateOf(folder);
     // First pass: count. A folder without a file to read shows no progress.
     const int total = FolderListing::countReadable(folder);
     if (total > 0 && progress)
@@ -246,6 +255,7 @@ ScanCounts FolderScanner::scanStorage(const QString &storageDir, ReplayList &lis
         entries = std::move(kept);
         stepping.assign(entries.size(), false);
     }
+    m_storageSeen = FolderSnapshot::of(state, entries);
 
     const auto fill = [&](const Records &records) {
         qint32 accepted = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/FolderScan.h"
+#include "catalogue/FolderSnapshot.h"
 #include "catalogue/ScannedFile.h"
 
 #include <QByteArray>
@@ -69,6 +70,15 @@ public:
     // waiting for it to settle.
     void noteOwnWrite(const QString &dir, const QString &fileName);
 
+    // What the last scan of each folder saw: the listing it read from.
+    const FolderSnapshot &tarnelSeen() const { return m_tarnelSeen; }
+    const FolderSnapshot &storageSeen() const { return m_storageSeen; }
+
+    // The ten slot files of a game folder (the path as the system spells
+    // it), stamped without opening them; a slot without a file is refused
+    // as missing.
+    static std::vector<ListedFile> slotEntries(const QByteArray &folder);
+
 private:
     // What the last scan of one folder learnt, by raw file name.
     struct FolderMemory {
@@ -95,5 +105,7 @@ private:
     qint64 m_settleNs = DefaultSettleNs;
     FolderMemory m_tarnel;
     FolderMemory m_storage;
+    FolderSnapshot m_tarnelSeen;
+    FolderSnapshot m_storageSeen;
     QHash<QByteArray, QSet<QByteArray>> m_ownWrites; // by folder
 };

@@ -2,6 +2,19 @@
 #include "catalogue/ReplayTableModel.h"
 
 #include <QPainter>
+#include <QPainterPath>
+
+QColor ReplayCellDelegate::storedMarkColor()
+{
+    return QColor(0, 128, 0);
+}
+
+QRect ReplayCellDelegate::storedMarkRect(const QRect &cell)
+{
+    // 10 x 10 at the right end, clear of a centred slot name.
+    constexpr int Size = 10;
+    return QRect(cell.right() - 3 - Size + 1, cell.center().y() - Size / 2, Size, Size);
+}
 
 void ReplayCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
@@ -63,6 +76,19 @@ void ReplayCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
             const QString shown = QFontMetrics(opt.font).elidedText(text, Qt::ElideRight, textRect.width());
             painter->drawText(textRect, int(horizontal | Qt::AlignVCenter | Qt::TextSingleLine), shown);
         }
+    }
+
+    if (!index.data(ReplayTableModel::StoredRole).toStringList().isEmpty()) {
+        const QRect mark = storedMarkRect(cellRect);
+        QPainterPath check;
+        check.moveTo(mark.left() + 1, mark.top() + mark.height() / 2);
+        check.lineTo(mark.left() + mark.width() * 2 / 5, mark.bottom() - 1);
+        check.lineTo(mark.right(), mark.top() + 1);
+        painter->setClipping(false);
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(QPen(storedMarkColor(), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawPath(check);
     }
     painter->restore();
 }

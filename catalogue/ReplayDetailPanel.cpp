@@ -112,6 +112,11 @@ ReplayDetailPanel::ReplayDetailPanel(QWidget *parent)
     LblReplayPT = makeLabel(this, "LblReplayPT", QString(), ValueColour, 480, 112, h);
     LblReplayPT->hide();
 
+    LblStoredCaption = makeLabel(this, "LblStoredCaption", QStringLiteral("格納済み："), CaptionColour, 408, 112, h);
+    LblStoredCaption->hide();
+    LblStoredName = makeValue(this, "LblStoredName", 480, 112, 225, h);
+    LblStoredName->hide();
+
     MemReplayComment = new QPlainTextEdit(this);
     MemReplayComment->setObjectName(QStringLiteral("MemReplayComment"));
     MemReplayComment->setGeometry(64, 144, 753, 49);
@@ -147,6 +152,7 @@ void ReplayDetailPanel::showReplay(const ReplayInfo *replay)
                           LblReplayScore, LblReplayLimitPlay, LblReplayName})
         setFittedText(value, font(), QString());
     MemReplayComment->clear();
+    showStoredNames({});
     m_charaDotNo = 0;
     drawFrame(1);
     if (!replay)
@@ -167,6 +173,24 @@ void ReplayDetailPanel::showReplay(const ReplayInfo *replay)
     QString comment = ShiftJisText::decodeField(replay->Comment, CommentSize);
     comment.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     MemReplayComment->setPlainText(comment);
+}
+
+void ReplayDetailPanel::showStoredNames(const QStringList &names)
+{
+    if (names.isEmpty()) {
+        LblStoredCaption->hide();
+        LblStoredName->hide();
+        LblStoredName->clear();
+        LblStoredName->setToolTip(QString());
+        return;
+    }
+    const QString shown = names.size() == 1
+                              ? names.first()
+                              : QStringLiteral("%1 ほか %2 件").arg(names.first()).arg(names.size() - 1);
+    setFittedText(LblStoredName, font(), shown);
+    LblStoredName->setToolTip(names.join(QLatin1Char('\n')));
+    LblStoredCaption->show();
+    LblStoredName->show();
 }
 
 void ReplayDetailPanel::startAnimation()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -21,6 +22,10 @@ public:
     // Shows the replay, or empties the panel for nullptr (black sprite area,
     // CharaDotNo 0).
     void showReplay(const ReplayInfo *replay);
+
+    // The line "格納済み：" naming the storage files that hold the replay
+    // shown (a game slot's); hidden for an empty list. showReplay hides it.
+    void showStoredNames(const QStringList &names);
 
     // Switches the sprite timer on (once, at the end of start-up).
     void startAnimation();
@@ -51,6 +56,10 @@ public:
     QLabel *LblReplayName;
     QLabel *LblReplayPTT;
     QLabel *LblReplayPT;
+    // "格納済み：" and the stored file's name, only for a stored game slot
+    // (in the place of the play time, which is never shown).
+    QLabel *LblStoredCaption;
+    QLabel *LblStoredName;
     QPlainTextEdit *MemReplayComment;
     QLabel *ImgCharDot;
     QTimer *tmAnime;

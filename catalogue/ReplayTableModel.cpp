@@ -141,6 +141,26 @@ bool ReplayTableModel::isMarked(int gridRow) const
     return !name.isEmpty() && m_marked.contains(name);
 }
 
+void ReplayTableModel::setStoredNames(const std::vector<QStringList> &namesByRow)
+{
+    std::vector<QStringList> stored(m_rows.size());
+    for (size_t r = 0; r < stored.size() && r < namesByRow.size(); ++r)
+        stored[r] = namesByRow[r];
+    if (stored == m_stored)
+        return;
+    m_stored = std::move(stored);
+    if (m_shownRows > 0)
+        emit dataChanged(index(0, 0), index(m_shownRows - 1, 0), {StoredRole, Qt::ToolTipRole});
+}
+
+const QStringList &ReplayTableModel::storedNames(int gridRow) const
+{
+    static const QStringList none;
+    if (gridRow < 1 || gridRow > int(m_stored.size()))
+        return none;
+    return m_stored[size_t(gridRow - 1)];
+}
+
 const QStringList &ReplayTableModel::headerTexts()
 {
     static const QStringList texts{
@@ -208,6 +228,12 @@ QVariant ReplayTableModel::data(const QModelIndex &index, int role) const
         return m_tag == GameTable && column == 0;
     case MarkedRole:
         return isMarked(gridRow);
+    case StoredRole:
+        return column == 0 ? storedNames(gridRow) : QStringList();
+    case Qt::ToolTipRole:
+        if (column == 0 && !storedNames(gridRow).isEmpty())
+            return QStringLiteral("格納フォルダに保存済み：\n") + storedNames(gridRow).join(QLatin1Char('\n'));
+        return {};
     default:
         return {};
     }

@@ -31,6 +31,9 @@ public:
     static constexpr int FixedCellRole = Qt::UserRole + 1;
     // True in every cell of a row marked for deletion while deletion mode is on.
     static constexpr int MarkedRole = Qt::UserRole + 2;
+    // In the game table's file-name column: the storage files that hold the
+    // slot's replay (a QStringList, empty when none).
+    static constexpr int StoredRole = Qt::UserRole + 3;
 
     static constexpr int GameRows = 10;
 
@@ -63,6 +66,12 @@ public:
     void setDeleteMarks(bool deleteMode, const QStringList &delFileList);
     bool isMarked(int gridRow) const;
 
+    // "Already stored" marks of the game table: for each slot row (index
+    // r-1 for grid row r) the storage files holding its replay. Missing
+    // entries are empty.
+    void setStoredNames(const std::vector<QStringList> &namesByRow);
+    const QStringList &storedNames(int gridRow) const;
+
     // Rows that hold a replay may be dragged out as file URLs once the model
     // knows where its files are: path gives the full path of a file name. No
     // row is dragged while deletion mode is on, where a press and a sweep
@@ -94,5 +103,6 @@ private:
     int m_shownRows = 0; // data rows the views have been told about
     bool m_deleteMode = false;
     QSet<QString> m_marked;
+    std::vector<QStringList> m_stored; // by data row
     std::function<QString(const QString &)> m_filePath;
 };

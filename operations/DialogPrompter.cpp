@@ -1,5 +1,6 @@
 #include "operations/DialogPrompter.h"
 
+#include "operations/TDuplicateForm.h"
 #include "operations/TReplayCopyForm1.h"
 #include "operations/TReplayInfoExInputForm.h"
 #include "operations/TUnreadableFilesForm.h"
@@ -24,4 +25,11 @@ std::optional<UnreadableFilesAnswer> DialogPrompter::reviewUnreadableFiles(QWidg
     TUnreadableFilesForm form(request, owner);
     form.exec();
     return form.result();
+}
+
+bool DialogPrompter::reviewDuplicates(QWidget *owner, const DuplicateGroups &groups)
+{
+    TDuplicateForm form(groups, owner);
+    form.exec();
+    return form.markRequested();
 }

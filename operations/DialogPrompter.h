@@ -12,4 +12,5 @@ public:
     std::optional<ReplayTextAnswer> editReplayText(QWidget *owner, const ReplayTextRequest &request) override;
     std::optional<UnreadableFilesAnswer> reviewUnreadableFiles(QWidget *owner,
                                                                const UnreadableFilesRequest &request) override;
+    bool reviewDuplicates(QWidget *owner, const DuplicateGroups &groups) override;
 };

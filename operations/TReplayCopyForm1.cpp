@@ -3,6 +3,7 @@
 #include "operations/CopyTargetName.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,6 +53,12 @@ TReplayCopyForm1::TReplayCopyForm1(const CopyTargetRequest &request, Prompter &p
     for (QLabel *label : {Label3, LblDungeonName, LblKaisu, Label4, LblCharaName, Label6, LblScore, Label5, LblPlayerName})
         label->hide();
 
+    LblStoredNote = new QLabel(this);
+    LblStoredNote->setObjectName(QStringLiteral("LblStoredNote"));
+    LblStoredNote->setTextFormat(Qt::PlainText);
+    LblStoredNote->setGeometry(16, 116, 325, 20);
+    LblStoredNote->hide();
+
     BtnOk = makeButton("BtnOk", QStringLiteral("Ｏ　Ｋ"), QRect(56, 144, 89, 25));
     BtnOk->setDefault(true);
     BtnCancel = makeButton("BtnCancel", QStringLiteral("キャンセル"), QRect(216, 144, 89, 25));
@@ -80,6 +87,7 @@ void TReplayCopyForm1::FormShow()
         EdtCopySakiFileName->move(EdtCopySakiFileName->x(), 88);
         EdtCopySakiFileName->show();
         EdtCopySakiFileName->setFocus();
+        showStoredNote();
         return;
     }
     showSlot(0);
@@ -87,6 +95,22 @@ void TReplayCopyForm1::FormShow()
                                                             LblCharaName, LblScore, LblPlayerName, CmbCopySakiFileName})
         widget->show();
     CmbCopySakiFileName->setFocus();
+}
+
+void TReplayCopyForm1::showStoredNote()
+{
+    const QStringList &names = m_request.storedNames;
+    if (names.isEmpty())
+        return;
+    const QString more = names.size() > 1 ? QStringLiteral("ほか %1 件").arg(names.size() - 1) : QString();
+    const QString pattern = QStringLiteral("このリプレイは「%1」%2として格納済みです。");
+    // A long name gives way, never the rest of the sentence.
+    const QFontMetrics metrics(LblStoredNote->font());
+    const int room = LblStoredNote->width() - metrics.horizontalAdvance(pattern.arg(QString(), more));
+    const QString name = metrics.elidedText(names.first(), Qt::ElideMiddle, qMax(room, 40));
+    LblStoredNote->setText(pattern.arg(name, more));
+    LblStoredNote->setToolTip(QStringLiteral("格納フォルダに保存済み：\n") + names.join(QLatin1Char('\n')));
+    LblStoredNote->show();
 }
 
 void TReplayCopyForm1::showSlot(int slot)

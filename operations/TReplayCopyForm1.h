@@ -46,12 +46,16 @@ public:
     QLabel *LblScore;
     QLabel *Label5;
     QLabel *LblPlayerName;
+    // Name entry only: a note when the replay is already in the storage
+    // folder, naming the file; the copy goes ahead all the same.
+    QLabel *LblStoredNote;
     QPushButton *BtnOk;
     QPushButton *BtnCancel;
 
 private:
     void FormShow();
     void showSlot(int slot);
+    void showStoredNote();
     // Shows a refusal through the prompter; false when message is empty.
     bool refuse(const QString &message);
 

@@ -2,11 +2,13 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 #include <array>
 #include <optional>
+#include <vector>
 
 class QWidget;
 
@@ -27,6 +29,7 @@ struct CopyTargetRequest {
     QString sourcePath;      // its full path: a copy onto the source itself is refused
     QString destinationDir;  // the folder the copy goes to, ending with "/"
     std::array<SlotSummary, 10> slotTexts; // slot mode: what each slot holds now
+    QStringList storedNames; // name entry: storage files that already hold this replay
 };
 
 // What the name and comment dialog is given: the file name shown and the
@@ -71,6 +74,20 @@ struct UnreadableFilesAnswer {
     Action action = Action::Trash;
     QList<int> rows; // Trash: rows of the request's files, in list order
 };
+// One file of a group of identical replays in the storage folder.
+struct DuplicateFile {
+    QString fileName;
+    QString playerName;
+    qint64 size = 0;
+    QDateTime modified;
+};
+
+// Files holding the same replay (their streams compared byte for byte); the
+// first is the one kept: the oldest.
+struct DuplicateGroup {
+    std::vector<DuplicateFile> files;
+};
+using DuplicateGroups = std::vector<DuplicateGroup>;
 
 // Every modal question the program asks goes through this seam, so that tests
 // can answer it without a dialog ever blocking. The program uses
@@ -82,6 +99,10 @@ public:
 
     // Message box titled with the main window's caption, stop icon, one OK button.
     virtual void error(QWidget *owner, const QString &text) = 0;
+
+    // Message box titled with the main window's caption, information icon,
+    // one OK button.
+    virtual void information(QWidget *owner, const QString &text) = 0;
 
     // Message box titled with the main window's caption, question icon,
     // Yes and No (Yes the default). True for Yes.
@@ -109,6 +130,11 @@ public:
 
     // The name and comment dialog: the bytes to store, or nothing when cancelled.
     virtual std::optional<ReplayTextAnswer> editReplayText(QWidget *owner, const ReplayTextRequest &request) = 0;
+
+    // The list of identical replays in the storage folder (at least one
+    // group). True when the user asked to mark all but the first file of
+    // every group for deletion.
+    virtual bool reviewDuplicates(QWidget *owner, const DuplicateGroups &groups) = 0;
 
     // Modal chooser of a file to write: title of the chooser, the path it
     // starts with (folder and file name), and the name filter ("CSV (*.csv)").

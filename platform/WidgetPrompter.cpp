@@ -37,6 +37,13 @@ void WidgetPrompter::error(QWidget *owner, const QString &text)
     box.exec();
 }
 
+void WidgetPrompter::information(QWidget *owner, const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, m_title, text, QMessageBox::Ok, owner);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
 bool WidgetPrompter::question(QWidget *owner, const QString &text)
 {
     return askYesNo(owner, m_title, text, QMessageBox::Yes);

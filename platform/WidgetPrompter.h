@@ -13,6 +13,7 @@ public:
     explicit WidgetPrompter(const QString &title);
 
     void error(QWidget *owner, const QString &text) override;
+    void information(QWidget *owner, const QString &text) override;
     bool question(QWidget *owner, const QString &text) override;
     std::optional<QString> chooseFolder(QWidget *owner, const QString &title, const QString &root,
                                         const QString &preselect) override;

@@ -7,6 +7,7 @@
 #include "tests/support/TestFiles.h"
 #include "tools/replaymaker/ReplayMaker.h"
 
+#include <QDir>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -17,6 +18,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -44,6 +47,8 @@ private slots:
     void rewriteNeedsNoReread();
     void renameToDecodedNames();
     void reloadAskedForDuringAScan();
+    void liveReload_data();
+    void liveReload();
 };
 
 void TestReplayWorkspace::textInMemoryThenFile_data()
@@ -242,6 +247,118 @@ void TestReplayWorkspace::reloadAskedForDuringAScan()
     QCOMPARE(progress.starts, 2);
     QCOMPARE(changed.count(), 2);
     QCOMPARE(workspace.Replays().Count(), 2);
+}
+
+void TestReplayWorkspace::liveReload_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("mayHold");
+    QTest::addColumn<int>("quietMs");
+    QTest::addColumn<int>("graceMs");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QStringList>("listed");  // storage names, or present slot files
+    QTest::addColumn<QStringList>("leftOut");
+
+    using R = ReplayWorkspace::LiveResult;
+    const QStringList a{u"a.dat"_s};
+    const QStringList ab{u"a.dat"_s, u"b.dat"_s};
+    const QStringList b{u"b.dat"_s};
+    const QStringList slot0{u"qv_replay0.dat"_s};
+    QTest::newRow("nothing") << u"none"_s << true << 0 << 0 << int(R::Unchanged) << a << QStringList();
+    QTest::newRow("own rewrite") << u"own rewrite"_s << true << 0 << 0 << int(R::Unchanged) << a << QStringList();
+    QTest::newRow("added") << u"add"_s << true << 0 << 0 << int(R::Updated) << ab << QStringList();
+    QTest::newRow("added, still being written") << u"add"_s << true << 60000 << 0 << int(R::Held) << a
+                                                 << QStringList();
+    QTest::newRow("cut short, young") << u"half"_s << true << 0 << 60000 << int(R::Held) << a << QStringList();
+    QTest::newRow("cut short, taken as it is") << u"half"_s << false << 0 << 60000 << int(R::Updated) << a << b;
+    QTest::newRow("cut short, written long ago") << u"half"_s << true << 0 << 0 << int(R::Updated) << a << b;
+    QTest::newRow("folder removed") << u"remove folder"_s << true << 0 << 0 << int(R::Updated) << QStringList()
+                                    << QStringList();
+    QTest::newRow("slot added") << u"slot"_s << true << 0 << 0 << int(R::Updated)
+                                << (slot0 + QStringList{u"qv_replay1.dat"_s}) << QStringList();
+    QTest::newRow("slot cut short, young") << u"slot half"_s << true << 0 << 60000 << int(R::Held) << slot0
+                                           << QStringList();
+    QTest::newRow("slot cut short, written long ago") << u"slot half"_s << true << 0 << 0 << int(R::Updated) << slot0
+                                                      << QStringList();
+}
+
+void TestReplayWorkspace::liveReload()
+{
+    // Another program's change is read when it is whole; the program's own,
+    // read already, and a file still being written are not.
+    QFETCH(QString, change);
+    QFETCH(bool, mayHold);
+    QFETCH(int, quietMs);
+    QFETCH(int, graceMs);
+    QFETCH(int, result);
+    QFETCH(QStringList, listed);
+    QFETCH(QStringList, leftOut);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString game = dir.filePath(u"game/"_s);
+    const QString storage = dir.filePath(u"storage/"_s);
+    QVERIFY(QDir().mkpath(game) && QDir().mkpath(storage));
+    // A stream long enough that a file cut short ends inside it.
+    ReplayMaker::ReplayRecipe recipe;
+    recipe.runRecords = 4000;
+    const QByteArray replay = ReplayMaker::replayFile(recipe, "x", "");
+    const qsizetype cut = ReplayMaker::compressedStream(recipe).size() / 2;
+    QVERIFY(ReplayMaker::writeFile(storage + u"a.dat"_s, replay));
+    QVERIFY(ReplayMaker::writeFile(game + u"qv_replay0.dat"_s, replay));
+
+    ReplayWorkspace workspace;
+    workspace.setFolders({game, storage});
+    workspace.reloadTarnelFolder(nullptr);
+    workspace.reloadStorageFolder(nullptr);
+    workspace.setWriteTimes(quietMs, graceMs);
+    const bool gameChange = change.startsWith(u"slot"_s);
+    QSignalSpy changed(&workspace, gameChange ? &ReplayWorkspace::tarnelContentChanged
+                                         : &ReplayWorkspace::storageContentChanged);
+
+    if (change == u"own rewrite"_s) {
+        const Texts edit = texts("mine", "");
+        QVERIFY(workspace.setStorageText(u"a.dat"_s, edit.name, edit.comment));
+        QVERIFY(workspace.writeStorageText(u"a.dat"_s));
+        changed.clear();
+    } else if (change == u"add"_s) {
+        QVERIFY(ReplayMaker::writeFile(storage + u"b.dat"_s, replay));
+    } else if (change == u"half"_s) {
+        QVERIFY(ReplayMaker::writeFile(storage + u"b.dat"_s, replay.left(cut)));
+    } else if (change == u"remove folder"_s) {
+        QVERIFY(QDir(storage).removeRecursively());
+    } else if (change == u"slot"_s) {
+        QVERIFY(ReplayMaker::writeFile(game + u"qv_replay1.dat"_s, replay));
+    } else if (change == u"slot half"_s) {
+        QVERIFY(ReplayMaker::writeFile(game + u"qv_replay1.dat"_s, replay.left(cut)));
+    }
+    QCOMPARE(gameChange ? workspace.tarnelChangedOnDisk() : workspace.storageChangedOnDisk(), result != 0);
+
+    const ReplayWorkspace::LiveResult got =
+        gameChange ? workspace.liveReloadTarnel(nullptr, mayHold) : workspace.liveReloadStorage(nullptr, mayHold);
+    QCOMPARE(int(got), result);
+    QCOMPARE(changed.count(), got == ReplayWorkspace::LiveResult::Updated ? 1 : 0);
+    QStringList names;
+    QStringList leftNames;
+    if (gameChange) {
+        for (int slot = 0; slot < ReplaySlotCount; ++slot) {
+            if (workspace.Slots()[size_t(slot)].PlayDate != 0)
+                names << slotFileName(slot);
+        }
+    } else {
+        for (qint32 id = 1; id <= workspace.Replays().Count(); ++id)
+            names << workspace.Replays().itemById(id)->FileName;
+        for (const LeftOutFile &file : workspace.leftOutFiles())
+            leftNames << file.name;
+    }
+    names.sort();
+    QCOMPARE(names, listed);
+    QCOMPARE(leftNames, leftOut);
+    if (change == u"remove folder"_s)
+        QCOMPARE(workspace.storageSeen().state, FolderSnapshot::State::Missing);
+    // Once read, the folder is as the program last saw it.
+    if (got == ReplayWorkspace::LiveResult::Updated)
+        QVERIFY(!(gameChange ? workspace.tarnelChangedOnDisk() : workspace.storageChangedOnDisk()));
 }
 
 QTEST_MAIN(TestReplayWorkspace)

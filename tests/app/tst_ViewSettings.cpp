@@ -35,6 +35,7 @@ void tst_ViewSettings::roundTripKeepsOtherLines()
     view.sortMode = 4;
     view.tarnelColumns = ViewSettings::ColumnWidths{150, 80, 150, 80, 100, 250};
     view.replayColumns = ViewSettings::ColumnWidths{300, 20, 2000, 81, 99, 250};
+    view.autoReload = false;
     QVERIFY(SaveViewSettings(path, view));
 
     const QByteArray after = readAll(path);
@@ -42,13 +43,14 @@ void tst_ViewSettings::roundTripKeepsOtherLines()
              QByteArray("[Application]\r\nName=Tarnel\x83\x8a\x83\x76\x83\x8c\x83\x43\r\n; kept\n"
                         "[qvReplayInfo]\r\nReplayDir=/s/\r\nsortmode=4\r\nWindowLeft=-40\r\nWindowTop=1200\r\n"
                         "ActivePage=1\r\nTarnelColumns=150,80,150,80,100,250\r\n"
-                        "ReplayColumns=300,20,2000,81,99,250\r\n[Tail]\nX = 1"));
+                        "ReplayColumns=300,20,2000,81,99,250\r\nAutoReload=0\r\n[Tail]\nX = 1"));
     const ViewSettings read = LoadViewSettings(path);
     QCOMPARE(read.windowPos, view.windowPos);
     QCOMPARE(read.activePage, 1);
     QCOMPARE(read.sortMode, 4);
     QCOMPARE(read.tarnelColumns, view.tarnelColumns);
     QCOMPARE(read.replayColumns, view.replayColumns);
+    QVERIFY(!read.autoReload);
 
     // Written again unchanged, the file is not touched at all.
     QVERIFY(SaveViewSettings(path, read));
@@ -62,11 +64,13 @@ void tst_ViewSettings::unusableValues_data()
     QTest::newRow("keys in another section") << QByteArray("[Tarnel]\r\nActivePage=1\r\nSortMode=3\r\nWindowLeft=5\r\n"
                                                            "WindowTop=5\r\nReplayColumns=90,90,90,90,90,90\r\n");
     QTest::newRow("out of range") << QByteArray("[qvReplayInfo]\r\nActivePage=2\r\nSortMode=7\r\nWindowLeft=5\r\n"
-                                                "WindowTop=100001\r\nReplayColumns=90,90,90,90,90,19\r\n");
+                                                "WindowTop=100001\r\nReplayColumns=90,90,90,90,90,19\r\n"
+                                                "AutoReload=2\r\n");
     QTest::newRow("not numbers, wrong counts") << QByteArray("[qvReplayInfo]\r\nActivePage=one\r\nSortMode=-\r\n"
                                                              "WindowLeft=\r\nWindowTop=5\r\n"
                                                              "ReplayColumns=90,90,x,90,90,90\r\n"
-                                                             "TarnelColumns=90,90,90,90,90,90,90\r\n");
+                                                             "TarnelColumns=90,90,90,90,90,90,90\r\n"
+                                                             "AutoReload=off\r\n");
 }
 
 void tst_ViewSettings::unusableValues()
@@ -83,6 +87,7 @@ void tst_ViewSettings::unusableValues()
     QCOMPARE(view.sortMode, 0);
     QVERIFY(!view.tarnelColumns);
     QVERIFY(!view.replayColumns);
+    QVERIFY(view.autoReload);
 }
 
 void tst_ViewSettings::placeVisible_data()

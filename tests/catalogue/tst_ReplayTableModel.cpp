@@ -69,6 +69,7 @@ private slots:
     void rebuildAndRefillInPlace();
     void cellPainting_data();
     void cellPainting();
+    void storedMark();
 };
 
 void TestReplayTableModel::headers()
@@ -460,6 +461,49 @@ void TestReplayTableModel::cellPainting()
                 drawn = image.pixelColor(x, y) != expected;
         QVERIFY(drawn);
     }
+}
+
+// A stored slot gets a check at the right end of its file-name cell and the
+// stored names in its tooltip; its text and every other cell stay as they were.
+void TestReplayTableModel::storedMark()
+{
+    ReplayTableModel game(ReplayTableModel::GameTable);
+    QAbstractItemModelTester tester(&game, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy changed(&game, &QAbstractItemModel::dataChanged);
+    const QStringList names{QStringLiteral("a.dat"), QStringLiteral("b.dat")};
+    game.setStoredNames({{}, names});
+    QCOMPARE(changed.size(), 1);
+    game.setStoredNames({{}, names}); // nothing new: no repaint
+    QCOMPARE(changed.size(), 1);
+
+    QCOMPARE(game.data(game.index(1, 0), ReplayTableModel::StoredRole).toStringList(), names);
+    QCOMPARE(game.data(game.index(1, 0), Qt::DisplayRole).toString(), QStringLiteral("qv_replay1.dat"));
+    QVERIFY(game.data(game.index(1, 0), Qt::ToolTipRole).toString().endsWith(QStringLiteral("a.dat\nb.dat")));
+    QVERIFY(game.data(game.index(1, 1), ReplayTableModel::StoredRole).toStringList().isEmpty());
+    QVERIFY(game.data(game.index(0, 0), Qt::ToolTipRole).isNull());
+
+    const auto markPixels = [&](int gridRow) {
+        QStyleOptionViewItem option;
+        option.rect = QRect(0, 0, 150, 20);
+        option.state = QStyle::State_Enabled | QStyle::State_Active;
+        QImage image(150, 20, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        {
+            QPainter painter(&image);
+            ReplayCellDelegate().paint(&painter, option, game.index(gridRow - 1, 0));
+        }
+        int count = 0;
+        const QRect mark = ReplayCellDelegate::storedMarkRect(option.rect);
+        for (int x = mark.left(); x <= mark.right(); ++x)
+            for (int y = mark.top(); y <= mark.bottom(); ++y)
+                count += image.pixelColor(x, y) == ReplayCellDelegate::storedMarkColor() ? 1 : 0;
+        return count;
+    };
+    QVERIFY(markPixels(2) > 5);
+    QCOMPARE(markPixels(1), 0);
+
+    game.setStoredNames({});
+    QCOMPARE(markPixels(2), 0);
 }
 
 QTEST_MAIN(TestReplayTableModel)

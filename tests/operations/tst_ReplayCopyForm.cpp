@@ -53,6 +53,8 @@ private slots:
     void slotChoice();
     void slotOntoSourceRefused();
     void cancelAndEscape();
+    void storedNote_data();
+    void storedNote();
 
 private:
     CopyTargetRequest request(bool slotMode, bool intoSourceFolder = false) const;
@@ -311,6 +313,58 @@ void TestReplayCopyForm::cancelAndEscape()
     closed.EdtCopySakiFileName->setText(QStringLiteral("abc"));
     closed.close(); // the close box
     QCOMPARE(closed.result(), std::nullopt);
+}
+
+void TestReplayCopyForm::storedNote_data()
+{
+    QTest::addColumn<bool>("slotMode");
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("note"); // empty: no note shown
+
+    const QString longName = QString(60, QChar(u'長')) + QStringLiteral(".dat");
+    QTest::newRow("not stored") << false << QStringList() << QString();
+    QTest::newRow("one file") << false << QStringList{QStringLiteral("記録.dat")}
+                              << QStringLiteral("このリプレイは「記録.dat」として格納済みです。");
+    QTest::newRow("three files") << false
+                                 << QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat"), QStringLiteral("c.dat")}
+                                 << QStringLiteral("このリプレイは「a.dat」ほか 2 件として格納済みです。");
+    QTest::newRow("long name gives way") << false << QStringList{longName} << QStringLiteral("として格納済みです。");
+    QTest::newRow("slot choice has none") << true << QStringList{QStringLiteral("a.dat")} << QString();
+}
+
+// The note says where the replay is stored already and stops nothing: OK
+// still gives the typed name.
+void TestReplayCopyForm::storedNote()
+{
+    QFETCH(bool, slotMode);
+    QFETCH(QStringList, stored);
+    QFETCH(QString, note);
+    ScriptedPrompter prompter;
+    CopyTargetRequest asked = request(slotMode);
+    asked.storedNames = stored;
+    TReplayCopyForm1 form(asked, prompter);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+    QCOMPARE(form.LblStoredNote->isVisible(), !note.isEmpty());
+    if (!note.isEmpty()) {
+        QVERIFY2(form.LblStoredNote->text().endsWith(note), qPrintable(form.LblStoredNote->text()));
+        // Inside the dialog, clear of the name box and the buttons.
+        QVERIFY(form.LblStoredNote->fontMetrics().horizontalAdvance(form.LblStoredNote->text())
+                <= form.LblStoredNote->width());
+        QVERIFY(form.LblStoredNote->geometry().top() >= form.EdtCopySakiFileName->geometry().bottom());
+        QVERIFY(form.LblStoredNote->geometry().bottom() < form.BtnOk->geometry().top());
+        QVERIFY(form.LblStoredNote->toolTip().contains(stored.last()));
+    }
+    if (slotMode) {
+        form.BtnOk->click();
+        QCOMPARE(form.result(), std::optional<QString>(QStringLiteral("qv_replay0.dat")));
+    } else {
+        form.EdtCopySakiFileName->setText(QStringLiteral("again"));
+        form.BtnOk->click();
+        QCOMPARE(form.result(), std::optional<QString>(QStringLiteral("again.dat")));
+    }
+    QVERIFY(prompter.calls().empty());
 }
 
 QTEST_MAIN(TestReplayCopyForm)

@@ -80,6 +80,7 @@ public:
     {
         return {};
     }
+    bool reviewDuplicates(QWidget *, const DuplicateGroups &) override { return false; }
 };
 
 } // namespace

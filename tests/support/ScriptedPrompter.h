@@ -7,7 +7,9 @@
 #include <QTest>
 
 #include <deque>
+#include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // A Prompter for tests: answers come from queues the test fills beforehand,
@@ -35,6 +37,8 @@ public:
         EditReplayText,
         ChooseSaveFile,
         ReviewUnreadableFiles,
+        Information,
+        ReviewDuplicates,
     };
 
     struct Call {
@@ -50,6 +54,7 @@ public:
         CopyTargetRequest copyTarget; // ChooseCopyTarget
         ReplayTextRequest replayText; // EditReplayText
         UnreadableFilesRequest unreadable; // ReviewUnreadableFiles
+        DuplicateGroups duplicates;   // ReviewDuplicates
     };
 
     // --- answers, consumed in order per kind ---
@@ -66,6 +71,11 @@ public:
     void answerSaveFileCancel() { m_saveFiles.push_back(FolderAnswer{false, {}}); }
     void answerUnreadable(const UnreadableFilesAnswer &answer) { m_unreadables.push_back(ListAnswer{true, answer}); }
     void answerUnreadableClose() { m_unreadables.push_back(ListAnswer{false, {}}); }
+    // Runs once, at the next question of any kind, before it is answered:
+    // what happens while that dialog is open.
+    void whileAsking(std::function<void()> hook) { m_whileAsking = std::move(hook); }
+    // The duplicate list: true presses "mark all but the oldest".
+    void answerDuplicates(bool mark) { m_duplicates.push_back(mark); }
 
     // --- what happened ---
     const std::vector<Call> &calls() const { return m_calls; }
@@ -82,6 +92,8 @@ public:
 
     // Texts of all error boxes shown, in order.
     QStringList errors() const { return textsOf(Kind::Error); }
+    // Texts of all information boxes shown, in order.
+    QStringList informations() const { return textsOf(Kind::Information); }
     // Texts of all Yes/No questions asked, in order.
     QStringList questions() const { return textsOf(Kind::Question); }
 
@@ -89,7 +101,8 @@ public:
     int pendingAnswers() const
     {
         return int(m_questions.size() + m_folders.size() + m_replaces.size() + m_deletes.size()
-                   + m_copyTargets.size() + m_replayTexts.size() + m_saveFiles.size() + m_unreadables.size());
+                   + m_copyTargets.size() + m_replayTexts.size() + m_saveFiles.size() + m_unreadables.size()
+                   + m_duplicates.size());
     }
 
     // Forget calls, queued answers and unexpected questions.
@@ -105,6 +118,8 @@ public:
         m_replayTexts.clear();
         m_saveFiles.clear();
         m_unreadables.clear();
+        m_whileAsking = nullptr;
+        m_duplicates.clear();
     }
 
     // --- Prompter ---
@@ -112,6 +127,19 @@ public:
     {
         Call &c = record(Kind::Error, owner);
         c.text = text;
+    }
+
+    void information(QWidget *owner, const QString &text) override
+    {
+        Call &c = record(Kind::Information, owner);
+        c.text = text;
+    }
+
+    bool reviewDuplicates(QWidget *owner, const DuplicateGroups &groups) override
+    {
+        Call &c = record(Kind::ReviewDuplicates, owner);
+        c.duplicates = groups;
+        return take(m_duplicates, false, QStringLiteral("duplicate list of %1 groups").arg(groups.size()));
     }
 
     bool question(QWidget *owner, const QString &text) override
@@ -231,6 +259,10 @@ private:
 
     Call &record(Kind kind, QWidget *owner)
     {
+        if (m_whileAsking) {
+            const std::function<void()> hook = std::exchange(m_whileAsking, nullptr);
+            hook();
+        }
         Call c;
         c.kind = kind;
         c.owner = owner;
@@ -259,6 +291,7 @@ private:
     std::deque<FolderAnswer> m_saveFiles;
     std::deque<bool> m_replaces;
     std::deque<bool> m_deletes;
+    std::deque<bool> m_duplicates;
     struct CopyTargetAnswer {
         bool chosen;
         QString fileName;
@@ -274,4 +307,5 @@ private:
         UnreadableFilesAnswer answer;
     };
     std::deque<ListAnswer> m_unreadables;
+    std::function<void()> m_whileAsking;
 };

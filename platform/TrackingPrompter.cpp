@@ -1,0 +1,70 @@
+#include "platform/TrackingPrompter.h"
+
+void TrackingPrompter::error(QWidget *owner, const QString &text)
+{
+    const Open open(m_open);
+    m_asked.error(owner, text);
+}
+
+void TrackingPrompter::information(QWidget *owner, const QString &text)
+{
+    const Open open(m_open);
+    m_asked.information(owner, text);
+}
+
+bool TrackingPrompter::question(QWidget *owner, const QString &text)
+{
+    const Open open(m_open);
+    return m_asked.question(owner, text);
+}
+
+std::optional<QString> TrackingPrompter::chooseFolder(QWidget *owner, const QString &title, const QString &root,
+                                                      const QString &preselect)
+{
+    const Open open(m_open);
+    return m_asked.chooseFolder(owner, title, root, preselect);
+}
+
+bool TrackingPrompter::confirmReplace(QWidget *owner, const QString &path, const QString &holds)
+{
+    const Open open(m_open);
+    return m_asked.confirmReplace(owner, path, holds);
+}
+
+bool TrackingPrompter::confirmDelete(QWidget *owner, const QStringList &paths, int hidden)
+{
+    const Open open(m_open);
+    return m_asked.confirmDelete(owner, paths, hidden);
+}
+
+std::optional<QString> TrackingPrompter::chooseCopyTarget(QWidget *owner, const CopyTargetRequest &request)
+{
+    const Open open(m_open);
+    return m_asked.chooseCopyTarget(owner, request);
+}
+
+std::optional<ReplayTextAnswer> TrackingPrompter::editReplayText(QWidget *owner, const ReplayTextRequest &request)
+{
+    const Open open(m_open);
+    return m_asked.editReplayText(owner, request);
+}
+
+bool TrackingPrompter::reviewDuplicates(QWidget *owner, const DuplicateGroups &groups)
+{
+    const Open open(m_open);
+    return m_asked.reviewDuplicates(owner, groups);
+}
+
+std::optional<UnreadableFilesAnswer> TrackingPrompter::reviewUnreadableFiles(QWidget *owner,
+                                                                            const UnreadableFilesRequest &request)
+{
+    const Open open(m_open);
+    return m_asked.reviewUnreadableFiles(owner, request);
+}
+
+std::optional<QString> TrackingPrompter::chooseSaveFile(QWidget *owner, const QString &title,
+                                                        const QString &suggestedPath, const QString &filter)
+{
+    const Open open(m_open);
+    return m_asked.chooseSaveFile(owner, title, suggestedPath, filter);
+}
