@@ -6,6 +6,7 @@
 #include "app/StoredMarks.h"
 #include "app/TAboutBox.h"
 #include "app/TRecordForm.h"
+#include "app/UnreadableFilesCommand.h"
 #include "catalogue/ReplayDetailPanel.h"
 #include "catalogue/ReplayFilterProxy.h"
 #include "catalogue/ReplayTableFill.h"
@@ -34,6 +35,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+#include <QToolButton>
 
 #include <algorithm>
 #include <initializer_list>
@@ -110,6 +112,8 @@ void TMainForm::setStatusPanels()
         StatusPanels[0]->setText(storageFolderKind());
         StatusPanels[1]->setText(m_workspace->StorageDir());
     }
+    StatusPanels[1]->setToolTip(StatusPanels[1]->text()); // the panel may be too narrow for it
+    showUnreadableCount();
     showFilterCount();
 }
 
@@ -123,6 +127,20 @@ void TMainForm::showFilterCount()
     panel->setToolTip(filtering ? QStringLiteral("絞り込み：全 %1 件中 %2 件を表示").arg(total).arg(m_filter->rowCount())
                                 : QString());
     panel->setFixedWidth(filtering ? std::clamp(panel->sizeHint().width(), 50, 100) : 50);
+    fitStatusPanels();
+}
+
+void TMainForm::showUnreadableCount()
+{
+    // The storage folder's files named like replays that are not in the
+    // table; counted only on the storage page, whose folder the bar shows.
+    const int count = int(m_workspace->leftOutFiles().size());
+    ActUnreadable->setEnabled(count > 0);
+    const bool shown = count > 0 && m_activeTab == StorageTag;
+    SbtUnreadable->setText(QStringLiteral("読み込めないファイル: %1").arg(count));
+    SbtUnreadable->setFixedWidth(SbtUnreadable->sizeHint().width());
+    SbtUnreadable->setHidden(!shown);
+    fitStatusPanels();
 }
 
 void TMainForm::vSetCmdButton(int tab, int state)
@@ -805,4 +823,38 @@ void TMainForm::ActCsvExportClick()
         return;
     }
     m_csvPath = *path;
+}
+
+// ---------------------------------------------------------------------------
+// the storage folder's unreadable files: the list, trash and renames are the
+// command's; the window refreshes its table after each new read.
+
+void TMainForm::ActUnreadableClick()
+{
+    FileLoadProgress progress(this);
+    UnreadableFilesCommand command(*m_workspace, m_prompter, this);
+    command.setProgress(&progress);
+    // Marks would be read again under the user's hands.
+    command.setCanChange(!m_deleteMode);
+    command.setRefresh([this] { refreshStorageKeepingRow(); });
+    command.run();
+}
+
+void TMainForm::refreshStorageKeepingRow()
+{
+    // The files that changed were not in the table: the selected replay
+    // stays selected.
+    const QString current = m_replayModel->cell(m_replayRow, 0);
+    vSetReplayTbl(StorageTag, true);
+    for (int r = 1; !current.isEmpty() && r < m_replayModel->rowCountWithHeader(); ++r) {
+        if (m_replayModel->cell(r, 0) == current && m_filter->isShown(r)) {
+            m_replayRow = r;
+            selectViewRow(StorageTag, r);
+            break;
+        }
+    }
+    if (m_activeTab == StorageTag)
+        vShowReplayInfo(StorageTag, m_replayRow);
+    else
+        vShowReplayInfo(GameTag, m_tarnelRow);
 }

@@ -98,6 +98,9 @@ public:
     void ActRecordsClick();
     // Writes the storage table as shown to a CSV file the user chooses.
     void ActCsvExportClick();
+    // The list of the storage folder's unreadable files (the menu item and
+    // the count in the status bar): trash and rename from there.
+    void ActUnreadableClick();
     // Lists identical replays of the storage folder; on request marks all
     // but the oldest of each group in deletion mode (entered when needed).
     void ActFindDuplicatesClick();
@@ -189,6 +192,7 @@ public:
     QAction *X1;
     QAction *ActRecords;
     QAction *ActCsvExport;
+    QAction *ActUnreadable;
     QAction *ActFindDuplicates;
     QAction *N1;
     QAction *R1;
@@ -234,6 +238,9 @@ public:
 
     ReplayDetailPanel *PnlInfoView;
     std::array<QLabel *, 3> StatusPanels;
+    // "読み込めないファイル: n" at the right of the status bar, on the storage
+    // page while the storage folder has such files; a click opens the list.
+    QToolButton *SbtUnreadable;
     QTimer *tmFileSelect;
 
 protected:
@@ -256,6 +263,9 @@ private:
     void connectFileCommands();
     void followFilter();
     void showFilterCount();
+    void showUnreadableCount();
+    void fitStatusPanels();
+    void refreshStorageKeepingRow();
     void restoreTables(const ViewSettings &view);
     void restorePageAndPlace(const ViewSettings &view);
     void buildLiveFolders();

@@ -30,6 +30,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 
 namespace {
 
@@ -168,6 +170,10 @@ void TMainForm::buildMenu()
     ActFindDuplicates = F1->addAction(QStringLiteral("重複ファイルの検出"));
     ActFindDuplicates->setObjectName(QStringLiteral("ActFindDuplicates"));
     connect(ActFindDuplicates, &QAction::triggered, this, &TMainForm::ActFindDuplicatesClick);
+    ActUnreadable = F1->addAction(QStringLiteral("読み込めないファイル…"));
+    ActUnreadable->setObjectName(QStringLiteral("ActUnreadable"));
+    ActUnreadable->setEnabled(false); // until a scan finds such files
+    connect(ActUnreadable, &QAction::triggered, this, &TMainForm::ActUnreadableClick);
     F1->addSeparator();
     X1 = F1->addAction(QStringLiteral("終了(&X)"));
     X1->setObjectName(QStringLiteral("X1"));
@@ -451,6 +457,37 @@ void TMainForm::buildStatusBar()
         bar->addWidget(label);
         StatusPanels[i] = label;
     }
+
+    // Shown only while there is something to count; panel 1 then makes room.
+    SbtUnreadable = new QToolButton(bar);
+    SbtUnreadable->setObjectName(QStringLiteral("SbtUnreadable"));
+    SbtUnreadable->setAutoRaise(true);
+    SbtUnreadable->setFocusPolicy(Qt::NoFocus);
+    SbtUnreadable->setCursor(Qt::PointingHandCursor);
+    SbtUnreadable->setFixedHeight(StatusHeight - 2);
+    SbtUnreadable->setToolTip(QStringLiteral("格納フォルダにある、リプレイとして読み込めないファイルの数です。"
+                                             "クリックすると一覧を表示します。"));
+    QPalette blue = SbtUnreadable->palette();
+    blue.setColor(QPalette::ButtonText, Qt::blue);
+    SbtUnreadable->setPalette(blue);
+    bar->addWidget(SbtUnreadable);
+    SbtUnreadable->hide();
+    connect(SbtUnreadable, &QToolButton::clicked, this, &TMainForm::ActUnreadableClick);
+    connect(m_workspace, &ReplayWorkspace::leftOutFilesChanged, this, &TMainForm::showUnreadableCount);
+}
+
+void TMainForm::fitStatusPanels()
+{
+    // The bar places its items 2 px from the left edge, 6 px apart. Panel 1
+    // keeps its 600 px unless the filter count or the count of unreadable
+    // files needs the room.
+    constexpr int Lead = 2;
+    constexpr int Gap = 6;
+    constexpr int PathWidth = 600;
+    int others = Lead + StatusPanels[0]->width() + Gap + Gap + StatusPanels[2]->width();
+    if (!SbtUnreadable->isHidden())
+        others += Gap + SbtUnreadable->width();
+    StatusPanels[1]->setFixedWidth(std::min(PathWidth, ClientWidth - others));
 }
 
 const QString &TMainForm::gameFolderKind()

@@ -3,6 +3,7 @@
 #include "operations/TDuplicateForm.h"
 #include "operations/TReplayCopyForm1.h"
 #include "operations/TReplayInfoExInputForm.h"
+#include "operations/TUnreadableFilesForm.h"
 
 std::optional<QString> DialogPrompter::chooseCopyTarget(QWidget *owner, const CopyTargetRequest &request)
 {
@@ -14,6 +15,14 @@ std::optional<QString> DialogPrompter::chooseCopyTarget(QWidget *owner, const Co
 std::optional<ReplayTextAnswer> DialogPrompter::editReplayText(QWidget *owner, const ReplayTextRequest &request)
 {
     TReplayInfoExInputForm form(request, owner);
+    form.exec();
+    return form.result();
+}
+
+std::optional<UnreadableFilesAnswer> DialogPrompter::reviewUnreadableFiles(QWidget *owner,
+                                                                          const UnreadableFilesRequest &request)
+{
+    TUnreadableFilesForm form(request, owner);
     form.exec();
     return form.result();
 }

@@ -10,5 +10,7 @@ public:
 
     std::optional<QString> chooseCopyTarget(QWidget *owner, const CopyTargetRequest &request) override;
     std::optional<ReplayTextAnswer> editReplayText(QWidget *owner, const ReplayTextRequest &request) override;
+    std::optional<UnreadableFilesAnswer> reviewUnreadableFiles(QWidget *owner,
+                                                               const UnreadableFilesRequest &request) override;
     bool reviewDuplicates(QWidget *owner, const DuplicateGroups &groups) override;
 };

@@ -1,10 +1,15 @@
 #include "operations/TrashFiles.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -45,8 +50,20 @@ bool putBack(const QString &movedTo, const QString &original)
 } // namespace
 
 TrashFiles::TrashFiles(QStringList paths)
-    : m_paths(std::move(paths))
 {
+    m_entries.reserve(paths.size());
+    for (QString &path : paths)
+        m_entries.append({std::move(path), {}});
+}
+
+TrashFiles::TrashFiles(QList<QByteArray> rawPaths)
+{
+    m_entries.reserve(rawPaths.size());
+    for (const QByteArray &raw : rawPaths) {
+        const QString path = QFile::decodeName(raw);
+        // Only a path that comes back as the same bytes can go the usual way.
+        m_entries.append({path, QFile::encodeName(path) == raw ? QByteArray() : raw});
+    }
 }
 
 QString TrashFiles::ensureHomeTrash()
@@ -85,34 +102,115 @@ QList<TrashFiles::Result> TrashFiles::run() const
     const QString homeTrash = ensureHomeTrash();
 
     QList<Result> results;
-    results.reserve(m_paths.size());
-    for (const QString &path : m_paths) {
-        Result result;
-        result.path = path;
-        const QFileInfo info(path);
-        if (!info.exists() && !info.isSymLink()) {
-            result.reason = QStringLiteral("ファイルが見つかりません。");
-        } else if (info.isDir() && !info.isSymLink()) {
-            result.reason = QStringLiteral("ファイルではありません。");
-        } else if (homeTrash.isEmpty()) {
-            result.reason = QStringLiteral("ごみ箱フォルダを用意できませんでした。");
-        } else if (QFile::encodeName(info.fileName()).size() > MaxNameBytes) {
-            result.reason = QStringLiteral("ファイル名が長すぎるため、ごみ箱に移動できません。");
-        } else {
-            QFile file(path);
-            if (!file.moveToTrash()) {
-                result.reason = QStringLiteral("ごみ箱に移動できませんでした（%1）。").arg(file.errorString());
-            } else if (!isInTrash(file.fileName(), homeTrash)) {
-                result.reason = QStringLiteral("ごみ箱フォルダを用意できませんでした。");
-                if (!putBack(file.fileName(), path))
-                    result.reason += QStringLiteral("ファイルは「%1」に移動しました。")
-                                         .arg(QFileInfo(file.fileName()).absoluteFilePath());
-            } else {
-                result.moved = true;
-                result.trashPath = file.fileName();
-            }
-        }
+    results.reserve(m_entries.size());
+    for (const Entry &entry : m_entries) {
+        Result result = entry.rawPath.isEmpty() ? moveNamed(entry.path, homeTrash) : moveRaw(entry.rawPath, homeTrash);
+        result.path = entry.path;
         results.append(result);
     }
     return results;
+}
+
+TrashFiles::Result TrashFiles::moveNamed(const QString &path, const QString &homeTrash)
+{
+    Result result;
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) {
+        result.reason = QStringLiteral("ファイルが見つかりません。");
+    } else if (info.isDir() && !info.isSymLink()) {
+        result.reason = QStringLiteral("ファイルではありません。");
+    } else if (homeTrash.isEmpty()) {
+        result.reason = QStringLiteral("ごみ箱フォルダを用意できませんでした。");
+    } else if (QFile::encodeName(info.fileName()).size() > MaxNameBytes) {
+        result.reason = QStringLiteral("ファイル名が長すぎるため、ごみ箱に移動できません。");
+    } else {
+        QFile file(path);
+        if (!file.moveToTrash()) {
+            result.reason = QStringLiteral("ごみ箱に移動できませんでした（%1）。").arg(file.errorString());
+        } else if (!isInTrash(file.fileName(), homeTrash)) {
+            result.reason = QStringLiteral("ごみ箱フォルダを用意できませんでした。");
+            if (!putBack(file.fileName(), path))
+                result.reason += QStringLiteral("ファイルは「%1」に移動しました。")
+                                     .arg(QFileInfo(file.fileName()).absoluteFilePath());
+        } else {
+            result.moved = true;
+            result.trashPath = file.fileName();
+        }
+    }
+    return result;
+}
+
+TrashFiles::Result TrashFiles::moveRaw(const QByteArray &rawPath, const QString &homeTrash)
+{
+    // The trash's own layout, done by hand: a note "<name>.trashinfo" made
+    // exclusively in "info" (a name taken gets a "-0001" count), then the
+    // file renamed into "files" under the same name. The note records the
+    // path's bytes, percent-encoded, so that restoring gives them back.
+    Result result;
+    const auto fail = [&result](const QString &reason) {
+        result.reason = reason;
+        return result;
+    };
+    const auto systemFailure = [&fail](int error) {
+        return fail(QStringLiteral("ごみ箱に移動できませんでした（%1）。").arg(qt_error_string(error)));
+    };
+    struct stat source {};
+    if (::lstat(rawPath.constData(), &source) != 0)
+        return errno == ENOENT ? fail(QStringLiteral("ファイルが見つかりません。")) : systemFailure(errno);
+    if (S_ISDIR(source.st_mode))
+        return fail(QStringLiteral("ファイルではありません。"));
+    if (homeTrash.isEmpty())
+        return fail(QStringLiteral("ごみ箱フォルダを用意できませんでした。"));
+    const QByteArray name = rawPath.mid(rawPath.lastIndexOf('/') + 1);
+    if (name.size() > MaxNameBytes)
+        return fail(QStringLiteral("ファイル名が長すぎるため、ごみ箱に移動できません。"));
+    const QByteArray trash = QFile::encodeName(homeTrash);
+    struct stat files {};
+    if (::stat((trash + "/files").constData(), &files) != 0)
+        return fail(QStringLiteral("ごみ箱フォルダを用意できませんでした。"));
+    // A move to another volume would be a copy; that is left undone.
+    if (files.st_dev != source.st_dev)
+        return fail(QStringLiteral("ごみ箱と別のドライブにあるため、ごみ箱に移動できません。"));
+
+    QByteArray absolute = rawPath;
+    if (!absolute.startsWith('/'))
+        absolute = QFile::encodeName(QDir::currentPath()) + '/' + absolute;
+    const QByteArray note = "[Trash Info]\nPath=" + absolute.toPercentEncoding("/") + "\nDeletionDate="
+                            + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")).toUtf8()
+                            + '\n';
+
+    // A bounded search for a free name: a trash that refuses every note
+    // must not keep the program busy.
+    constexpr int Tries = 10000;
+    for (int count = 0; count < Tries; ++count) {
+        const QByteArray trashedName =
+            count == 0 ? name : name + '-' + QByteArray::number(count).rightJustified(4, '0');
+        const QByteArray target = trash + "/files/" + trashedName;
+        struct stat taken {};
+        if (::lstat(target.constData(), &taken) == 0)
+            continue;
+        const QByteArray notePath = trash + "/info/" + trashedName + ".trashinfo";
+        const int fd = ::open(notePath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return systemFailure(errno);
+        }
+        int error = ::write(fd, note.constData(), size_t(note.size())) == note.size() ? 0 : (errno ? errno : EIO);
+        if (::close(fd) != 0 && error == 0)
+            error = errno;
+        if (error != 0) {
+            ::unlink(notePath.constData());
+            return systemFailure(error);
+        }
+        if (::rename(rawPath.constData(), target.constData()) != 0) {
+            const int error = errno;
+            ::unlink(notePath.constData());
+            return systemFailure(error);
+        }
+        result.moved = true;
+        result.trashPath = QFile::decodeName(target);
+        return result;
+    }
+    return systemFailure(EEXIST);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,11 @@ public:
     };
 
     explicit TrashFiles(QStringList paths);
+    // Paths as the system spells them: also names that are not UTF-8, which
+    // no path string can name (Result::path is then their lossy decoding).
+    // Such a file goes to the trash of the user's data folder when it is on
+    // the same volume, under its own bytes, with a note that gives them back.
+    explicit TrashFiles(QList<QByteArray> rawPaths);
 
     // One result per path, in the given order.
     QList<Result> run() const;
@@ -39,5 +45,12 @@ public:
     static bool isInTrash(const QString &path, const QString &homeTrash);
 
 private:
-    QStringList m_paths;
+    struct Entry {
+        QString path;
+        QByteArray rawPath; // set only for a path no string can name
+    };
+    static Result moveNamed(const QString &path, const QString &homeTrash);
+    static Result moveRaw(const QByteArray &rawPath, const QString &homeTrash);
+
+    QList<Entry> m_entries;
 };

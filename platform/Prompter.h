@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -46,6 +47,33 @@ struct ReplayTextAnswer {
     QByteArray comment;
 };
 
+// One file of the storage folder that is left out of the table, as the list
+// of unreadable files shows it.
+struct UnreadableFileRow {
+    QString name;           // as shown: a name that is not UTF-8 decoded from Shift-JIS
+    QByteArray nameBytes;   // as the system spells it
+    bool nameNotUtf8 = false;
+    QString newName;        // a name that is not UTF-8: what a rename gives; empty when it does not read cleanly
+    QString reason;
+};
+
+// What the list of unreadable files is given.
+struct UnreadableFilesRequest {
+    QString folder;                 // the storage folder, as shown
+    QList<UnreadableFileRow> files; // in listing order
+    QList<int> selected;            // rows of files selected when the list opens
+    bool canChange = true;          // false: the list only, nothing is offered
+};
+
+// What the user chose in the list. Closing it gives nothing.
+struct UnreadableFilesAnswer {
+    enum class Action {
+        Trash,       // move rows to the trash
+        RenameNames, // rename every file whose name is not UTF-8
+    };
+    Action action = Action::Trash;
+    QList<int> rows; // Trash: rows of the request's files, in list order
+};
 // One file of a group of identical replays in the storage folder.
 struct DuplicateFile {
     QString fileName;
@@ -115,4 +143,8 @@ public:
     // path, or nothing when cancelled.
     virtual std::optional<QString> chooseSaveFile(QWidget *owner, const QString &title, const QString &suggestedPath,
                                                   const QString &filter) = 0;
+
+    // The list of unreadable files: what to do, or nothing when it was closed.
+    virtual std::optional<UnreadableFilesAnswer> reviewUnreadableFiles(QWidget *owner,
+                                                                       const UnreadableFilesRequest &request) = 0;
 };

@@ -55,6 +55,13 @@ bool TrackingPrompter::reviewDuplicates(QWidget *owner, const DuplicateGroups &g
     return m_asked.reviewDuplicates(owner, groups);
 }
 
+std::optional<UnreadableFilesAnswer> TrackingPrompter::reviewUnreadableFiles(QWidget *owner,
+                                                                            const UnreadableFilesRequest &request)
+{
+    const Open open(m_open);
+    return m_asked.reviewUnreadableFiles(owner, request);
+}
+
 std::optional<QString> TrackingPrompter::chooseSaveFile(QWidget *owner, const QString &title,
                                                         const QString &suggestedPath, const QString &filter)
 {

@@ -22,6 +22,8 @@ public:
     std::optional<QString> chooseCopyTarget(QWidget *owner, const CopyTargetRequest &request) override;
     std::optional<ReplayTextAnswer> editReplayText(QWidget *owner, const ReplayTextRequest &request) override;
     bool reviewDuplicates(QWidget *owner, const DuplicateGroups &groups) override;
+    std::optional<UnreadableFilesAnswer> reviewUnreadableFiles(QWidget *owner,
+                                                               const UnreadableFilesRequest &request) override;
     std::optional<QString> chooseSaveFile(QWidget *owner, const QString &title, const QString &suggestedPath,
                                           const QString &filter) override;
 

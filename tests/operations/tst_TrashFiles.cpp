@@ -24,6 +24,7 @@ private slots:
     void results_data();
     void results();
     void unusableTrashMovesNothing();
+    void namesThatAreNotUtf8();
 
 private:
     QString homeTrash() const { return m_home + QStringLiteral("/.local/share/Trash"); }
@@ -52,6 +53,8 @@ void TestTrashFiles::init()
 
 void TestTrashFiles::cleanup()
 {
+    for (const char *folder : {"/files", "/info"})
+        removeNonUtf8Names(homeTrash() + QLatin1String(folder));
     // Nothing may land in the current folder instead of the trash.
     QVERIFY(QDir(m_cwd).isEmpty());
     QDir::setCurrent(m_oldCwd);
@@ -151,6 +154,47 @@ void TestTrashFiles::unusableTrashMovesNothing()
         QCOMPARE(results[i].reason, QStringLiteral("ごみ箱フォルダを用意できませんでした。"));
         QCOMPARE(readAll(paths[i]), QByteArray("replay"));
     }
+}
+
+void TestTrashFiles::namesThatAreNotUtf8()
+{
+    // A Shift-JIS name goes to the trash under its own bytes, with a note
+    // that gives them back; a second file of that name gets a count.
+    const QByteArray name = QByteArray::fromHex("836583588367") + ".dat"; // テスト.dat
+    const QByteArray path = QFile::encodeName(m_store) + name;
+    const QByteArray files = QFile::encodeName(homeTrash()) + "/files/";
+    const QByteArray notes = QFile::encodeName(homeTrash()) + "/info/";
+    for (const QByteArray &trashedName : {name, name + "-0001"}) {
+        QVERIFY(writeRawFile(path, "replay " + trashedName));
+        const QList<TrashFiles::Result> results = TrashFiles(QList<QByteArray>{path}).run();
+        QCOMPARE(results.size(), 1);
+        QVERIFY2(results[0].moved, qPrintable(results[0].reason));
+        QVERIFY(::access(path.constData(), F_OK) != 0);
+        QCOMPARE(readRawFile(files + trashedName), "replay " + trashedName);
+        const QByteArray note = readRawFile(notes + trashedName + ".trashinfo");
+        QVERIFY2(note.startsWith("[Trash Info]\nPath=" + QFile::encodeName(m_store).toPercentEncoding("/")
+                                 + "%83e%83X%83g.dat\nDeletionDate="),
+                 note.constData());
+    }
+
+    // A path given as bytes that is UTF-8 goes the usual way.
+    const QString plain = m_store + QStringLiteral("あ.dat");
+    QVERIFY(writeAll(plain, "replay"));
+    const QList<TrashFiles::Result> results = TrashFiles(QList<QByteArray>{QFile::encodeName(plain)}).run();
+    QCOMPARE(results.size(), 1);
+    QCOMPARE(results[0].path, plain);
+    QVERIFY(results[0].moved);
+    QCOMPARE(results[0].trashPath, homeTrash() + QStringLiteral("/files/あ.dat"));
+
+    // Missing, and too long for the trash's note.
+    const QByteArray longName = QByteArray(237, 'x') + "\x83.dat";
+    QVERIFY(writeRawFile(QFile::encodeName(m_store) + longName, "replay"));
+    const QList<TrashFiles::Result> refused = TrashFiles(QList<QByteArray>{path, QFile::encodeName(m_store) + longName}).run();
+    QCOMPARE(refused.size(), 2);
+    QCOMPARE(refused[0].reason, QStringLiteral("ファイルが見つかりません。"));
+    QCOMPARE(refused[1].reason, QStringLiteral("ファイル名が長すぎるため、ごみ箱に移動できません。"));
+    QVERIFY(!refused[0].moved && !refused[1].moved);
+    removeNonUtf8Names(m_store);
 }
 
 QTEST_MAIN(TestTrashFiles)

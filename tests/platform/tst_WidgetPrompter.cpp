@@ -76,6 +76,10 @@ public:
     using WidgetPrompter::WidgetPrompter;
     std::optional<QString> chooseCopyTarget(QWidget *, const CopyTargetRequest &) override { return {}; }
     std::optional<ReplayTextAnswer> editReplayText(QWidget *, const ReplayTextRequest &) override { return {}; }
+    std::optional<UnreadableFilesAnswer> reviewUnreadableFiles(QWidget *, const UnreadableFilesRequest &) override
+    {
+        return {};
+    }
     bool reviewDuplicates(QWidget *, const DuplicateGroups &) override { return false; }
 };
 

@@ -36,6 +36,7 @@ public:
         ChooseCopyTarget,
         EditReplayText,
         ChooseSaveFile,
+        ReviewUnreadableFiles,
         Information,
         ReviewDuplicates,
     };
@@ -52,6 +53,7 @@ public:
         QString holds;     // ConfirmReplace: what the file holds now
         CopyTargetRequest copyTarget; // ChooseCopyTarget
         ReplayTextRequest replayText; // EditReplayText
+        UnreadableFilesRequest unreadable; // ReviewUnreadableFiles
         DuplicateGroups duplicates;   // ReviewDuplicates
     };
 
@@ -67,6 +69,8 @@ public:
     void answerReplayTextCancel() { m_replayTexts.push_back(TextAnswer{false, {}}); }
     void answerSaveFile(const QString &path) { m_saveFiles.push_back(FolderAnswer{true, path}); }
     void answerSaveFileCancel() { m_saveFiles.push_back(FolderAnswer{false, {}}); }
+    void answerUnreadable(const UnreadableFilesAnswer &answer) { m_unreadables.push_back(ListAnswer{true, answer}); }
+    void answerUnreadableClose() { m_unreadables.push_back(ListAnswer{false, {}}); }
     // Runs once, at the next question of any kind, before it is answered:
     // what happens while that dialog is open.
     void whileAsking(std::function<void()> hook) { m_whileAsking = std::move(hook); }
@@ -97,7 +101,8 @@ public:
     int pendingAnswers() const
     {
         return int(m_questions.size() + m_folders.size() + m_replaces.size() + m_deletes.size()
-                   + m_copyTargets.size() + m_replayTexts.size() + m_saveFiles.size() + m_duplicates.size());
+                   + m_copyTargets.size() + m_replayTexts.size() + m_saveFiles.size() + m_unreadables.size()
+                   + m_duplicates.size());
     }
 
     // Forget calls, queued answers and unexpected questions.
@@ -112,6 +117,7 @@ public:
         m_copyTargets.clear();
         m_replayTexts.clear();
         m_saveFiles.clear();
+        m_unreadables.clear();
         m_whileAsking = nullptr;
         m_duplicates.clear();
     }
@@ -210,6 +216,29 @@ public:
         return answer.path;
     }
 
+    std::optional<UnreadableFilesAnswer> reviewUnreadableFiles(QWidget *owner,
+                                                               const UnreadableFilesRequest &request) override
+    {
+        Call &c = record(Kind::ReviewUnreadableFiles, owner);
+        c.unreadable = request;
+        const ListAnswer answer = take(m_unreadables, ListAnswer{false, {}},
+                                       QStringLiteral("list of %1 unreadable files").arg(request.files.size()));
+        if (!answer.chosen)
+            return std::nullopt;
+        return answer.answer;
+    }
+
+    // The requests of every list of unreadable files shown, in order.
+    QList<UnreadableFilesRequest> unreadableRequests() const
+    {
+        QList<UnreadableFilesRequest> requests;
+        for (const Call &c : m_calls) {
+            if (c.kind == Kind::ReviewUnreadableFiles)
+                requests.append(c.unreadable);
+        }
+        return requests;
+    }
+
 private:
     template <typename T>
     T take(std::deque<T> &queue, T safeAnswer, const QString &what)
@@ -273,5 +302,10 @@ private:
         ReplayTextAnswer texts;
     };
     std::deque<TextAnswer> m_replayTexts;
+    struct ListAnswer {
+        bool chosen;
+        UnreadableFilesAnswer answer;
+    };
+    std::deque<ListAnswer> m_unreadables;
     std::function<void()> m_whileAsking;
 };

@@ -56,3 +56,13 @@ inline void removeNonUtf8Names(const QString &folder)
     for (const QByteArray &name : names)
         ::unlink((path + name).constData());
 }
+
+// The bytes of the file named by these bytes, or nothing when it cannot be read.
+inline QByteArray readRawFile(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    QFile file;
+    return file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle) ? file.readAll() : QByteArray();
+}

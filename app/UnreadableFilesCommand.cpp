@@ -1,0 +1,167 @@
+#include "app/UnreadableFilesCommand.h"
+
+#include "app/ReplayWorkspace.h"
+#include "operations/DecodedNameRename.h"
+#include "operations/TrashFiles.h"
+
+#include <QFile>
+#include <QStringList>
+
+namespace {
+
+// A message names at most this many files, then how many more.
+constexpr qsizetype ListedInMessage = 10;
+
+QString fileLines(const QStringList &lines)
+{
+    QString text = lines.mid(0, ListedInMessage).join(QLatin1Char('\n'));
+    if (lines.size() > ListedInMessage)
+        text += QStringLiteral("\n…ほか %1 個").arg(lines.size() - ListedInMessage);
+    return text;
+}
+
+QString hexBytes(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
+
+} // namespace
+
+UnreadableFilesCommand::UnreadableFilesCommand(ReplayWorkspace &workspace, Prompter &prompter, QWidget *owner)
+    : m_workspace(workspace),
+      m_prompter(prompter),
+      m_owner(owner)
+{
+}
+
+UnreadableFilesRequest UnreadableFilesCommand::request(const QList<QByteArray> &selected) const
+{
+    UnreadableFilesRequest request;
+    request.folder = m_workspace.StorageDir();
+    request.canChange = m_canChange;
+    for (const LeftOutFile &file : m_workspace.leftOutFiles()) {
+        if (selected.contains(file.nameBytes))
+            request.selected.append(int(request.files.size()));
+        const bool notUtf8 = file.reason == ScannedFile::Outcome::NameNotUtf8;
+        request.files.append(UnreadableFileRow{file.name, file.nameBytes, notUtf8,
+                                               notUtf8 ? DecodedNameRename::decodedName(file.nameBytes) : QString(),
+                                               file.reasonText});
+    }
+    return request;
+}
+
+void UnreadableFilesCommand::run()
+{
+    QList<QByteArray> selected;
+    for (;;) {
+        const UnreadableFilesRequest shown = request(selected);
+        if (shown.files.isEmpty())
+            return; // nothing (more) to list
+        const std::optional<UnreadableFilesAnswer> answer = m_prompter.reviewUnreadableFiles(m_owner, shown);
+        if (!answer || !m_canChange)
+            return;
+        if (answer->action == UnreadableFilesAnswer::Action::RenameNames) {
+            selected.clear();
+            renameNames();
+            continue;
+        }
+        // The files chosen stay selected; those that went are no longer listed.
+        selected.clear();
+        for (int row : answer->rows) {
+            if (row >= 0 && row < shown.files.size())
+                selected.append(shown.files[row].nameBytes);
+        }
+        if (!selected.isEmpty())
+            trash(selected);
+    }
+}
+
+void UnreadableFilesCommand::reread()
+{
+    m_workspace.reloadStorageFolder(m_progress);
+    if (m_refresh)
+        m_refresh();
+}
+
+bool UnreadableFilesCommand::trash(const QList<QByteArray> &names)
+{
+    const QByteArray folder = QFile::encodeName(m_workspace.StorageDir());
+    QStringList shownNames;
+    QStringList shownPaths;
+    QList<QByteArray> rawPaths;
+    for (const QByteArray &name : names) {
+        QString shown = QFile::decodeName(name);
+        for (const LeftOutFile &file : m_workspace.leftOutFiles()) {
+            if (file.nameBytes == name)
+                shown = file.name;
+        }
+        shownNames.append(shown);
+        shownPaths.append(m_workspace.StorageDir() + shown);
+        rawPaths.append(folder + name);
+    }
+    if (!m_prompter.confirmDelete(m_owner, shownPaths, 0))
+        return false;
+
+    const QList<TrashFiles::Result> results = TrashFiles(rawPaths).run();
+    QStringList failures;
+    for (qsizetype i = 0; i < results.size(); ++i) {
+        if (!results[i].moved)
+            failures.append(QStringLiteral("%1：%2").arg(shownNames[i], results[i].reason));
+    }
+    // Whatever went, the folder is read again.
+    reread();
+    if (!failures.isEmpty())
+        m_prompter.error(m_owner, QStringLiteral("次のファイルをごみ箱に移動できませんでした。\n\n%1")
+                                      .arg(failures.join(QLatin1Char('\n'))));
+    return true;
+}
+
+bool UnreadableFilesCommand::renameNames()
+{
+    QList<QByteArray> names;
+    QStringList renames;
+    QStringList leftAlone;
+    for (const LeftOutFile &file : m_workspace.leftOutFiles()) {
+        if (file.reason != ScannedFile::Outcome::NameNotUtf8)
+            continue;
+        const QString decoded = DecodedNameRename::decodedName(file.nameBytes);
+        const QString line = QStringLiteral("%1（元の名前のバイト列：%2）").arg(decoded.isEmpty() ? file.name : decoded,
+                                                                     hexBytes(file.nameBytes));
+        if (decoded.isEmpty()) {
+            leftAlone.append(line);
+        } else {
+            names.append(file.nameBytes);
+            renames.append(line);
+        }
+    }
+    const QString aloneText =
+        QStringLiteral("次の %1 個は、名前を Shift-JIS として正しく読めないため、そのままにします。\n%2")
+            .arg(leftAlone.size())
+            .arg(fileLines(leftAlone));
+    if (names.isEmpty()) {
+        if (!leftAlone.isEmpty())
+            m_prompter.error(m_owner, QStringLiteral("名前を変換できるファイルがありません。\n\n") + aloneText);
+        return false;
+    }
+    QString question = QStringLiteral("次の %1 個のファイルの名前を、Shift-JIS として読んだ名前に変更しますか？\n"
+                                      "同じ名前のファイルが既にあるときは変更しません。\n\n%2")
+                           .arg(names.size())
+                           .arg(fileLines(renames));
+    if (!leftAlone.isEmpty())
+        question += QStringLiteral("\n\n") + aloneText;
+    if (!m_prompter.question(m_owner, question))
+        return false;
+
+    const QList<DecodedNameRename::Result> results = m_workspace.renameToDecodedNames(names, m_progress);
+    if (m_refresh)
+        m_refresh();
+    QStringList failures;
+    for (const DecodedNameRename::Result &result : results) {
+        if (!result.renamed)
+            failures.append(QStringLiteral("%1：%2").arg(result.newName, result.reason));
+    }
+    if (!failures.isEmpty())
+        m_prompter.error(m_owner, QStringLiteral("次のファイルの名前を変更できませんでした。\n\n%1")
+                                      .arg(failures.join(QLatin1Char('\n'))));
+    return true;
+}
