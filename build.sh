@@ -37,7 +37,7 @@ test)
     # Sanitizer build (clang, ASan + UBSan): the fuzz targets, run for a bounded time.
     cmake -G Ninja -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DQV_FUZZ=ON
     cmake --build build-fuzz --target fuzz_targets
-    ctest --test-dir build-fuzz --output-on-failure -L fuzz
+    ctest --test-dir build-fuzz --output-on-failure -L fuzz -j2
     ;;
 *)
     echo "usage: $0 run|test" >&2
