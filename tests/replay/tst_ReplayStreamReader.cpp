@@ -511,7 +511,12 @@ void tst_ReplayStreamReader::matchesReference()
             continue;
         }
         QVERIFY2(actual.position == expected.position, row.constData());
-        QVERIFY2(std::memcmp(&actual.info, &expected.info, sizeof(ReplayInfo)) == 0, row.constData());
+        // Field by field: the record's tail padding is not part of it.
+        QVERIFY2(sameHead(actual.info, expected.info), row.constData());
+        QVERIFY2(std::memcmp(actual.info.PlayerName, expected.info.PlayerName, sizeof(ReplayInfo::PlayerName)) == 0,
+                 row.constData());
+        QVERIFY2(std::memcmp(actual.info.Comment, expected.info.Comment, sizeof(ReplayInfo::Comment)) == 0,
+                 row.constData());
     }
 }
 
