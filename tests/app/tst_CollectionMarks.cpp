@@ -151,7 +151,7 @@ void TestCollectionMarks::duplicatesMarked()
     QVERIFY(m_form->tableModel(TMainForm::StorageTag).isMarked(m_form->ReplayRow())); // the first mark is selected
     QCOMPARE(m_form->tableModel(TMainForm::StorageTag).cell(m_form->ReplayRow(), 0), QStringLiteral("a.dat"));
 
-    // The spec's own buttons carry it out: the confirmation lists exactly these.
+    // The deletion mode's own buttons carry it out: the confirmation lists exactly these.
     m_prompter.answerDelete(false);
     m_form->BtnDeleteExec->click();
     QCOMPARE(m_prompter.calls().back().paths,
