@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "platform/UserFolders.h"
+
 #include <QCommandLineParser>
 #include <QList>
 
@@ -54,10 +56,10 @@ QString helpText(const QList<Entry> &entries)
             + u'\n';
     text += QStringLiteral("\n"
                            "設定ファイル: プログラムと同じフォルダに qvReplayInfo.dat があればそれを、\n"
-                           "なければ $XDG_CONFIG_HOME/qvReplayInfo/qvReplayInfo.dat\n"
-                           "(既定では ~/.config/qvReplayInfo/qvReplayInfo.dat) を使います。\n"
-                           "読み込み結果のキャッシュ: $XDG_CACHE_HOME/qvReplayInfo/\n"
-                           "(既定では ~/.cache/qvReplayInfo/)。フォルダごと削除して構いません。\n");
+                           "なければ %1 を使います。\n"
+                           "読み込み結果のキャッシュ: %2。フォルダごと削除して構いません。\n")
+                .arg(UserFolders::settingsHint(QStringLiteral("qvReplayInfo/qvReplayInfo.dat")),
+                     UserFolders::cacheHint(QStringLiteral("qvReplayInfo/")));
     return text;
 }
 

@@ -1,12 +1,10 @@
 #include "app/FolderWatcher.h"
 
-#include <QFile>
+#include "platform/FileSystem.h"
+
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QTimer>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -14,16 +12,13 @@ namespace {
 // warn, again at every look.
 bool mayWatch(const QString &path)
 {
-    return ::access(QFile::encodeName(path).constData(), R_OK) == 0;
+    return QFileInfo(path).isReadable();
 }
 
-// Which folder a path names now: device and inode; empty when none.
+// Which folder a path names now; empty when none.
 QByteArray folderId(const QString &path)
 {
-    struct stat status {};
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISDIR(status.st_mode))
-        return {};
-    return QByteArray::number(quint64(status.st_dev)) + ':' + QByteArray::number(quint64(status.st_ino));
+    return QFileInfo(path).isDir() ? FileSystem::identity(path) : QByteArray();
 }
 
 } // namespace

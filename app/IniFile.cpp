@@ -1,5 +1,6 @@
 #include "app/IniFile.h"
 
+#include "platform/FileSystem.h"
 #include "platform/RegularFile.h"
 #include "replay/ShiftJisText.h"
 
@@ -7,10 +8,6 @@
 #include <QSaveFile>
 
 #include <vector>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 // The file is kept as bytes: only the lines a write changes are rebuilt, every
 // other line (its bytes and its line end) is written back exactly as read.
@@ -200,11 +197,7 @@ bool overwriteInPlace(const QString &path, const QByteArray &old, const QByteArr
         return false;
     const auto put = [&file](const QByteArray &bytes) {
         return file.seek(0) && file.write(bytes) == bytes.size() && file.resize(bytes.size())
-            && file.size() == bytes.size()
-#ifdef Q_OS_UNIX
-            && ::fsync(file.handle()) == 0
-#endif
-            ;
+            && file.size() == bytes.size() && FileSystem::flushToDisk(file);
     };
     if (put(content))
         return true;

@@ -17,7 +17,7 @@ bool QvApplication::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception &e) {
-        showError(QString::fromLocal8Bit(e.what()));
+        showError(QString::fromUtf8(e.what()));
     } catch (...) {
         showError(QStringLiteral("不明なエラーが発生しました。"));
     }

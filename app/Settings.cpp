@@ -2,7 +2,9 @@
 
 #include "app/IniFile.h"
 #include "app/Seldir.h"
+#include "platform/GameFolderSearch.h"
 #include "platform/Prompter.h"
+#include "platform/UserFolders.h"
 #include "replay/ShiftJisText.h"
 
 #include <QDir>
@@ -40,14 +42,17 @@ struct FolderKey {
     QString *dir;
 };
 
-// Asks for a folder when dir is empty; a chosen folder is stored with "/"
-// appended (also after a path that already ends with one). False when the
-// user declined (the message has then been shown).
-bool askIfMissing(QString &dir, const QString &title, Prompter &prompter, QWidget *owner)
+// Asks for a folder when dir is empty, with suggestion (when it exists)
+// selected at first; a chosen folder is stored with "/" appended (also after
+// a path that already ends with one). False when the user declined (the
+// message has then been shown).
+bool askIfMissing(QString &dir, const QString &title, const QString &suggestion, Prompter &prompter, QWidget *owner)
 {
     if (!dir.isEmpty())
         return true;
+    dir = suggestion;
     if (!SelDirectory(prompter, owner, title, FolderChooserRoot(), dir)) {
+        dir.clear();
         prompter.error(owner, QStringLiteral("フォルダが選択されなかった為終了します。"));
         return false;
     }
@@ -71,7 +76,7 @@ const QString &StorageFolderTitle()
 
 const QString &FolderChooserRoot()
 {
-    static const QString root = QStringLiteral("/");
+    static const QString root = UserFolders::chooserRoot();
     return root;
 }
 
@@ -101,9 +106,12 @@ bool LoadSettings(const QString &settingFileName, FolderSettings &folders, Promp
                                        unreadable.join(QStringLiteral(" と "))));
     }
 
-    if (!askIfMissing(folders.TarnelDir, TarnelFolderTitle(), prompter, owner))
+    // Where the game usually keeps its replays, when it is found there.
+    const QString gameFolder =
+        folders.TarnelDir.isEmpty() ? GameFolderSearch::find(GameFolderSearch::usualPlaces()) : QString();
+    if (!askIfMissing(folders.TarnelDir, TarnelFolderTitle(), gameFolder, prompter, owner))
         return false;
-    return askIfMissing(folders.StorageDir, StorageFolderTitle(), prompter, owner);
+    return askIfMissing(folders.StorageDir, StorageFolderTitle(), {}, prompter, owner);
 }
 
 bool SaveSettings(const QString &settingFileName, const QString &caption, const QString &versionText,

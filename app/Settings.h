@@ -12,13 +12,15 @@ struct FolderSettings {
 };
 
 // The chooser's instruction texts for the game folder and the storage folder,
-// and the folder its tree starts at.
+// and the folder its tree starts at (the file system's root; under Windows
+// the user's home folder).
 const QString &TarnelFolderTitle();
 const QString &StorageFolderTitle();
 const QString &FolderChooserRoot();
 
 // Reads both folders from the settings file and asks for a missing one with
-// the folder chooser. False when the user declined (after the message
+// the folder chooser (for the game folder, opened where the game usually
+// keeps its replays when they are found there). False when the user declined (after the message
 // "フォルダが選択されなかった為終了します。"); the program must then end.
 bool LoadSettings(const QString &settingFileName, FolderSettings &folders, Prompter &prompter, QWidget *owner);
 

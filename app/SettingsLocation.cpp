@@ -1,8 +1,9 @@
 #include "app/SettingsLocation.h"
 
+#include "platform/UserFolders.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace {
 
@@ -33,12 +34,7 @@ QString settingsFilePath(const QString &programDir)
     const QString portable = QDir(programDir).filePath(SettingsFileName);
     if (QFileInfo(portable).isFile())
         return portable;
-    // A relative XDG_CONFIG_HOME is to be ignored, not resolved against the
-    // working folder.
-    QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    if (config.isEmpty() || QDir::isRelativePath(config))
-        config = QDir::homePath() + QStringLiteral("/.config");
-    return QDir(config).filePath(SettingsFolderName + u'/' + SettingsFileName);
+    return QDir(UserFolders::settings()).filePath(SettingsFolderName + u'/' + SettingsFileName);
 }
 
 bool prepareSettingsFolder(const QString &settingFileName)

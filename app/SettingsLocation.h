@@ -6,8 +6,8 @@
 // beside its executable (a portable copy, or a run from the build folder)
 // keeps using it; every other copy uses the user's configuration folder,
 // $XDG_CONFIG_HOME/qvReplayInfo/ (~/.config/qvReplayInfo/ when the variable
-// is unset or not an absolute path), since an installed program cannot write
-// beside itself.
+// is unset or not an absolute path), under Windows %APPDATA%\qvReplayInfo\,
+// since an installed program cannot write beside itself.
 QString settingsFilePath(const QString &programDir);
 
 // Makes sure the folder of the settings file exists before the file is

@@ -3,39 +3,26 @@
 #include "app/SettingsLocation.h"
 #include "app/TMainForm.h"
 #include "catalogue/ScanCache.h"
-#include "platform/SingleInstance.h"
 #include "operations/DialogPrompter.h"
+#include "platform/SingleInstance.h"
+#include "platform/StandardStreams.h"
 #include "platform/WindowFont.h"
 #include "resources/ArtResources.h"
 
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include <cstdio>
 #include <exception>
 #include <memory>
-
-namespace {
-
-void print(const QString &text, FILE *to)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
     // --help, --version and mistakes end here: no window, no lock, so they
     // also work while a copy runs and without a display.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const CommandLine commandLine = parseCommandLine(arguments);
+    const CommandLine commandLine = parseCommandLine(StandardStreams::arguments(argc, argv));
     if (!commandLine.start) {
-        print(commandLine.output, stdout);
-        print(commandLine.errors, stderr);
+        StandardStreams::write(commandLine.output, StandardStreams::Stream::Output);
+        StandardStreams::write(commandLine.errors, StandardStreams::Stream::Error);
         return commandLine.exitCode;
     }
 
@@ -76,7 +63,7 @@ int main(int argc, char **argv)
         form.show();
         QvApplication::exec();
     } catch (const std::exception &e) {
-        app.showError(QString::fromLocal8Bit(e.what()));
+        app.showError(QString::fromUtf8(e.what()));
     } catch (...) {
         app.showError(QStringLiteral("不明なエラーが発生しました。"));
     }

@@ -1,21 +1,18 @@
 #include "catalogue/FolderSnapshot.h"
 
-#include <cerrno>
-#include <dirent.h>
-#include <sys/stat.h>
+#include "platform/FolderState.h"
 
 FolderSnapshot::State FolderSnapshot::stateOf(const QByteArray &folder)
 {
-    struct stat status {};
-    if (::stat(folder.isEmpty() ? "." : folder.constData(), &status) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? State::Missing : State::Unreadable;
-    if (!S_ISDIR(status.st_mode))
+    switch (folderState(folder)) {
+    case FolderState::Present:
+        return State::Present;
+    case FolderState::Missing:
         return State::Missing;
-    DIR *dir = ::opendir(folder.isEmpty() ? "." : folder.constData());
-    if (!dir)
-        return State::Unreadable;
-    ::closedir(dir);
-    return State::Present;
+    case FolderState::Unreadable:
+        break;
+    }
+    return State::Unreadable;
 }
 
 FolderSnapshot FolderSnapshot::of(State state, const std::vector<ListedFile> &entries)

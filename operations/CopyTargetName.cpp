@@ -1,11 +1,9 @@
 #include "operations/CopyTargetName.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "platform/FileNames.h"
+#include "platform/FileSystem.h"
 
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
+#include <QFileInfo>
 
 QString copyTargetFileName(const QString &typed)
 {
@@ -16,9 +14,10 @@ QString copyTargetFileName(const QString &typed)
 
 QString typedNameRefusal(const QString &typed)
 {
-    if (typed.contains(QLatin1Char('/')) || typed.contains(QChar(u'\0')))
-        return QStringLiteral("ファイル名に使えない文字（「/」または NUL 文字）が含まれています。");
-    if (typed == QLatin1StringView(".") || typed == QLatin1StringView(".."))
+    if (FileNames::hasForbiddenCharacter(typed))
+        return QStringLiteral("ファイル名に使えない文字（%1）が含まれています。").arg(FileNames::forbiddenCharactersText());
+    if (typed == QLatin1StringView(".") || typed == QLatin1StringView("..")
+        || FileNames::isDeviceName(copyTargetFileName(typed)))
         return QStringLiteral("「%1」はファイル名に使えません。").arg(typed);
     return {};
 }
@@ -37,15 +36,5 @@ QString destinationRefusal(const QString &destinationPath, const QString &source
 
 bool isSameFile(const QString &a, const QString &b)
 {
-#ifdef Q_OS_UNIX
-    struct stat first {};
-    struct stat second {};
-    if (::stat(QFile::encodeName(a).constData(), &first) != 0
-        || ::stat(QFile::encodeName(b).constData(), &second) != 0)
-        return false;
-    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-#else
-    const QString canonical = QFileInfo(a).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
-#endif
+    return FileSystem::isSameFile(a, b);
 }

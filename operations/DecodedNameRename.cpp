@@ -1,49 +1,9 @@
 #include "operations/DecodedNameRename.h"
 
+#include "platform/FileSystem.h"
 #include "replay/ShiftJisText.h"
 
 #include <QFile>
-
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-namespace {
-
-QString systemText(int error)
-{
-    return qt_error_string(error);
-}
-
-// Renames without ever replacing: the system's no-replace rename where the
-// file system has it, else a new link and the old name removed, else a look
-// first. 0 or the errno.
-int renameNoReplace(const QByteArray &from, const QByteArray &to)
-{
-#ifdef RENAME_NOREPLACE
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return errno;
-#endif
-    if (::link(from.constData(), to.constData()) == 0) {
-        if (::unlink(from.constData()) == 0)
-            return 0;
-        const int error = errno;
-        ::unlink(to.constData());
-        return error;
-    }
-    if (errno == EEXIST)
-        return EEXIST;
-    struct stat status {};
-    if (::lstat(to.constData(), &status) == 0)
-        return EEXIST;
-    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
-}
-
-} // namespace
 
 QString DecodedNameRename::decodedName(const QByteArray &name, QString *reason)
 {
@@ -81,16 +41,18 @@ QList<DecodedNameRename::Result> DecodedNameRename::run() const
         result.name = name;
         result.newName = decodedName(name, &result.reason);
         if (!result.newName.isEmpty()) {
-            const int error = renameNoReplace(folder + name, folder + QFile::encodeName(result.newName));
-            result.renamed = error == 0;
-            if (error == EEXIST)
+            using FileSystem::RenameOutcome;
+            const FileSystem::RenameResult renamed =
+                FileSystem::renameNoReplace(folder + name, folder + QFile::encodeName(result.newName));
+            result.renamed = renamed.outcome == RenameOutcome::Renamed;
+            if (renamed.outcome == RenameOutcome::Exists)
                 result.reason = QStringLiteral("同じ名前のファイル「%1」が既にあります").arg(result.newName);
-            else if (error == ENOENT)
+            else if (renamed.outcome == RenameOutcome::Missing)
                 result.reason = QStringLiteral("ファイルが見つかりません");
-            else if (error == ENAMETOOLONG)
+            else if (renamed.outcome == RenameOutcome::NameTooLong)
                 result.reason = QStringLiteral("新しい名前が長すぎます");
-            else if (error != 0)
-                result.reason = QStringLiteral("名前を変更できません（%1）").arg(systemText(error));
+            else if (!result.renamed)
+                result.reason = QStringLiteral("名前を変更できません（%1）").arg(renamed.systemText);
         }
         results.append(result);
     }

@@ -27,7 +27,7 @@ public:
     struct Result {
         Refusal refusal = Refusal::None;
         Kind kind = Kind::Unknown;
-        int systemError = 0; // errno of the failing call, 0 when none
+        int systemError = 0; // errno (Windows: error code) of the failing call, 0 when none
 
         explicit operator bool() const { return refusal == Refusal::None; }
     };
@@ -40,8 +40,9 @@ public:
     static Result open(QFile &file, const QString &path, QIODevice::OpenMode mode = QIODevice::ReadOnly);
 
     // What a stat of a name told (following links): errno of a failed call,
-    // or the mode of a success. A regular file gives a result that is not
-    // refused. Lets a folder listing word its entries as open() would.
+    // or the mode of a success (under Windows: the error code, or the file
+    // attributes). A regular file gives a result that is not refused. Lets a
+    // folder listing word its entries as open() would.
     static Result fromStatus(int systemError, quint32 mode);
 
     // Why a file was refused, in plain Japanese for a message ("通常のファイル

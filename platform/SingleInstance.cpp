@@ -1,15 +1,14 @@
 #include "platform/SingleInstance.h"
 
+#include "platform/UserFolders.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QLockFile>
-#include <QStandardPaths>
 
 SingleInstance::SingleInstance(const QString &name)
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    m_path = QDir(folder).filePath(name + QStringLiteral(".lock"));
+    m_path = QDir(UserFolders::runtime()).filePath(name + QStringLiteral(".lock"));
     m_lock = std::make_unique<QLockFile>(m_path);
     // A running copy keeps its lock however long it runs; a lock whose
     // process has gone is still taken over (QLockFile checks the process id).
@@ -22,7 +21,16 @@ bool SingleInstance::tryLock()
 {
     if (m_lock->isLocked())
         return true;
-    return m_lock->tryLock(0);
+    if (m_lock->tryLock(0))
+        return true;
+    // A lock left by a copy that ended, whose process id this process now
+    // has (wine hands out the same few ids again and again), would look
+    // held for good.
+    qint64 pid = 0;
+    if (m_lock->error() == QLockFile::LockFailedError && m_lock->getLockInfo(&pid, nullptr, nullptr)
+        && pid == QCoreApplication::applicationPid() && m_lock->removeStaleLockFile())
+        return m_lock->tryLock(0);
+    return false;
 }
 
 QString SingleInstance::lockFilePath() const

@@ -7,7 +7,8 @@
 class QLockFile;
 
 // At most one copy of the program per user: a lock file in the user's runtime
-// folder. A lock left by a crashed copy (its process gone) does not block.
+// folder (UserFolders::runtime()). A lock left by a crashed copy (its process
+// gone) does not block.
 class SingleInstance {
 public:
     explicit SingleInstance(const QString &name);

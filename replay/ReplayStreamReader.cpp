@@ -1,5 +1,6 @@
 #include "replay/ReplayStreamReader.h"
 
+#include "platform/PerThread.h"
 #include "replay/ReplayInfo.h"
 
 #include <QIODevice>
@@ -126,6 +127,12 @@ void giveBytes(const ReplayStreamBytes *streamBytes, const unsigned char *data, 
 // device stands behind them); they are inflated in the same 64 KiB pieces as
 // bytes read from the device, so that results, and the device position after
 // a failure, are those of a plain chunked read.
+// The chunked reader's two pieces, kept per thread.
+struct ChunkBuffers {
+    const std::unique_ptr<unsigned char[]> input{new unsigned char[ChunkSize]};
+    const std::unique_ptr<unsigned char[]> output{new unsigned char[ChunkSize]};
+};
+
 qint64 inflateChunks(QIODevice &file, ReplayHead &head, const unsigned char *preload, qint64 preloaded,
                      const ReplayStreamBytes *streamBytes)
 {
@@ -137,8 +144,9 @@ qint64 inflateChunks(QIODevice &file, ReplayHead &head, const unsigned char *pre
     // Kept per thread rather than allocated per call: fresh heap pages for
     // every file of a folder scan cost more than the little inflating of a
     // small replay.
-    thread_local const std::unique_ptr<unsigned char[]> input(new unsigned char[ChunkSize]);
-    thread_local const std::unique_ptr<unsigned char[]> output(new unsigned char[ChunkSize]);
+    ChunkBuffers &buffers = perThread<ChunkBuffers>();
+    const std::unique_ptr<unsigned char[]> &input = buffers.input;
+    const std::unique_ptr<unsigned char[]> &output = buffers.output;
     // The first 34 records, gathered across output chunks before decoding.
     unsigned char headBytes[HeadBytes];
     int headFilled = 0;
@@ -301,7 +309,7 @@ qint64 readRest(QIODevice &file, ByteBuffer &input, qint64 have)
 // reader, which then decides: a rejection is always inflate's own.
 qint64 readWhole(QIODevice &file, ReplayHead &head, const ReplayStreamBytes *streamBytes)
 {
-    thread_local WholeDecoder decoder;
+    WholeDecoder &decoder = perThread<WholeDecoder>();
     const TrimOnExit trim(decoder);
     ByteBuffer &input = decoder.input;
     if (!input.reserve(ChunkSize, 0))

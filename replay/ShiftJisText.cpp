@@ -1,42 +1,28 @@
 #include "replay/ShiftJisText.h"
 
+#include "platform/CodePage932.h"
 #include "replay/ReplayInfo.h"
 
 #include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <algorithm>
 #include <cstring>
 
-// Qt reaches code page 932 through ICU, whose converter differs from the
-// Windows code page in two ways that matter here: it swaps the control codes
-// 0x1A, 0x1C and 0x7F, and it reports bad input with U+001A or by silently
-// dropping a lone lead byte. So the byte structure is split here, single bytes
-// 0x00-0x7F are mapped one to one (as code page 932 does), and ICU only ever
-// sees double-byte characters and half-width katakana.
+// The system's code page 932 converter does the characters. Under Linux that
+// is ICU, which differs from the Windows code page in two ways that matter
+// here: it swaps the control codes 0x1A, 0x1C and 0x7F, and it reports bad
+// input with U+001A or by silently dropping a lone lead byte. So the byte
+// structure is split here, single bytes 0x00-0x7F are mapped one to one (as
+// code page 932 does), and the converter only ever sees double-byte
+// characters and half-width katakana.
 
 namespace {
-
-constexpr char Codec[] = "CP932";
-
-// Opening a converter costs more than decoding a name, so each thread keeps
-// one. Its error flag cannot be cleared (resetState() would close the ICU
-// converter), so a converter that saw an error is replaced.
-QString decodeCp932(QByteArrayView bytes, bool *error)
-{
-    thread_local QStringDecoder decoder(Codec, QStringConverter::Flag::Stateless);
-    QString text = decoder(bytes);
-    *error = decoder.hasError();
-    if (*error)
-        decoder = QStringDecoder(Codec, QStringConverter::Flag::Stateless);
-    return text;
-}
 
 bool isLead(uchar b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool isTrail(uchar b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 bool isHalfWidthKana(uchar b) { return b >= 0xA1 && b <= 0xDF; }
 
-// Control codes that ICU maps differently from code page 932.
+// Control codes that ICU maps differently from the Windows code page.
 bool isSwappedControl(uint c) { return c == 0x1A || c == 0x1C || c == 0x7F; }
 
 // Length of the Shift-JIS unit starting at i: 1 or 2, or 0 for an undecodable byte.
@@ -50,7 +36,7 @@ int unitLength(QByteArrayView bytes, qsizetype i)
     return 0;
 }
 
-// True when ICU can decode the whole input at once: well-formed, and no
+// True when the converter can decode the whole input at once: well-formed, and no
 // control code that it would map differently.
 bool suitsWholeDecode(QByteArrayView bytes)
 {
@@ -86,7 +72,7 @@ QString decodeByUnit(QByteArrayView bytes)
             continue;
         }
         bool error = false;
-        const QString unit = decodeCp932(bytes.sliced(i, length), &error);
+        const QString unit = CodePage932::decode(bytes.sliced(i, length), &error);
         // An unassigned code comes back as an error (U+FFFD or U+001A).
         text += error || unit.isEmpty() ? QString(QChar::ReplacementCharacter) : unit;
         i += length;
@@ -101,9 +87,9 @@ QByteArray encodeCodePoint(QStringView codePoint)
 {
     if (codePoint.size() == 1 && codePoint[0].unicode() < 0x80)
         return QByteArray(1, char(codePoint[0].unicode()));
-    QStringEncoder encoder(Codec);
-    const QByteArray bytes = encoder(codePoint);
-    if (encoder.hasError() || bytes.isEmpty() || ShiftJisText::decode(bytes) != codePoint)
+    bool error = false;
+    const QByteArray bytes = CodePage932::encode(codePoint, &error);
+    if (error || bytes.isEmpty() || ShiftJisText::decode(bytes) != codePoint)
         return {};
     return bytes;
 }
@@ -139,7 +125,7 @@ QString ShiftJisText::decode(QByteArrayView bytes)
         return QString::fromLatin1(bytes);
     if (suitsWholeDecode(bytes)) {
         bool error = false;
-        QString text = decodeCp932(bytes, &error);
+        QString text = CodePage932::decode(bytes, &error);
         if (!error)
             return text;
     }
@@ -158,9 +144,9 @@ ShiftJisEncoded ShiftJisText::encode(QStringView text, int maxBytes)
     maxBytes = std::max(maxBytes, 0);
     ShiftJisEncoded result;
     if (!hasSwappedControl(text)) {
-        QStringEncoder encoder(Codec);
-        QByteArray bytes = encoder(text);
-        if (!encoder.hasError() && bytes.size() <= maxBytes && decode(bytes) == text) {
+        bool error = false;
+        QByteArray bytes = CodePage932::encode(text, &error);
+        if (!error && bytes.size() <= maxBytes && decode(bytes) == text) {
             result.bytes = std::move(bytes);
             return result;
         }

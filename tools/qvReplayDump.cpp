@@ -3,6 +3,7 @@
 // line, and rewrites a replay's player name and comment.
 
 #include "platform/RegularFile.h"
+#include "platform/StandardStreams.h"
 #include "replay/ContentTables.h"
 #include "replay/ReplayInfo.h"
 #include "replay/ReplayStreamReader.h"
@@ -99,7 +100,7 @@ QString refusalText(const RegularFile::Result &result)
     case Refusal::Failed:
         break;
     }
-    return result.systemError ? QString::fromLocal8Bit(std::strerror(result.systemError))
+    return result.systemError ? qt_error_string(result.systemError)
                               : QStringLiteral("it cannot be opened");
 }
 
@@ -301,9 +302,9 @@ int main(int argc, char *argv[])
     // File operands are bytes: the system hands them over as such, and a name
     // that is no valid UTF-8 would not survive a trip through text. So argv is
     // read here, before Qt sees it.
-    std::vector<QByteArray> args;
-    for (int i = 1; i < argc; ++i)
-        args.emplace_back(argv[i]);
+    const QList<QByteArray> nativeArgs = StandardStreams::nativeArguments(argc, argv);
+    const std::vector<QByteArray> args(nativeArgs.cbegin(), nativeArgs.cend());
+    StandardStreams::keepLineEnds();
     QCoreApplication app(argc, argv);
 
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
@@ -316,7 +317,7 @@ int main(int argc, char *argv[])
             printUsage(stderr);
             return BadArguments;
         }
-        return writeText(QString::fromLocal8Bit(args[1]), QString::fromLocal8Bit(args[2]), args[3]);
+        return writeText(QFile::decodeName(args[1]), QFile::decodeName(args[2]), args[3]);
     }
 
     std::vector<QByteArray> files;

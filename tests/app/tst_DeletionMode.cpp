@@ -272,6 +272,9 @@ void TestDeletionMode::declinedKeepsModeAndMarks()
 
 void TestDeletionMode::deletesIntoTrash()
 {
+#ifdef Q_OS_WIN
+    QSKIP("POSIX only: names that differ in letter case only, and the desktop trash folder (tst_RecycleBin has the Windows one)");
+#else
     // "B.dat" and "b.dat" are two files: marking one leaves the other alone.
     prepare({{QStringLiteral("a.dat"), 1}, {QStringLiteral("b.dat"), 2}, {QStringLiteral("c.dat"), 3},
              {QStringLiteral("B.dat"), 4}});
@@ -307,10 +310,14 @@ void TestDeletionMode::deletesIntoTrash()
     for (const char *folder : {"/.local", "/.local/share", "/.local/share/Trash", "/.local/share/Trash/files",
                                "/.local/share/Trash/info"})
         QCOMPARE(QFile::permissions(m_home + QLatin1String(folder)) & 0x0077, QFile::Permissions{});
+#endif
 }
 
 void TestDeletionMode::partialFailure()
 {
+#ifdef Q_OS_WIN
+    QSKIP("POSIX only: the desktop trash's limit on name length");
+#else
     // A name too long for the trash's note stays where it is.
     const QString longName = QString(246, QLatin1Char('x')) + QStringLiteral(".dat");
     prepare({{QStringLiteral("a.dat"), 1}, {QStringLiteral("b.dat"), 2}, {QStringLiteral("c.dat"), 3},
@@ -350,6 +357,7 @@ void TestDeletionMode::partialFailure()
     QVERIFY(m_form->tableModel(1).isMarked(rowOf(longName)));
     QCOMPARE(m_form->FileSelectRow(), 0);
     QVERIFY(QFile::exists(m_storage + longName));
+#endif
 }
 
 QTEST_MAIN(TestDeletionMode)

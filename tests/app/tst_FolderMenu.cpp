@@ -5,10 +5,22 @@
 #include "tests/app/MainFormHarness.h"
 
 #include <QAction>
+#include <QDir>
 #include <QApplication>
 #include <QToolButton>
 
 using namespace MainFormTest;
+
+namespace {
+
+// Where the folder chooser starts: the root; under Windows the home folder.
+#ifdef Q_OS_WIN
+const QString ChooserRoot = QDir::homePath();
+#else
+const QString ChooserRoot = QStringLiteral("/");
+#endif
+
+} // namespace
 
 class TestFolderMenu : public QObject, public MainFormHarness {
     Q_OBJECT
@@ -79,7 +91,7 @@ void TestFolderMenu::gameFolder()
     const ScriptedPrompter::Call &call = m_prompter.calls().back();
     QCOMPARE(call.kind, ScriptedPrompter::Kind::ChooseFolder);
     QCOMPARE(call.title, QStringLiteral("Tarnelのリプレイフォルダを指定してください。"));
-    QCOMPARE(call.root, QStringLiteral("/"));
+    QCOMPARE(call.root, ChooserRoot);
     QCOMPARE(call.preselect, m_game);
     QCOMPARE(call.owner, m_form.get());
     QCOMPARE(m_form->TarnelDir(), chosen);
@@ -132,7 +144,7 @@ void TestFolderMenu::storageFolder()
 
     const ScriptedPrompter::Call &call = m_prompter.calls().back();
     QCOMPARE(call.title, QStringLiteral("ダウンロードしたリプレイファイルを格納しているフォルダを指定してください。"));
-    QCOMPARE(call.root, QStringLiteral("/"));
+    QCOMPARE(call.root, ChooserRoot);
     QCOMPARE(call.preselect, m_storage);
     QCOMPARE(m_form->StorageDir(), m_storage2);
     QCOMPARE(storageColumn0(), (QStringList{QStringLiteral("y.dat"), QStringLiteral("x.dat")}));
@@ -173,7 +185,9 @@ void TestFolderMenu::declinedChangesNothing()
 
     QCOMPARE(m_prompter.count(ScriptedPrompter::Kind::ChooseFolder), 2);
     QCOMPARE(m_prompter.calls()[0].preselect, m_game);
+#ifndef Q_OS_WIN // a watched folder that is deleted lingers until the watch lets go
     QCOMPARE(m_prompter.calls()[1].preselect, QString());
+#endif
     QCOMPARE(m_prompter.errors(), QStringList{});
     QCOMPARE(m_form->TarnelDir(), m_game);
     QCOMPARE(m_form->StorageDir(), m_storage);

@@ -145,9 +145,7 @@ void TestLiveFolders::storageKeepsTheView()
         QVERIFY(ReplayMaker::writeFile(m_storage + u"beta.dat"_s, replay("beta", 50)));
     } else if (change == u"rename"_s) {
         QVERIFY(ReplayMaker::writeFile(m_storage + u".beta.part"_s, replay("beta", 50)));
-        QCOMPARE(std::rename(QFile::encodeName(m_storage + u".beta.part"_s).constData(),
-                             QFile::encodeName(m_storage + u"beta.dat"_s).constData()),
-                 0);
+        QVERIFY(renameOver(m_storage + u".beta.part"_s, m_storage + u"beta.dat"_s));
     } else {
         QVERIFY(QFile::remove(m_storage + change.mid(7) + u".dat"_s));
     }
@@ -344,7 +342,7 @@ void TestLiveFolders::missingFolders()
     FolderNotice *storageNotice = m_form->folderNotice(1);
     QVERIFY(gameNotice->isHidden());
     QVERIFY(!storageNotice->isHidden());
-    QCOMPARE(storageNotice->text(), u"フォルダが見つかりません: "_s + nowhere);
+    QCOMPARE(storageNotice->text(), u"フォルダが見つかりません: "_s + QDir::toNativeSeparators(nowhere));
     QVERIFY(storageColumn0().join(QString()).isEmpty());
 
     // Another folder is chosen from the notice: the notice goes, nothing was
@@ -357,6 +355,9 @@ void TestLiveFolders::missingFolders()
     QCOMPARE(storageColumn0(), QStringList{u"alpha.dat"_s});
     QVERIFY(!QFileInfo::exists(nowhere));
 
+#ifdef Q_OS_WIN
+    QSKIP("Windows (wine): a watched folder that is removed is not reported by the watch");
+#endif
     // The game folder is removed while the program runs, and made again: the
     // notice comes and goes, and the new folder is watched.
     clickTab(0);

@@ -16,8 +16,10 @@
 #include <QThread>
 
 #include <cstring>
+#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -162,6 +164,9 @@ void TestReplayWorkspace::rewriteNeedsNoReread()
 
 void TestReplayWorkspace::renameToDecodedNames()
 {
+#ifdef Q_OS_WIN
+    QSKIP("POSIX only: file names that are not UTF-8 (Windows names are UTF-16)");
+#else
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const auto cleanUp = qScopeGuard([&dir] { removeNonUtf8Names(dir.path()); });
@@ -210,6 +215,7 @@ void TestReplayWorkspace::renameToDecodedNames()
     QCOMPARE(int(workspace.leftOutFiles().size()), 2);
     QCOMPARE(leftOutChanged.count(), 2);
     QVERIFY(::access((raw + undecodable).constData(), F_OK) == 0);
+#endif
 }
 
 void TestReplayWorkspace::reloadAskedForDuringAScan()

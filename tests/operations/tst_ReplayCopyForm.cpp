@@ -3,6 +3,7 @@
 // prompter.
 
 #include "operations/TReplayCopyForm1.h"
+#include "platform/FileNames.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestFiles.h"
 
@@ -203,10 +204,18 @@ void TestReplayCopyForm::typedNames_data()
                                          << none;
 
     QTest::newRow("empty") << QString() << false << none << QStringLiteral("ファイル名が入力されていません。");
-    QTest::newRow("slash") << QStringLiteral("../abc") << false << none << QStringLiteral("「/」");
-    QTest::newRow("absolute") << QStringLiteral("/tmp/abc") << false << none << QStringLiteral("「/」");
-    QTest::newRow("NUL") << QStringLiteral("ab") + QChar(u'\0') + QStringLiteral("c") << false << none
-                         << QStringLiteral("NUL");
+    const QString forbidden = FileNames::forbiddenCharactersText();
+    QTest::newRow("slash") << QStringLiteral("../abc") << false << none << forbidden;
+    QTest::newRow("absolute") << QStringLiteral("/tmp/abc") << false << none << forbidden;
+    QTest::newRow("NUL") << QStringLiteral("ab") + QChar(u'\0') + QStringLiteral("c") << false << none << forbidden;
+#ifdef Q_OS_WIN
+    // Windows' own separators and stream names, and its device names.
+    QTest::newRow("backslash") << QStringLiteral("..\\abc") << false << none << forbidden;
+    QTest::newRow("drive") << QStringLiteral("C:abc") << false << none << forbidden;
+    QTest::newRow("device") << QStringLiteral("con") << false << none << QStringLiteral("「con」は");
+    QTest::newRow("device with extension") << QStringLiteral("Com1.dat") << false << none
+                                           << QStringLiteral("「Com1.dat」は");
+#endif
     QTest::newRow("dot") << QStringLiteral(".") << false << none << QStringLiteral("「.」は");
     QTest::newRow("dot dot") << QStringLiteral("..") << false << none << QStringLiteral("「..」は");
     QTest::newRow("existing folder") << QStringLiteral("sub") << false << none << QStringLiteral("「sub.dat」は既にあるフォルダ");

@@ -7,9 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <cstdio>
-#include <sys/types.h>
 
 using namespace Qt::StringLiterals;
 
@@ -34,14 +32,15 @@ int holdLock()
     return 0;
 }
 
-// A process id that is not in use.
+// A process id that is not in use: that of a child that has ended.
 qint64 unusedPid()
 {
-    for (qint64 pid = 4000000; pid > 1000; pid -= 7919) {
-        if (::kill(pid_t(pid), 0) != 0)
-            return pid;
-    }
-    return -1;
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {u"--no-such-test-function"_s});
+    if (!child.waitForStarted(10000))
+        return -1;
+    const qint64 pid = child.processId();
+    return child.waitForFinished(10000) ? pid : -1;
 }
 
 } // namespace
@@ -56,6 +55,7 @@ private slots:
     void lockOfKilledCopyIsTakenOver();
     void lockOfVanishedProcessIsTakenOver();
     void secondHolderInSameProcessFails();
+    void lockWithOwnProcessIdIsTakenOver();
 
 private:
     bool startHolder(QProcess &child);
@@ -65,7 +65,9 @@ private:
 void tst_SingleInstance::initTestCase()
 {
     QVERIFY(m_runtime.isValid());
+    // The runtime folder: XDG_RUNTIME_DIR, under Windows the temporary folder.
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    qputenv("TMP", QFile::encodeName(QDir::toNativeSeparators(m_runtime.path())));
 }
 
 bool tst_SingleInstance::startHolder(QProcess &child)
@@ -121,8 +123,13 @@ void tst_SingleInstance::lockOfVanishedProcessIsTakenOver()
     SingleInstance next(LockName);
     QFile file(next.lockFilePath());
     QVERIFY(file.open(QIODevice::WriteOnly));
-    const QByteArray content = QByteArray::number(pid) + '\n' + QCoreApplication::applicationName().toUtf8() + '\n'
-        + QSysInfo::machineHostName().toUtf8() + '\n';
+#ifdef Q_OS_WIN
+    const QString host = qEnvironmentVariable("COMPUTERNAME"); // what QLockFile records there
+#else
+    const QString host = QSysInfo::machineHostName();
+#endif
+    const QByteArray content =
+        QByteArray::number(pid) + '\n' + QCoreApplication::applicationName().toUtf8() + '\n' + host.toUtf8() + '\n';
     QCOMPARE(file.write(content), content.size());
     file.close();
 
@@ -136,6 +143,19 @@ void tst_SingleInstance::secondHolderInSameProcessFails()
     QVERIFY(first.tryLock()); // asking again keeps the lock
     SingleInstance second(LockName);
     QVERIFY(!second.tryLock());
+}
+
+// A lock file left by an ended copy that had the id this process has now.
+void tst_SingleInstance::lockWithOwnProcessIdIsTakenOver()
+{
+    SingleInstance next(LockName);
+    QFile file(next.lockFilePath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n'
+                       + QCoreApplication::applicationName().toUtf8() + "\n\n")
+            > 0);
+    file.close();
+    QVERIFY(next.tryLock());
 }
 
 int main(int argc, char **argv)

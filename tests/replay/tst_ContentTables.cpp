@@ -231,11 +231,15 @@ void tst_ContentTables::formatPlayDate_data()
 
 void tst_ContentTables::formatPlayDate()
 {
+#ifdef Q_OS_WIN
+    QSKIP("POSIX only: zones named through TZ; before 1970 Windows gives the placeholder (placeholderForUnconvertibleDates)");
+#else
     QFETCH(QByteArray, zone);
     QFETCH(qint32, playDate);
     QFETCH(QString, text);
     const TimeZoneGuard guard(zone);
     QCOMPARE(FormatPlayDate(playDate), text);
+#endif
 }
 
 void tst_ContentTables::placeholderForUnconvertibleDates_data()

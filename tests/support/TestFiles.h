@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
 
@@ -20,11 +21,49 @@ inline bool writeAll(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
+#ifdef Q_OS_WIN
+
+#include <qt_windows.h>
+
+// Renames from over to, replacing a file there, as another program (a
+// download finishing) does.
+inline bool renameOver(const QString &from, const QString &to)
+{
+    return MoveFileExW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(from).utf16()),
+                       reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(to).utf16()),
+                       MOVEFILE_REPLACE_EXISTING);
+}
+
+// Names are UTF-16 under Windows: the bytes of a name are its 8-bit form
+// (QFile::encodeName), and every name is text.
+
+inline bool writeRawFile(const QByteArray &path, const QByteArray &bytes)
+{
+    return writeAll(QFile::decodeName(path), bytes);
+}
+
+inline void removeNonUtf8Names(const QString &) {}
+
+inline QByteArray readRawFile(const QByteArray &path)
+{
+    return readAll(QFile::decodeName(path));
+}
+
+#else
+
 #include <QStringDecoder>
 
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
+
+// Renames from over to, replacing a file there, as another program (a
+// download finishing) does.
+inline bool renameOver(const QString &from, const QString &to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
 
 // Replaces the file named by these bytes (which need not be text); false on
 // any failure.
@@ -66,3 +105,5 @@ inline QByteArray readRawFile(const QByteArray &path)
     QFile file;
     return file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle) ? file.readAll() : QByteArray();
 }
+
+#endif

@@ -1,0 +1,6 @@
+#include "platform/GameFolderSearch.h"
+
+QStringList GameFolderSearch::usualPlaces()
+{
+    return {};
+}
