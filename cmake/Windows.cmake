@@ -1,0 +1,50 @@
+# The program's icon and version go in as a resource.
+enable_language(RC)
+
+# Libraries of the Windows build (see cmake/windows-x64.cmake). The targets
+# carry the names the Linux build gets from pkg-config, so that the rest of
+# the project links them alike.
+set(ZLIB_USE_STATIC_LIBS ON)
+find_package(ZLIB REQUIRED)
+find_path(LIBDEFLATE_INCLUDE_DIR libdeflate.h REQUIRED)
+find_library(LIBDEFLATE_LIBRARY NAMES libdeflate.a REQUIRED)
+find_path(XXHASH_INCLUDE_DIR xxhash.h REQUIRED)
+find_library(XXHASH_LIBRARY NAMES libxxhash.a REQUIRED)
+foreach(var LIBDEFLATE XXHASH)
+    add_library(PkgConfig::${var} STATIC IMPORTED)
+    set_target_properties(PkgConfig::${var} PROPERTIES
+        IMPORTED_LOCATION ${${var}_LIBRARY} INTERFACE_INCLUDE_DIRECTORIES ${${var}_INCLUDE_DIR})
+endforeach()
+
+# Programs and tests run under wine64, in a prefix of the build's own that
+# the first test makes (tests/windows/wine-prefix.sh).
+set(QV_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(CMAKE_CROSSCOMPILING_EMULATOR sh ${CMAKE_SOURCE_DIR}/tests/windows/wine-run.sh ${QV_WINE_PREFIX})
+
+# Every program of the build lands in the build folder (qt_standard_project_setup
+# does that under Windows); Qt's DLLs, its plugins and the compiler's runtime
+# go beside them once, so that each one runs where it was built.
+set(QV_DEPLOY_STAMP ${CMAKE_BINARY_DIR}/qt-deployed.stamp)
+add_custom_command(OUTPUT ${QV_DEPLOY_STAMP}
+    COMMAND sh ${CMAKE_SOURCE_DIR}/packaging/windows/deploy-qt.sh ${QV_WINDOWS_QT} ${CMAKE_BINARY_DIR} Test
+    COMMAND ${CMAKE_COMMAND} -E touch ${QV_DEPLOY_STAMP}
+    COMMENT "Putting Qt's DLLs beside the programs" VERBATIM)
+add_custom_target(qt_runtime ALL DEPENDS ${QV_DEPLOY_STAMP})
+
+# Every program gets the manifest that makes UTF-8 its code page (see
+# packaging/windows/qvReplayInfo.manifest). Called once all targets exist.
+set(QV_MANIFEST ${CMAKE_SOURCE_DIR}/packaging/windows/qvReplayInfo.manifest)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/manifest.rc.in ${CMAKE_BINARY_DIR}/manifest.rc @ONLY)
+function(qv_add_manifests dir)
+    get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+    foreach(target ${targets})
+        get_target_property(type ${target} TYPE)
+        if(type STREQUAL "EXECUTABLE")
+            target_sources(${target} PRIVATE ${CMAKE_BINARY_DIR}/manifest.rc)
+        endif()
+    endforeach()
+    get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+    foreach(subdir ${subdirs})
+        qv_add_manifests(${subdir})
+    endforeach()
+endfunction()
