@@ -47,3 +47,5 @@ set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
 # "redeclared without dllimport attribute". That one warning is silenced for
 # this build; every other one still fails a build with QV_WERROR.
 set(CMAKE_CXX_FLAGS_INIT "-Wno-attributes")
+# -O2 rather than GCC's -O3 for Release: a quicker build of the same program.
+set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
