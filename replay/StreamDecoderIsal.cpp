@@ -14,10 +14,10 @@ namespace {
 // buffer, small enough to stay in the processor's cache. ISA-L keeps the
 // window the stream refers back to in its own state.
 constexpr uint32_t OutputPiece = 256 * 1024;
-// The first piece, which shows the stream's shape.
-constexpr uint32_t ProbePiece = 16 * 1024;
-// A stream whose first piece took more than this many input bytes per 100
-// bytes out is nearly all literals (noise-like data, or a stream deflated
+// The first input handed over, which shows the stream's shape.
+constexpr qint64 ProbeInput = 8 * 1024;
+// A stream whose first bytes decode to less than this many bytes per 60
+// bytes in is nearly all literals (noise-like data, or a stream deflated
 // without matches).
 constexpr qint64 LiteralHeavyPercent = 60;
 
@@ -38,12 +38,12 @@ Verdict decode(const unsigned char *input, qint64 size, DecodedStream &stream, b
     isal_inflate_init(&state);
     state.crc_flag = ISAL_ZLIB; // parses the header and checks the Adler-32 trailer
     state.next_in = const_cast<uint8_t *>(input);
-    state.avail_in = uint32_t(size);
+    bool probing = probe && size > ProbeInput;
+    state.avail_in = uint32_t(probing ? ProbeInput : size);
     stream.headBytes = 0;
-    bool first = true;
     for (;;) {
         state.next_out = decoder->output;
-        state.avail_out = first && probe ? ProbePiece : OutputPiece;
+        state.avail_out = OutputPiece;
         const uint32_t before = state.total_out;
         if (isal_inflate(&state) != ISAL_DECOMP_OK)
             return Verdict::Declined;
@@ -55,12 +55,19 @@ Verdict decode(const unsigned char *input, qint64 size, DecodedStream &stream, b
         }
         if (state.block_state == ISAL_BLOCK_FINISH)
             break;
+        if (probing) {
+            probing = false;
+            // What the first bytes decoded to, with what ISA-L holds back
+            // in a buffer of its own.
+            const qint64 decoded = qint64(state.total_out) + state.tmp_out_valid - state.tmp_out_processed;
+            if ((state.next_in - input) * 100 > LiteralHeavyPercent * decoded)
+                return Verdict::LiteralHeavy;
+            state.avail_in = uint32_t(input + size - state.next_in);
+            continue;
+        }
         // Short of the stream's end with room left: the input ran out.
         if (state.avail_out > 0)
             return Verdict::Declined;
-        if (first && probe && (size - qint64(state.avail_in)) * 100 > LiteralHeavyPercent * qint64(produced))
-            return Verdict::LiteralHeavy;
-        first = false;
     }
     // Whole bytes still in ISA-L's bit buffer lie beyond the trailer.
     stream.length = qint64(state.next_in - input) - state.read_in_length / 8;
