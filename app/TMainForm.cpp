@@ -615,6 +615,7 @@ void TMainForm::BtnReplayInfoEditClick(int tag)
 {
     ReplayTextRequest request;
     const ReplayInfo *info = nullptr;
+    ReplayInfo stored{};
     if (tag == GameTag) {
         if (m_tarnelRow < 1 || m_tarnelRow > ReplaySlotCount)
             return;
@@ -627,7 +628,8 @@ void TMainForm::BtnReplayInfoEditClick(int tag)
         const ReplayListItem *item = m_workspace->Replays().itemByName(request.fileName);
         if (!item)
             return;
-        info = &item->Info;
+        stored = item->info();
+        info = &stored;
     }
     request.playerName = fieldBytes(info->PlayerName, PlayerNameSize);
     request.comment = fieldBytes(info->Comment, CommentSize);

@@ -262,13 +262,11 @@ ScanCounts FolderScanner::scanStorage(const QString &storageDir, ReplayList &lis
         for (const ScannedFile *file : records)
             accepted += file->isAccepted() ? 1 : 0;
         list.reserve(list.Count() + accepted);
-        ReplayInfo info;
         for (size_t i = 0; i < entries.size(); ++i) {
             const ScannedFile &file = *records[i];
             if (file.isAccepted()) {
                 // An entry for which no memory can be had is left out silently.
-                file.toInfo(info);
-                list.AddReplayList(entries[i].name, info, info.PlayerName, info.Comment, file.identity);
+                list.addReplay(entries[i].name, file.head, file.playerName, file.comment, file.identity);
                 continue;
             }
             leftOut.push_back({entries[i].nameBytes, entries[i].name, file.outcome, file.reasonText()});

@@ -54,7 +54,7 @@ void fillStorageTable(ReplayTableModel &table, const ReplayList &list, bool rebu
     for (int r = 1; r <= count; ++r) {
         ReplayTableRow &row = rows[size_t(r - 1)];
         if (const ReplayListItem *item = list.itemById(r))
-            row = replayRowTexts(item->FileName, item->Info);
+            row = replayRowTexts(item->FileName, item->info());
         else
             row = ReplayTableRow{};
     }

@@ -297,8 +297,8 @@ void tst_FolderScan::storageSpecialEntries()
     QStringList names = ids(list);
     names.sort();
     QCOMPARE(names, (QStringList{QStringLiteral("link.dat"), QStringLiteral("readonly.dat"), QStringLiteral("real.dat")}));
-    QCOMPARE(list.itemByName(QStringLiteral("link.dat"))->Info.Score, 1);
-    QCOMPARE(list.itemByName(QStringLiteral("readonly.dat"))->Info.Score, 3);
+    QCOMPARE(list.itemByName(QStringLiteral("link.dat"))->Head.Score, 1);
+    QCOMPARE(list.itemByName(QStringLiteral("readonly.dat"))->Head.Score, 3);
 }
 
 void tst_FolderScan::storageCaseOfExtension()
@@ -319,7 +319,7 @@ void tst_FolderScan::storageCaseOfExtension()
     // The stored name is spelled as listed; a lookup must use that spelling.
     QVERIFY(list.FindReplayListByName(QStringLiteral("UPPER.DAT"), nullptr));
     QVERIFY(!list.FindReplayListByName(QStringLiteral("UPPER.dat"), nullptr));
-    QCOMPARE(list.itemByName(QStringLiteral("日本語の名前.dat"))->Info.Score, 4);
+    QCOMPARE(list.itemByName(QStringLiteral("日本語の名前.dat"))->Head.Score, 4);
 }
 
 void tst_FolderScan::storageScanTwice()

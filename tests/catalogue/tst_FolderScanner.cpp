@@ -67,13 +67,13 @@ QStringList snapshot(const ReplayList &list, const std::vector<LeftOutFile> &lef
     QStringList lines;
     for (qint32 id = 1; id <= list.Count(); ++id) {
         const ReplayListItem *item = list.itemById(id);
-        const QByteArray head(reinterpret_cast<const char *>(static_cast<const ReplayHead *>(&item->Info)),
+        const QByteArray head(reinterpret_cast<const char *>(&item->Head),
                               sizeof(ReplayHead));
         lines << QStringLiteral("%1 %2 %3 %4 %5 %6")
                      .arg(item->Id)
                      .arg(item->FileName, QString::fromLatin1(head.toHex()),
-                          QString::fromLatin1(QByteArray(item->Info.PlayerName, PlayerNameSize).toHex()),
-                          QString::fromLatin1(QByteArray(item->Info.Comment, CommentSize).toHex()),
+                          QString::fromLatin1(QByteArray(item->info().PlayerName, PlayerNameSize).toHex()),
+                          QString::fromLatin1(QByteArray(item->info().Comment, CommentSize).toHex()),
                           QString::fromLatin1(item->Identity.toHex()));
     }
     for (const LeftOutFile &file : leftOut)
@@ -372,7 +372,7 @@ void tst_FolderScanner::moreFilesThanThreadsAndOneHuge()
     QCOMPARE(list.Count(), accepted.size());
     for (qint32 id = 1; id <= list.Count(); ++id)
         QCOMPARE(list.itemById(id)->FileName, accepted[id - 1]);
-    QCOMPARE(list.itemByName(QStringLiteral("m_huge.dat"))->Info.Score, 424242);
+    QCOMPARE(list.itemByName(QStringLiteral("m_huge.dat"))->Head.Score, 424242);
     QCOMPARE(int(leftOut.size()), rejected.size());
     for (size_t i = 0; i < leftOut.size(); ++i)
         QCOMPARE(leftOut[i].name, rejected[qsizetype(i)]);
