@@ -241,7 +241,7 @@ void tst_FolderScanner::damagedCache_data()
     QTest::newRow("truncated") << QStringLiteral("truncated") << true;
     QTest::newRow("locked by another user") << QStringLiteral("locked") << true;
     QTest::newRow("another layout") << QStringLiteral("foreign") << true;
-    QTest::newRow("a row altered behind its checksum") << QStringLiteral("altered") << true;
+    QTest::newRow("a record altered behind its checksum") << QStringLiteral("altered") << true;
     QTest::newRow("folder cannot be made") << QStringLiteral("no folder") << false;
 }
 
@@ -294,7 +294,18 @@ void tst_FolderScanner::damagedCache()
         other.setDatabaseName(cachePath);
         QVERIFY(other.open());
         QSqlQuery query(other);
-        QVERIFY(query.exec(QStringLiteral("UPDATE files SET comment = X'41' WHERE name = CAST('r3.dat' AS BLOB)")));
+        QVERIFY(query.exec(QStringLiteral("SELECT bucket, records FROM buckets LIMIT 1")));
+        QVERIFY(query.next());
+        const qint64 bucket = query.value(0).toLongLong();
+        QByteArray records = query.value(1).toByteArray();
+        query.finish();
+        // A bit of the head of the bucket's first record: behind the name and two lengths.
+        const int at = 2 + quint8(records[0]) + 2 + 100;
+        records[at] = char(records[at] ^ 1);
+        query.prepare(QStringLiteral("UPDATE buckets SET records = ? WHERE bucket = ?"));
+        query.addBindValue(records);
+        query.addBindValue(bucket);
+        QVERIFY(query.exec());
         QCOMPARE(query.numRowsAffected(), 1);
         other.close();
     } else if (damage == QStringLiteral("no folder")) {
