@@ -127,6 +127,7 @@ private slots:
     void changesAgainstFullScan_data();
     void changesAgainstFullScan();
     void freshFileReadAgain();
+    void unchangedFilesStepOnce();
     void damagedCache_data();
     void damagedCache();
     void moreFilesThanThreadsAndOneHuge();
@@ -229,6 +230,33 @@ void tst_FolderScanner::freshFileReadAgain()
     scanStorage(scanner, dir, &counts);
     QCOMPARE(counts.read, 1);
     QCOMPARE(counts.reused, 0);
+}
+
+void tst_FolderScanner::unchangedFilesStepOnce()
+{
+    // A start over a large folder has a hundred thousand unchanged files:
+    // they are counted, but only the last of them has a step of its own.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeFixture(dir, 6);
+    FolderScanner scanner;
+    scanner.setSettleTime(SettleMs * 1000000LL);
+    const auto scan = [&] {
+        ReplayList list;
+        std::vector<LeftOutFile> leftOut;
+        RecordingProgress progress;
+        scanner.scanStorage(dir.path() + QLatin1Char('/'), list, leftOut, &progress);
+        return progress.calls;
+    };
+    QCOMPARE(scan().size(), 9); // start, seven steps, finish
+    QThread::msleep(SettleMs + 10);
+    QVERIFY(writeRawFile(path(dir, "r2.dat"), replayBytes(555)));
+    // Step k names the k-th file listed: the changed file takes one more
+    // step when it is listed among the first six.
+    const QStringList calls = scan();
+    QVERIFY2(calls.size() == 4 || calls.size() == 5, qPrintable(calls.join(QLatin1Char('|'))));
+    QVERIFY(calls.filter(QStringLiteral("step 6 6 / 7 ")).size() == 1);
+    QVERIFY(calls[calls.size() - 2].startsWith(QStringLiteral("step 7 7 / 7 ")));
 }
 
 void tst_FolderScanner::damagedCache_data()
