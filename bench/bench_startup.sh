@@ -38,6 +38,7 @@ if [ "${1:-}" = "--inner" ]; then
             esac
             if ! kill -0 "$pid" 2>/dev/null; then
                 echo "$label: the program ended before its window appeared" >&2
+                tail -n 5 "$log" >&2
                 return 1
             fi
             # Polling leaves the program the processor most of the time.
