@@ -35,7 +35,7 @@ FolderWatcher::FolderWatcher(QObject *parent)
     connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &FolderWatcher::pathChanged);
     connect(m_poll, &QTimer::timeout, this, &FolderWatcher::poll);
     connect(m_sweep, &QTimer::timeout, this, &FolderWatcher::sweep);
-    for (int folder = 0; folder < Folders; ++folder) {
+    for (FolderKind folder : BothFolders) {
         QTimer *timer = new QTimer(this);
         timer->setSingleShot(true);
         connect(timer, &QTimer::timeout, this, [this, folder] { look(folder); });
@@ -54,12 +54,12 @@ void FolderWatcher::setEnabled(bool on)
     }
     sync();
     if (on) {
-        for (int folder = 0; folder < Folders; ++folder)
+        for (FolderKind folder : BothFolders)
             check(folder);
     }
 }
 
-void FolderWatcher::watch(int folder, const QString &dir, const QStringList &fileNames)
+void FolderWatcher::watch(FolderKind folder, const QString &dir, const QStringList &fileNames)
 {
     Watched &watched = m_folders[size_t(folder)];
     watched.dir = dir;
@@ -83,13 +83,13 @@ void FolderWatcher::watch(int folder, const QString &dir, const QStringList &fil
     sync();
 }
 
-bool FolderWatcher::isWatching(int folder) const
+bool FolderWatcher::isWatching(FolderKind folder) const
 {
     const Watched &watched = m_folders[size_t(folder)];
     return !watched.path.isEmpty() && m_watcher->directories().contains(watched.path);
 }
 
-void FolderWatcher::check(int folder)
+void FolderWatcher::check(FolderKind folder)
 {
     const Watched &watched = m_folders[size_t(folder)];
     QTimer *timer = watched.timer;
@@ -98,7 +98,7 @@ void FolderWatcher::check(int folder)
         timer->start(m_timings.settleMs);
 }
 
-void FolderWatcher::holdBack(int folder)
+void FolderWatcher::holdBack(FolderKind folder)
 {
     Watched &watched = m_folders[size_t(folder)];
     watched.heldThisTime = true;
@@ -112,7 +112,7 @@ void FolderWatcher::holdBack(int folder)
 
 void FolderWatcher::pathChanged(const QString &path)
 {
-    for (int folder = 0; folder < Folders; ++folder) {
+    for (FolderKind folder : BothFolders) {
         const Watched &watched = m_folders[size_t(folder)];
         // The folder above reports every change among its entries: only the
         // folder itself gone, renamed or replaced matters here.
@@ -123,7 +123,7 @@ void FolderWatcher::pathChanged(const QString &path)
     }
 }
 
-void FolderWatcher::look(int folder)
+void FolderWatcher::look(FolderKind folder)
 {
     if (!m_enabled)
         return;
@@ -143,7 +143,7 @@ void FolderWatcher::look(int folder)
 
 void FolderWatcher::poll()
 {
-    for (int folder = 0; folder < Folders; ++folder) {
+    for (FolderKind folder : BothFolders) {
         if (!m_folders[size_t(folder)].path.isEmpty() && !isWatching(folder))
             check(folder);
     }
@@ -151,7 +151,7 @@ void FolderWatcher::poll()
 
 void FolderWatcher::sweep()
 {
-    for (int folder = 0; folder < Folders; ++folder) {
+    for (FolderKind folder : BothFolders) {
         if (m_folders[size_t(folder)].partial)
             check(folder);
     }
@@ -213,7 +213,7 @@ void FolderWatcher::sync()
 
     bool lost = false;
     bool partial = false;
-    for (int folder = 0; folder < Folders; ++folder) {
+    for (FolderKind folder : BothFolders) {
         const Watched &watched = m_folders[size_t(folder)];
         lost = lost || (m_enabled && !watched.path.isEmpty() && !isWatching(folder));
         partial = partial || (m_enabled && watched.partial);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/FolderKind.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>
@@ -21,8 +23,7 @@ class QTimer;
 // nothing about what changed: the one told compares the folder with what it
 // read last, so the program's own changes, read already, cost nothing more.
 //
-// Folders are numbered as the tables' tags: 0 the game folder, 1 the storage
-// folder. A folder's own entry reports files added, removed and renamed; its
+// A folder's own entry reports files added, removed and renamed; its
 // files are watched as well, since a file rewritten in place is not reported
 // by its folder, and so is the folder above it, which reports the folder
 // itself renamed or replaced. A folder that is missing, or was removed or
@@ -62,23 +63,23 @@ public:
     bool isEnabled() const { return m_enabled; }
 
     // The folder (ending with "/") and the names of the files in it to watch.
-    void watch(int folder, const QString &dir, const QStringList &fileNames);
+    void watch(FolderKind folder, const QString &dir, const QStringList &fileNames);
 
     // Looks at the folder soon, as if a change had been reported.
-    void check(int folder);
+    void check(FolderKind folder);
 
     // The look at a folder was held back (a file seems to be still being
     // written): looks again soon. Once the update has waited maxHoldMs, the
     // next look asks to take the folder as it is.
-    void holdBack(int folder);
+    void holdBack(FolderKind folder);
 
     // Whether the folder itself is being watched (false while it is missing).
-    bool isWatching(int folder) const;
+    bool isWatching(FolderKind folder) const;
 
 signals:
     // Look at the folder again and show what changed. mayHold is false once
     // the update has been held back for too long.
-    void changed(int folder, bool mayHold);
+    void changed(FolderKind folder, bool mayHold);
 
 private:
     struct Watched {
@@ -94,7 +95,7 @@ private:
     };
 
     void pathChanged(const QString &path);
-    void look(int folder);
+    void look(FolderKind folder);
     void poll();
     void sweep();
     // Brings the watched paths to what both folders want, adding what has

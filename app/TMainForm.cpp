@@ -763,7 +763,8 @@ void TMainForm::ActRecordsClick()
 {
     if (!m_recordForm) {
         m_recordForm = new TRecordForm(*m_workspace, this);
-        connect(m_recordForm, &TRecordForm::replayChosen, this, &TMainForm::selectReplayFile);
+        connect(m_recordForm, &TRecordForm::replayChosen, this,
+                [this](FolderKind folder, const QString &name) { selectReplayFile(folderIndex(folder), name); });
     }
     m_recordForm->show();
     m_recordForm->raise();

@@ -302,8 +302,6 @@ private:
     // The current row of a table just before a mouse press on it, so that a
     // press on the row that is already current still counts as a selection.
     int m_rowBeforePress = -1;
-    // True once the close question has been answered Yes.
-    bool m_closing = false;
     TRecordForm *m_recordForm = nullptr; // made when first opened
     QString m_csvPath;                   // the last CSV file written, for the next export
     FolderWatcher *m_watcher = nullptr;

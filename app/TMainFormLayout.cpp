@@ -2,6 +2,7 @@
 // panels, the detail panel and the status bar, placed by pixel.
 #include "app/TMainForm.h"
 
+#include "app/CommandLine.h"
 #include "app/StoredMarks.h"
 #include "app/UrlDropTarget.h"
 #include "catalogue/ReplayCellDelegate.h"
@@ -91,7 +92,7 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
       m_trackingPrompter(prompter),
       m_prompter(m_trackingPrompter),
       m_settingFileName(settingFileName),
-      m_versionText(QStringLiteral("1.01")),
+      m_versionText(programVersion()),
       m_workspace(new ReplayWorkspace(this))
 {
     setObjectName(QStringLiteral("MainForm"));
@@ -103,8 +104,8 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
     setPalette(palette);
     setAutoFillBackground(true);
 
-    m_tarnelModel = new ReplayTableModel(ReplayTableModel::GameTable, this);
-    m_replayModel = new ReplayTableModel(ReplayTableModel::StorageTable, this);
+    m_tarnelModel = new ReplayTableModel(FolderKind::Game, this);
+    m_replayModel = new ReplayTableModel(FolderKind::Storage, this);
     m_filter = new ReplayFilterProxy(*m_replayModel, m_workspace->Replays(), this);
     connect(m_workspace, &ReplayWorkspace::storageContentChanged, m_filter, &ReplayFilterProxy::catalogueChanged);
     m_storedMarks = new StoredMarks(*m_workspace, *m_tarnelModel, this);
@@ -492,14 +493,12 @@ void TMainForm::fitStatusPanels()
 
 const QString &TMainForm::gameFolderKind()
 {
-    static const QString text = QStringLiteral("Tarnelリプレイフォルダ");
-    return text;
+    return folderCaption(FolderKind::Game);
 }
 
 const QString &TMainForm::storageFolderKind()
 {
-    static const QString text = QStringLiteral("リプレイ格納フォルダ");
-    return text;
+    return folderCaption(FolderKind::Storage);
 }
 
 void TMainForm::vInitReplayTbl(int tag)

@@ -40,7 +40,8 @@ void TMainForm::buildLiveFolders()
 
     m_watcher = new FolderWatcher(this);
     m_watcher->setGate([this] { return mayUpdateNow(); });
-    connect(m_watcher, &FolderWatcher::changed, this, &TMainForm::liveFolderChanged);
+    connect(m_watcher, &FolderWatcher::changed, this,
+            [this](FolderKind folder, bool mayHold) { liveFolderChanged(folderIndex(folder), mayHold); });
 
     for (int tag : {GameTag, StorageTag}) {
         auto *notice = new FolderNotice(tableView(tag)->viewport());
@@ -76,7 +77,7 @@ void TMainForm::followFolder(int tag)
     names.reserve(seen.stamps.size());
     for (auto it = seen.stamps.cbegin(); it != seen.stamps.cend(); ++it)
         names.append(QFile::decodeName(it.key()));
-    m_watcher->watch(tag, dir, names);
+    m_watcher->watch(FolderKind(tag), dir, names);
     m_notices[size_t(tag)]->showFor(seen.state, dir);
 }
 
@@ -104,7 +105,7 @@ void TMainForm::liveFolderChanged(int tag, bool mayHold)
                                 : m_workspace->liveReloadStorage(&progress, mayHold);
     }
     if (result == ReplayWorkspace::LiveResult::Held) {
-        m_watcher->holdBack(tag);
+        m_watcher->holdBack(FolderKind(tag));
         return;
     }
     if (result == ReplayWorkspace::LiveResult::Unchanged)

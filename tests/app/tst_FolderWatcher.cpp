@@ -33,16 +33,16 @@ void TestFolderWatcher::reportsWhenItMay()
     watcher.setGate([&open] { return open; });
     QList<bool> reports; // mayHold of each report for folder 1
     bool holdNext = false;
-    connect(&watcher, &FolderWatcher::changed, this, [&](int folder, bool mayHold) {
-        QCOMPARE(folder, 1);
+    connect(&watcher, &FolderWatcher::changed, this, [&](FolderKind folder, bool mayHold) {
+        QCOMPARE(folder, FolderKind::Storage);
         reports.append(mayHold);
         if (holdNext && mayHold)
             watcher.holdBack(folder);
     });
-    watcher.watch(1, folder, {u"a.dat"_s});
+    watcher.watch(FolderKind::Storage, folder, {u"a.dat"_s});
     watcher.setEnabled(true);
     QTRY_COMPARE(reports.size(), 1); // turned on: one look at once
-    QVERIFY(watcher.isWatching(1));
+    QVERIFY(watcher.isWatching(FolderKind::Storage));
 
     // A burst of changes, one report.
     for (int i = 0; i < 5; ++i)
@@ -72,7 +72,7 @@ void TestFolderWatcher::reportsWhenItMay()
 
     // Off: nothing is watched or reported.
     watcher.setEnabled(false);
-    QVERIFY(!watcher.isWatching(1));
+    QVERIFY(!watcher.isWatching(FolderKind::Storage));
     QVERIFY(writeAll(folder + u"c.dat"_s, "c"));
     QTest::qWait(300);
     QCOMPARE(reports.size(), held);
@@ -91,13 +91,13 @@ void TestFolderWatcher::sweepsBeyondTheWatchedFiles()
     watcher.setTimings({50, 50, 100, 600, 200});
     int reports = 0;
     connect(&watcher, &FolderWatcher::changed, this, [&reports] { ++reports; });
-    watcher.watch(1, folder, names.mid(0, FolderWatcher::MaxWatchedFiles));
+    watcher.watch(FolderKind::Storage, folder, names.mid(0, FolderWatcher::MaxWatchedFiles));
     watcher.setEnabled(true);
     QTRY_COMPARE(reports, 1); // once at the start
     QTest::qWait(500);
     QCOMPARE(reports, 1); // all of them watched: nothing to sweep
 
-    watcher.watch(1, folder, names);
+    watcher.watch(FolderKind::Storage, folder, names);
     QTRY_VERIFY_WITH_TIMEOUT(reports >= 3, 5000);
 }
 

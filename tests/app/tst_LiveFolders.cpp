@@ -369,7 +369,7 @@ void TestLiveFolders::missingFolders()
     QTRY_VERIFY_WITH_TIMEOUT(gameNotice->isHidden(), Timeout);
     QVERIFY(writeReplay(m_game + u"qv_replay0.dat"_s, makeSpec("QVreplay Ver107 ", 8), "Hana"));
     QTRY_COMPARE_WITH_TIMEOUT(label("LblReplayName"), u"Hana"_s, Timeout);
-    QVERIFY(m_form->folderWatcher().isWatching(0));
+    QVERIFY(m_form->folderWatcher().isWatching(FolderKind::Game));
 }
 
 QTEST_MAIN(TestLiveFolders)

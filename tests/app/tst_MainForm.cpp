@@ -4,6 +4,7 @@
 
 #include "tests/app/MainFormHarness.h"
 
+#include "app/CommandLine.h"
 #include "catalogue/ReplayDetailPanel.h"
 #include "replay/ContentTables.h"
 
@@ -290,7 +291,7 @@ void TestMainForm::closeQuestionSavesSettings()
     const QByteArray written = readAll(m_settings);
     QVERIFY(written.contains("[Other]\r\nKey=Value"));
     QVERIFY(written.contains("[Application]"));
-    QVERIFY(written.contains("Version=1.01"));
+    QVERIFY(written.contains("Version=" + programVersion().toUtf8()));
     QVERIFY(written.contains("[Tarnel]\r\nReplayDir=" + m_game.toUtf8()));
     QVERIFY(written.contains("[qvReplayInfo]\r\nReplayDir=" + m_storage.toUtf8()));
     // After Yes the catalogue is released.
@@ -660,7 +661,7 @@ void TestMainForm::versionBoxShowsNameAndVersion()
         m_form->V1->trigger();
         QVERIFY(seen);
         QCOMPARE(product, Caption);
-        QCOMPARE(version, QStringLiteral("Version 1.01"));
+        QCOMPARE(version, QStringLiteral("Version ") + programVersion());
         QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
 }

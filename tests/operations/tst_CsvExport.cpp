@@ -79,7 +79,7 @@ void TestCsvExport::storageTableInGivenOrder()
     };
     add(u"a.dat"_s, 1234567, "one, \"two\"\r\nthree", 1);
     add(u"b.dat"_s, 5, "", 0);
-    ReplayTableModel table(ReplayTableModel::StorageTable);
+    ReplayTableModel table(FolderKind::Storage);
     int replayRow = 1;
     fillStorageTable(table, list, true, replayRow);
 
