@@ -14,9 +14,11 @@
 #include "catalogue/ReplayTableSort.h"
 #include "catalogue/TFileLoadDlg.h"
 #include "operations/CommandState.h"
+#include "operations/CopyTargetQuery.h"
 #include "operations/CsvExport.h"
 #include "operations/ReplayCopyJob.h"
 #include "operations/ReplayDropImport.h"
+#include "operations/ReplayTextQuery.h"
 #include "operations/TrashFiles.h"
 #include "platform/Prompter.h"
 #include "replay/ShiftJisText.h"
@@ -583,7 +585,9 @@ void TMainForm::BtnToReplayCopyClick(int tag)
     }
     request.sourcePath = sourcePath;
 
-    const std::optional<QString> target = m_prompter.chooseCopyTarget(this, request);
+    CopyTargetQuery query(request);
+    m_prompter.ask(this, query);
+    const std::optional<QString> target = query.answer;
     if (!target)
         return;
     ReplayCopyJob job(sourcePath, request.destinationDir + *target);
@@ -632,7 +636,9 @@ void TMainForm::BtnReplayInfoEditClick(int tag)
     request.playerName = fieldBytes(info->PlayerName, PlayerNameSize);
     request.comment = fieldBytes(info->Comment, CommentSize);
 
-    const std::optional<ReplayTextAnswer> answer = m_prompter.editReplayText(this, request);
+    ReplayTextQuery query(request);
+    m_prompter.ask(this, query);
+    const std::optional<ReplayTextAnswer> answer = query.answer;
     if (!answer)
         return;
     char name[PlayerNameSize];

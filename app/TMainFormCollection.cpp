@@ -6,7 +6,7 @@
 #include "catalogue/ReplayDetailPanel.h"
 #include "catalogue/ReplayFilterProxy.h"
 #include "catalogue/ReplayTableModel.h"
-#include "operations/DuplicateFinder.h"
+#include "operations/DuplicatesQuery.h"
 #include "platform/Prompter.h"
 
 #include <QApplication>
@@ -36,7 +36,9 @@ void TMainForm::ActFindDuplicatesClick()
         m_prompter.information(this, QStringLiteral("重複したリプレイはありません。"));
         return;
     }
-    if (m_prompter.reviewDuplicates(this, groups))
+    DuplicatesQuery query(groups);
+    m_prompter.ask(this, query);
+    if (query.markRequested)
         markForDeletion(DuplicateFinder::allButOldest(groups));
 }
 

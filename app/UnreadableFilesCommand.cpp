@@ -57,7 +57,9 @@ void UnreadableFilesCommand::run()
         const UnreadableFilesRequest shown = request(selected);
         if (shown.files.isEmpty())
             return; // nothing (more) to list
-        const std::optional<UnreadableFilesAnswer> answer = m_prompter.reviewUnreadableFiles(m_owner, shown);
+        UnreadableFilesQuery query(shown);
+        m_prompter.ask(m_owner, query);
+        const std::optional<UnreadableFilesAnswer> &answer = query.answer;
         if (!answer || !m_canChange)
             return;
         if (answer->action == UnreadableFilesAnswer::Action::RenameNames) {

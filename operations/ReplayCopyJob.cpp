@@ -1,6 +1,7 @@
 #include "operations/ReplayCopyJob.h"
 
 #include "operations/CopyTargetName.h"
+#include "operations/CopyTargetQuery.h"
 #include "platform/Prompter.h"
 #include "platform/RegularFile.h"
 

@@ -21,14 +21,19 @@ namespace {
 class DialogPrompter : public ScriptedPrompter {
 public:
     std::function<void(TReplayInfoExInputForm &)> typing;
-    std::optional<ReplayTextAnswer> editReplayText(QWidget *owner, const ReplayTextRequest &request) override
+    void ask(QWidget *owner, DialogQuery &query) override
     {
-        TReplayInfoExInputForm form(request, owner);
+        auto *text = dynamic_cast<ReplayTextQuery *>(&query);
+        if (!text) {
+            ScriptedPrompter::ask(owner, query);
+            return;
+        }
+        TReplayInfoExInputForm form(text->request, owner);
         form.show();
         if (typing)
             typing(form);
         form.BtnOk->click();
-        return form.result();
+        text->answer = form.result();
     }
 };
 
