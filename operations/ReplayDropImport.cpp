@@ -47,6 +47,10 @@ ReplayDropImport::ReplayDropImport(const QList<QUrl> &urls, const QString &stora
             m_refused.append(refusal(info.fileName(), QStringLiteral("フォルダです")));
             continue;
         }
+        if (targetName(path).startsWith(QLatin1Char('.'))) { // no listing would show it
+            m_refused.append(refusal(info.fileName(), QStringLiteral("「.」で始まる名前は一覧に表示されません")));
+            continue;
+        }
         const QString why = replayRefusal(path);
         if (!why.isEmpty()) {
             m_refused.append(refusal(info.fileName(), why));

@@ -50,6 +50,7 @@ void TestReplayDropImport::mixedDrop()
     QVERIFY(writeAll(from + u"plain.rep"_s, replayBytes(4))); // a replay under another ending
     QVERIFY(writeAll(from + u"notes.dat"_s, "not a replay"));
     QVERIFY(writeAll(storage + u"here.dat"_s, replayBytes(5)));
+    QVERIFY(writeAll(from + u".hidden.dat"_s, replayBytes(6))); // no listing would show it
     QVERIFY(ReplayMaker::writeFile(from + u"badver.dat"_s,
                                    ReplayMaker::replayFile([] {
                                        ReplayMaker::ReplayRecipe r;
@@ -62,17 +63,18 @@ void TestReplayDropImport::mixedDrop()
                                  QUrl(u"https://example.org/x.dat"_s), local(from + u"old.dat"_s),
                                  local(from + u"new.dat"_s), local(from + u"plain.rep"_s),
                                  local(from + u"badver.dat"_s), local(storage + u"here.dat"_s),
-                                 local(from + u"missing.dat"_s)},
+                                 local(from + u"missing.dat"_s), local(from + u".hidden.dat"_s)},
                                 storage);
     QCOMPARE(drop.replays(), (QStringList{from + u"new.dat"_s, from + u"old.dat"_s, from + u"plain.rep"_s}));
     const QStringList refused = drop.refused();
-    QCOMPARE(refused.size(), 6);
+    QCOMPARE(refused.size(), 7);
     QVERIFY(refused[0].startsWith(u"notes.dat（リプレイファイルではありません"_s));
     QVERIFY(refused[1].startsWith(u"folder（フォルダ"_s));
     QVERIFY(refused[2].startsWith(u"https://example.org/x.dat（"_s));
     QVERIFY(refused[3].startsWith(u"badver.dat（リプレイファイルではありません"_s));
     QVERIFY(refused[4].startsWith(u"here.dat（既に格納フォルダにあります"_s));
     QVERIFY(refused[5].startsWith(u"missing.dat（"_s));
+    QVERIFY(refused[6].startsWith(u".hidden.dat（「.」で始まる名前"_s));
 
     ScriptedPrompter prompter;
     prompter.answerReplace(replace);
