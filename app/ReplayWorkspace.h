@@ -91,8 +91,6 @@ public:
     // replay) holds the update back, and the slots or catalogue stay as they
     // are; without, the folder is taken as it is. progress may be null.
     LiveResult liveReload(FolderKind folder, ScanProgress *progress, bool mayHold);
-    LiveResult liveReloadTarnel(ScanProgress *progress, bool mayHold) { return liveReload(FolderKind::Game, progress, mayHold); }
-    LiveResult liveReloadStorage(ScanProgress *progress, bool mayHold) { return liveReload(FolderKind::Storage, progress, mayHold); }
     // A file written within quietMs is taken to be still being written; one
     // that is not a whole replay is waited for while it was written within
     // graceMs.

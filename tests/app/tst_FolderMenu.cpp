@@ -10,13 +10,10 @@
 
 using namespace MainFormTest;
 
-class TestFolderMenu : public QObject, public MainFormHarness {
+class TestFolderMenu : public MainFormHarness {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-    void init() { MainFormHarness::init(); }
-    void cleanup() { MainFormHarness::cleanup(); }
 
     void gameFolder_data();
     void gameFolder();
@@ -84,7 +81,7 @@ void TestFolderMenu::gameFolder()
     QCOMPARE(call.owner, m_form.get());
     QCOMPARE(m_form->TarnelDir(), chosen);
 
-    const ReplayTableModel &game = m_form->tableModel(0);
+    const ReplayTableModel &game = model(0);
     QCOMPARE(game.cell(4, 5), sameFolder ? QStringLiteral("Dave") : QStringLiteral("Zed"));
     QCOMPARE(game.cell(5, 5), sameFolder ? QStringLiteral("Fay") : QString());
     QCOMPARE(game.cell(1, 5), sameFolder ? QStringLiteral("Alice") : QString());
@@ -120,7 +117,7 @@ void TestFolderMenu::storageFolder()
     m_form = start();
     QVERIFY(m_form);
     clickTab(1);
-    QTest::mouseClick(m_form->SbtSortFile2, Qt::LeftButton); // the order outlives the change
+    QTest::mouseClick(m_form->storagePage().SbtSortFile2, Qt::LeftButton); // the order outlives the change
     clickRow(1, 3);
     if (page == 0) {
         clickTab(0);
@@ -190,7 +187,7 @@ void TestFolderMenu::deletionModeLeavesOnlyTheGameFolder()
     QVERIFY(m_form);
     clickTab(1);
     clickRow(1, 2);
-    QTest::mouseClick(m_form->BtnFileDelete, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().BtnFileDelete, Qt::LeftButton);
     const QStringList marked = m_form->DelFileList();
     QCOMPARE(marked.size(), 1);
 
@@ -204,7 +201,7 @@ void TestFolderMenu::deletionModeLeavesOnlyTheGameFolder()
     m_prompter.answerFolder(m_game2.chopped(1));
     m_form->N1->trigger();
     QCOMPARE(m_form->TarnelDir(), m_game2);
-    QCOMPARE(m_form->tableModel(0).cell(4, 5), QStringLiteral("Zed"));
+    QCOMPARE(model(0).cell(4, 5), QStringLiteral("Zed"));
     QCOMPARE(m_form->DelFileList(), marked);
     QVERIFY(m_form->DeleteMode());
     QCOMPARE(label("LblReplayName"), QFileInfo(marked[0]).completeBaseName());
