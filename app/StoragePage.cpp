@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -243,6 +244,18 @@ void StoragePage::revealRow(int gridRow)
 {
     if (!proxy().isShown(gridRow))
         EdtFilter->clear();
+}
+
+QList<TrashItem> StoragePage::markedFiles(int *hidden) const
+{
+    QList<TrashItem> items;
+    *hidden = 0;
+    for (const QString &name : m_session.names()) {
+        const QString path = m_workspace.storagePath(name);
+        items.append(TrashItem{name, path, QFile::encodeName(path)});
+        *hidden += proxy().acceptsFileName(name) ? 0 : 1;
+    }
+    return items;
 }
 
 QList<int> StoragePage::rowsAsShown() const

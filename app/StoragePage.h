@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ReplayPage.h"
+#include "operations/TrashCommand.h"
 
 #include <QUrl>
 
@@ -35,6 +36,9 @@ public:
     // Empties the filter box when it hides any of these files (or grid row).
     void revealFiles(const QStringList &names);
     void revealRow(int gridRow);
+    // The files marked for deletion, to be moved to the trash; hidden: how
+    // many of them the filter hides.
+    QList<TrashItem> markedFiles(int *hidden) const;
     // Grid rows in the order the view shows them (only those the filter leaves).
     QList<int> rowsAsShown() const;
     // The table filled again after the program changed files it did not

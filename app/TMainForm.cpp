@@ -11,14 +11,11 @@
 #include "app/SettingsLocation.h"
 #include "app/StatusLine.h"
 #include "app/StoragePage.h"
-#include "app/StoredMarks.h"
 #include "app/TAboutBox.h"
 #include "app/TRecordForm.h"
 #include "app/UnreadableFilesCommand.h"
 #include "catalogue/DelayedProgress.h"
 #include "catalogue/ReplayDetailPanel.h"
-#include "catalogue/ReplayFilterProxy.h"
-#include "catalogue/ReplayTableModel.h"
 #include "catalogue/TFileLoadDlg.h"
 #include "operations/CommandState.h"
 #include "operations/DeletionSession.h"
@@ -31,7 +28,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QScreen>
 #include <QTableView>
 #include <QTabWidget>
 
@@ -75,13 +71,8 @@ bool TMainForm::startUp()
     // selected row in the panel, its folder in the status bar.
     if (view.activePage == folderIndex(FolderKind::Storage))
         PcReplayDat->setCurrentIndex(view.activePage);
-    if (view.windowPos) {
-        QList<QRect> screens;
-        for (const QScreen *screen : QGuiApplication::screens())
-            screens.append(screen->availableGeometry());
-        if (isPlaceVisible(QRect(*view.windowPos, frameGeometry().size()), screens))
-            move(*view.windowPos);
-    }
+    if (view.windowPos && isPlaceOnScreens(QRect(*view.windowPos, frameGeometry().size())))
+        move(*view.windowPos);
     activePage().view()->setFocus(); // the arrow keys move through the table at once
     ActAutoReload->setChecked(view.autoReload);
     m_watcher->setEnabled(ActAutoReload->isChecked());
@@ -139,11 +130,6 @@ void TMainForm::vShowReplayInfo(FolderKind folder, int row)
     updateActions();
 }
 
-void TMainForm::vReplaySelectCell(FolderKind folder, int row)
-{
-    page(folder).chooseRow(row);
-}
-
 void TMainForm::showActive()
 {
     vShowReplayInfo(activeFolder(), activePage().selectedRow());
@@ -152,18 +138,12 @@ void TMainForm::showActive()
 void TMainForm::runPageCommand(FolderKind folder, PageCommand command)
 {
     switch (command) {
-    case PageCommand::Reload:
-        return reloadFolder(folder);
-    case PageCommand::Copy:
-        return BtnToReplayCopyClick(folder);
-    case PageCommand::Edit:
-        return BtnReplayInfoEditClick(folder);
-    case PageCommand::Delete:
-        return BtnFileDeleteClick();
-    case PageCommand::DeleteCancel:
-        return BtnDeleteCancelClick();
-    case PageCommand::DeleteExec:
-        return BtnDeleteExecClick();
+    case PageCommand::Reload: return reloadFolder(folder);
+    case PageCommand::Copy: return BtnToReplayCopyClick(folder);
+    case PageCommand::Edit: return BtnReplayInfoEditClick(folder);
+    case PageCommand::Delete: return BtnFileDeleteClick();
+    case PageCommand::DeleteCancel: return BtnDeleteCancelClick();
+    case PageCommand::DeleteExec: return BtnDeleteExecClick();
     }
 }
 
@@ -216,13 +196,8 @@ void TMainForm::BtnDeleteExecClick()
         m_prompter.error(this, QStringLiteral("ファイルが選択されていません。"));
         return;
     }
-    QList<TrashItem> items;
     int hidden = 0;
-    for (const QString &name : m_session->names()) {
-        const QString path = m_workspace->storagePath(name);
-        items.append(TrashItem{name, path, QFile::encodeName(path)});
-        hidden += m_storage->proxy().acceptsFileName(name) ? 0 : 1;
-    }
+    const QList<TrashItem> items = m_storage->markedFiles(&hidden);
     const CommandResult result = TrashCommand(m_prompter, this).run(items, hidden);
     if (result.cancelled)
         return; // declined: mode and marks stay

@@ -2,8 +2,6 @@
 
 #include "app/ReplayPage.h"
 #include "app/ReplayWorkspace.h"
-#include "app/ViewSettings.h"
-#include "catalogue/FolderKind.h"
 #include "operations/CsvExportCommand.h"
 #include "platform/TrackingPrompter.h"
 
@@ -49,7 +47,7 @@ public:
 
     // --- routing: what the pages, menus and keys ask for ---
     void vShowReplayInfo(FolderKind folder, int row);
-    void vReplaySelectCell(FolderKind folder, int row);
+    void vReplaySelectCell(FolderKind folder, int row) { page(folder).chooseRow(row); }
     void PcReplayDatChanging(bool &allowChange);
     void PcReplayDatChange();
     void BtnReloadClick() { reloadFolder(FolderKind::Game); }
@@ -72,15 +70,12 @@ public:
     void ActFindDuplicatesClick();
     void OpenFolderClick(FolderKind folder);
     void StgReplayTblDrop(const QList<QUrl> &urls);
-    // Selects this file's row and shows its page, as if the user had (marks
-    // stay). In deletion mode the game page stays closed (a message says
-    // so); a storage file the filter hides empties the filter box. False
-    // when the file is not listed or the page stays.
+    // Selects this file's row and shows its page (marks stay); in deletion
+    // mode the game page stays closed. False when not listed or not shown.
     bool selectReplayFile(FolderKind folder, const QString &fileName);
     // Shows what another program changed in a folder, keeping the view.
     void liveFolderChanged(FolderKind folder, bool mayHold);
-    // Whether the window may change now: no dialog, question or progress
-    // box open, no mouse button held.
+    // No dialog, question or progress box open, no mouse button held.
     bool mayUpdateNow() const;
     // Every button's and action's enabled state, from the state.
     void updateActions();
@@ -98,10 +93,6 @@ public:
     FolderWatcher &folderWatcher() const { return *m_watcher; }
     const QString &SettingFileName() const { return m_settingFileName; }
     const QString &VersionText() const { return m_versionText; }
-    const QString &TarnelDir() const { return m_workspace->TarnelDir(); }
-    const QString &StorageDir() const { return m_workspace->StorageDir(); }
-    const ReplaySlots &Slots() const { return m_workspace->Slots(); }
-    const ReplayList &Replays() const { return m_workspace->Replays(); }
     int TarnelRow() const;
     int ReplayRow() const;
     int ActiveTab() const { return folderIndex(activeFolder()); }

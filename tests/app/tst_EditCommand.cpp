@@ -130,13 +130,13 @@ void TestEditCommand::cancelChangesNothing()
     m_form = start();
     QVERIFY(m_form);
     const QByteArray before = readAll(m_game + QStringLiteral("qv_replay0.dat"));
-    const ReplayInfo slotBefore = m_form->Slots()[0];
+    const ReplayInfo slotBefore = m_form->workspace().Slots()[0];
 
     m_prompter.answerReplayTextCancel();
     m_form->gamePage().BtnReplayInfoEdit->click();
 
     QCOMPARE(readAll(m_game + QStringLiteral("qv_replay0.dat")), before);
-    QCOMPARE(QByteArray(m_form->Slots()[0].PlayerName, PlayerNameSize),
+    QCOMPARE(QByteArray(m_form->workspace().Slots()[0].PlayerName, PlayerNameSize),
              QByteArray(slotBefore.PlayerName, PlayerNameSize));
     QCOMPARE(label("LblReplayName"), QStringLiteral("Alice"));
     QVERIFY(m_prompter.errors().isEmpty());

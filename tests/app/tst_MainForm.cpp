@@ -66,8 +66,8 @@ void TestMainForm::startShowsGameSlotZero()
     QCOMPARE(m_form->windowTitle(), Caption);
     QCOMPARE(m_form->PcReplayDat->currentIndex(), 0);
     QCOMPARE(m_form->ActiveTab(), 0);
-    QCOMPARE(m_form->TarnelDir(), m_game);
-    QCOMPARE(m_form->StorageDir(), m_storage);
+    QCOMPARE(m_form->workspace().TarnelDir(), m_game);
+    QCOMPARE(m_form->workspace().StorageDir(), m_storage);
     QCOMPARE(m_form->statusPanelText(0), GameKind);
     QCOMPARE(m_form->statusPanelText(1), m_game);
     QCOMPARE(m_form->statusPanelText(2), QString());
@@ -219,8 +219,8 @@ void TestMainForm::firstRunAsksForBothFolders()
     QCOMPARE(calls[0].kind, ScriptedPrompter::Kind::ChooseFolder);
     QCOMPARE(calls[0].title, QStringLiteral("Tarnelのリプレイフォルダを指定してください。"));
     QCOMPARE(calls[1].title, QStringLiteral("ダウンロードしたリプレイファイルを格納しているフォルダを指定してください。"));
-    QCOMPARE(m_form->TarnelDir(), m_game);
-    QCOMPARE(m_form->StorageDir(), m_storage);
+    QCOMPARE(m_form->workspace().TarnelDir(), m_game);
+    QCOMPARE(m_form->workspace().StorageDir(), m_storage);
     QCOMPARE(m_form->statusPanelText(1), m_game);
     QCOMPARE(model(1).cell(1, 0), QStringLiteral("a.dat"));
     // Chosen folders reach the file at the close question, not before.
@@ -292,7 +292,7 @@ void TestMainForm::closeQuestionSavesSettings()
     QVERIFY(written.contains("[Tarnel]\r\nReplayDir=" + m_game.toUtf8()));
     QVERIFY(written.contains("[qvReplayInfo]\r\nReplayDir=" + m_storage.toUtf8()));
     // After Yes the catalogue is released.
-    QCOMPARE(m_form->Replays().Count(), yes ? 0 : 1);
+    QCOMPARE(m_form->workspace().Replays().Count(), yes ? 0 : 1);
 }
 
 // ---------------------------------------------------------------------------
