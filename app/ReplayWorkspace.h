@@ -59,10 +59,10 @@ public:
     void setScanCache(ScanCache *cache) { m_scanner.setCache(cache); }
     FolderScanner &scanner() { return m_scanner; }
 
-    // Clears the ten slots and reads the game folder again, reading only the
+    // LoadTarnelFolder: clears the ten slots and reads the game folder again, reading only the
     // files that changed. progress may be null.
     ScanCounts reloadTarnelFolder(ScanProgress *progress);
-    // Releases the storage catalogue and reads the storage folder again,
+    // LoadReplayFolder: releases the storage catalogue and reads the storage folder again,
     // reading only the files that changed: after the program's own copy or
     // trash, or when something else changed the folder. progress may be null.
     // A reload asked for while a scan runs (from an event handled meanwhile)
