@@ -89,6 +89,16 @@ bool FolderWatcher::isWatching(FolderKind folder) const
     return !watched.path.isEmpty() && m_watcher->directories().contains(watched.path);
 }
 
+bool FolderWatcher::isLookPending(FolderKind folder) const
+{
+    return m_folders[size_t(folder)].timer->isActive();
+}
+
+bool FolderWatcher::isSweeping(FolderKind folder) const
+{
+    return m_enabled && m_folders[size_t(folder)].partial;
+}
+
 void FolderWatcher::check(FolderKind folder)
 {
     const Watched &watched = m_folders[size_t(folder)];

@@ -75,6 +75,10 @@ public:
 
     // Whether the folder itself is being watched (false while it is missing).
     bool isWatching(FolderKind folder) const;
+    // Whether a look at the folder is due (a report may follow).
+    bool isLookPending(FolderKind folder) const;
+    // Whether the folder has more files than are watched (a sweep looks at them).
+    bool isSweeping(FolderKind folder) const;
 
 signals:
     // Look at the folder again and show what changed. mayHold is false once

@@ -7,6 +7,7 @@
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,6 +19,7 @@ class TestFolderWatcher : public QObject {
 private slots:
     void reportsWhenItMay();
     void sweepsBeyondTheWatchedFiles();
+    void keepsChangingStillShown();
 };
 
 void TestFolderWatcher::reportsWhenItMay()
@@ -30,7 +32,11 @@ void TestFolderWatcher::reportsWhenItMay()
     FolderWatcher watcher;
     watcher.setTimings({50, 50, 100, 600, 60000});
     bool open = true;
-    watcher.setGate([&open] { return open; });
+    int asked = 0; // looks that asked the gate
+    watcher.setGate([&] {
+        ++asked;
+        return open;
+    });
     QList<bool> reports; // mayHold of each report for folder 1
     bool holdNext = false;
     connect(&watcher, &FolderWatcher::changed, this, [&](FolderKind folder, bool mayHold) {
@@ -49,14 +55,15 @@ void TestFolderWatcher::reportsWhenItMay()
         QVERIFY(writeAll(folder + u"b%1.dat"_s.arg(i), "b"));
     QVERIFY(writeAll(folder + u"a.dat"_s, "rewritten in place"));
     QTRY_COMPARE(reports.size(), 2);
-    QTest::qWait(300);
-    QCOMPARE(reports.size(), 2);
+    QVERIFY(!watcher.isLookPending(FolderKind::Storage)); // nothing more to come
 
     // Through a closed gate nothing is reported, until it opens.
     open = false;
     QVERIFY(QFile::remove(folder + u"b0.dat"_s));
-    QTest::qWait(300);
+    const int before = asked;
+    QTRY_VERIFY(asked >= before + 2); // looked twice, held at the gate both times
     QCOMPARE(reports.size(), 2);
+    QVERIFY(watcher.isLookPending(FolderKind::Storage));
     open = true;
     QTRY_COMPARE(reports.size(), 3);
 
@@ -66,16 +73,40 @@ void TestFolderWatcher::reportsWhenItMay()
     QTRY_VERIFY(reports.size() > 4);
     QVERIFY(reports.at(3));
     QTRY_VERIFY_WITH_TIMEOUT(!reports.constLast(), 5000);
-    const qsizetype held = reports.size();
-    QTest::qWait(300);
-    QCOMPARE(reports.size(), held); // taken as it was: no more looks
+    QVERIFY(!watcher.isLookPending(FolderKind::Storage)); // taken as it was: no more looks
 
     // Off: nothing is watched or reported.
     watcher.setEnabled(false);
     QVERIFY(!watcher.isWatching(FolderKind::Storage));
     QVERIFY(writeAll(folder + u"c.dat"_s, "c"));
-    QTest::qWait(300);
-    QCOMPARE(reports.size(), held);
+    QCoreApplication::processEvents();
+    QVERIFY(!watcher.isLookPending(FolderKind::Storage));
+}
+
+// A folder that keeps changing (a long copy into it) is shown about the
+// settle time after its first change, not only once it is quiet.
+void TestFolderWatcher::keepsChangingStillShown()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.path() + u"/"_s;
+    FolderWatcher watcher;
+    watcher.setTimings({150, 50, 100, 600, 60000});
+    QElapsedTimer sinceFirst;
+    QList<qint64> reportedAt;
+    connect(&watcher, &FolderWatcher::changed, this, [&] { reportedAt.append(sinceFirst.elapsed()); });
+    watcher.watch(FolderKind::Storage, folder, {});
+    watcher.setEnabled(true);
+    QTRY_COMPARE(reportedAt.size(), 1); // turned on: one look at once
+    reportedAt.clear();
+
+    sinceFirst.start();
+    for (int i = 0; i < 40 && reportedAt.isEmpty(); ++i) { // a change every 25 ms for a second
+        QVERIFY(writeAll(folder + u"part%1.dat"_s.arg(i), "x"));
+        QTest::qWait(25);
+    }
+    QVERIFY(!reportedAt.isEmpty());
+    QVERIFY2(reportedAt.first() < 600, qPrintable(QString::number(reportedAt.first())));
 }
 
 void TestFolderWatcher::sweepsBeyondTheWatchedFiles()
@@ -94,10 +125,10 @@ void TestFolderWatcher::sweepsBeyondTheWatchedFiles()
     watcher.watch(FolderKind::Storage, folder, names.mid(0, FolderWatcher::MaxWatchedFiles));
     watcher.setEnabled(true);
     QTRY_COMPARE(reports, 1); // once at the start
-    QTest::qWait(500);
-    QCOMPARE(reports, 1); // all of them watched: nothing to sweep
+    QVERIFY(!watcher.isSweeping(FolderKind::Storage)); // all of them watched: nothing to sweep
 
     watcher.watch(FolderKind::Storage, folder, names);
+    QVERIFY(watcher.isSweeping(FolderKind::Storage));
     QTRY_VERIFY_WITH_TIMEOUT(reports >= 3, 5000);
 }
 
