@@ -67,9 +67,16 @@ CopyResult ReplayCopyJob::run(Prompter &prompter, QWidget *owner) const
             return CopyResult{CopyResult::Outcome::Declined, {}};
     }
 
+    const CopyResult copied = copyInto(source, m_destinationPath, sourceName);
+    source.close();
+    return copied;
+}
+
+CopyResult ReplayCopyJob::copyInto(QIODevice &source, const QString &destinationPath, const QString &sourceName)
+{
     // Unbuffered, so that every write reports its own count: buffered bytes
     // written by commit() could fall short unseen and leave a cut replay.
-    QSaveFile target(m_destinationPath);
+    QSaveFile target(destinationPath);
     if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return failed(withError(QStringLiteral("コピー先に書き込めません"), target.errorString()));
 
@@ -95,7 +102,6 @@ CopyResult ReplayCopyJob::run(Prompter &prompter, QWidget *owner) const
         target.cancelWriting();
         return failed(QStringLiteral("コピー先への書き込みに失敗しました。"));
     }
-    source.close();
     if (!target.commit())
         return failed(withError(QStringLiteral("コピー先のファイルを置き換えられません"), target.errorString()));
     return CopyResult{CopyResult::Outcome::Copied, {}};

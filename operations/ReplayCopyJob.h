@@ -3,6 +3,7 @@
 #include <QString>
 
 class Prompter;
+class QIODevice;
 class QWidget;
 struct SlotSummary;
 
@@ -33,6 +34,11 @@ public:
     void setDestinationHolds(const QString &holds) { m_holds = holds; }
 
     CopyResult run(Prompter &prompter, QWidget *owner) const;
+
+    // The byte copy itself: everything source gives, into destinationPath
+    // through a temporary file that replaces it only once whole. A read or
+    // write that fails leaves the destination as it was.
+    static CopyResult copyInto(QIODevice &source, const QString &destinationPath, const QString &sourceName);
 
     // The lines that describe what a game slot holds, in the copy dialog's
     // words; empty for an empty slot.

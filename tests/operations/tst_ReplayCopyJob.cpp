@@ -3,6 +3,7 @@
 
 #include "operations/ReplayCopyJob.h"
 #include "platform/Prompter.h"
+#include "tests/replay/FailDevice.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestFiles.h"
 #include "tools/replaymaker/ReplayMaker.h"
@@ -55,6 +56,7 @@ private slots:
     void refusedDestinations();
     void failedReplaceKeepsOldFile();
     void fifoSourceDoesNotBlock();
+    void sourceFailingMidReadKeepsTarget();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -193,6 +195,24 @@ void TestReplayCopyJob::fifoSourceDoesNotBlock()
     QCOMPARE(result.outcome, Outcome::Failed);
     QVERIFY(result.reason.contains(QStringLiteral("qv_replay2.dat")));
     QVERIFY(entries(m_storage).isEmpty());
+}
+
+// A source that fails halfway through leaves the file it would replace byte
+// for byte, and no temporary file beside it.
+void TestReplayCopyJob::sourceFailingMidReadKeepsTarget()
+{
+    const QString target = m_storage + QStringLiteral("kept.dat");
+    const QByteArray old = replayBytes(7, 20000);
+    QVERIFY(writeAll(target, old));
+    FailDevice source(-1, 70000);
+    source.setData(QByteArray(300000, 'r')); // more than one chunk
+    QVERIFY(source.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+    QVERIFY(source.seek(0)); // from here reads fail after 70,000 bytes
+    const CopyResult result = ReplayCopyJob::copyInto(source, target, QStringLiteral("qv_replay1.dat"));
+    QCOMPARE(result.outcome, CopyResult::Outcome::Failed);
+    QVERIFY2(result.reason.contains(QStringLiteral("「qv_replay1.dat」を読み込めません")), qPrintable(result.reason));
+    QCOMPARE(readAll(target), old);
+    QCOMPARE(QDir(m_storage).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("kept.dat")});
 }
 
 QTEST_GUILESS_MAIN(TestReplayCopyJob)
