@@ -104,14 +104,14 @@ QList<TrashFiles::Result> TrashFiles::run() const
     QList<Result> results;
     results.reserve(m_entries.size());
     for (const Entry &entry : m_entries) {
-        Result result = entry.rawPath.isEmpty() ? moveNamed(entry.path, homeTrash) : moveRaw(entry.rawPath, homeTrash);
+        Result result = entry.rawPath.isEmpty() ? moveNamed(entry.path, homeTrash, m_mover) : moveRaw(entry.rawPath, homeTrash);
         result.path = entry.path;
         results.append(result);
     }
     return results;
 }
 
-TrashFiles::Result TrashFiles::moveNamed(const QString &path, const QString &homeTrash)
+TrashFiles::Result TrashFiles::moveNamed(const QString &path, const QString &homeTrash, const Mover &mover)
 {
     Result result;
     const QFileInfo info(path);
@@ -125,7 +125,7 @@ TrashFiles::Result TrashFiles::moveNamed(const QString &path, const QString &hom
         result.reason = QStringLiteral("ファイル名が長すぎるため、ごみ箱に移動できません。");
     } else {
         QFile file(path);
-        if (!file.moveToTrash()) {
+        if (!(mover ? mover(file) : file.moveToTrash())) {
             result.reason = QStringLiteral("ごみ箱に移動できませんでした（%1）。").arg(file.errorString());
         } else if (!isInTrash(file.fileName(), homeTrash)) {
             result.reason = QStringLiteral("ごみ箱フォルダを用意できませんでした。");

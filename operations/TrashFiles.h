@@ -5,6 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QFile;
+
 // Moves files into the user's trash, one after the other, and tells for each
 // whether it went and, when not, why. A file that could not be moved stays
 // where it was.
@@ -26,6 +30,12 @@ public:
 
     // One result per path, in the given order.
     QList<Result> run() const;
+
+    // How a file with a name is moved to the trash (QFile::moveToTrash; on
+    // success the file names where it went). Tests put a mover here that
+    // misplaces the file.
+    using Mover = std::function<bool(QFile &file)>;
+    void setMover(Mover mover) { m_mover = std::move(mover); }
 
     // Makes sure the trash folder in the user's data folder exists, with its
     // "files" and "info" folders (created with mode 0700 where missing) that
@@ -49,8 +59,9 @@ private:
         QString path;
         QByteArray rawPath; // set only for a path no string can name
     };
-    static Result moveNamed(const QString &path, const QString &homeTrash);
+    static Result moveNamed(const QString &path, const QString &homeTrash, const Mover &mover);
     static Result moveRaw(const QByteArray &rawPath, const QString &homeTrash);
 
     QList<Entry> m_entries;
+    Mover m_mover; // none: QFile::moveToTrash
 };

@@ -67,7 +67,14 @@ Result notRegular(Kind kind)
 
 #endif
 
+void (*betweenLookAndOpen)(const QByteArray &) = nullptr;
+
 } // namespace
+
+void RegularFile::setBetweenLookAndOpen(void (*hook)(const QByteArray &nativePath))
+{
+    betweenLookAndOpen = hook;
+}
 
 RegularFile::Result RegularFile::open(QFile &file, const QByteArray &nativePath, QIODevice::OpenMode mode)
 {
@@ -82,6 +89,8 @@ RegularFile::Result RegularFile::open(QFile &file, const QByteArray &nativePath,
     if (!S_ISREG(status.st_mode))
         return notRegular(kindOf(status.st_mode));
 
+    if (betweenLookAndOpen)
+        betweenLookAndOpen(nativePath);
     const bool write = mode.testFlag(QIODevice::WriteOnly);
     const int fd = ::open(nativePath.constData(), (write ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)

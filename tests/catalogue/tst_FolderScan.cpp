@@ -121,6 +121,8 @@ private slots:
     void storageScanTwice();
     void storageListingOrder();
     void storageFileAddedBetweenPasses();
+    void stampsDiffer_data();
+    void stampsDiffer();
 };
 
 void tst_FolderScan::slotNames()
@@ -389,6 +391,33 @@ void tst_FolderScan::storageFileAddedBetweenPasses()
     const QStringList listed = listedReplays(dir.path());
     QCOMPARE(progress.calls[3], QStringLiteral("step 3 3 / 2 %1").arg(listed[2]));
     QCOMPARE(ids(list), listed);
+}
+
+// A file is read again when any part of its stamp differs, each alone: a
+// file replaced within one tick of the clock differs only in its inode, one
+// rewritten in place may differ only in its size.
+void tst_FolderScan::stampsDiffer_data()
+{
+    QTest::addColumn<int>("part");
+    QTest::newRow("size") << 0;
+    QTest::newRow("modification time") << 1;
+    QTest::newRow("change time") << 2;
+    QTest::newRow("inode") << 3;
+}
+
+void tst_FolderScan::stampsDiffer()
+{
+    QFETCH(int, part);
+    const FileStamp then{1000, 2000, 3000, 4000};
+    FileStamp now = then;
+    QCOMPARE(now, then);
+    switch (part) {
+    case 0: ++now.size; break;
+    case 1: ++now.mtimeNs; break;
+    case 2: ++now.ctimeNs; break;
+    default: ++now.inode; break;
+    }
+    QVERIFY(!(now == then));
 }
 
 QTEST_GUILESS_MAIN(tst_FolderScan)

@@ -12,6 +12,9 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 class TestTrashFiles : public QObject {
     Q_OBJECT
 
@@ -25,6 +28,7 @@ private slots:
     void results();
     void unusableTrashMovesNothing();
     void namesThatAreNotUtf8();
+    void misplacedOrOtherVolume();
 
 private:
     QString homeTrash() const { return m_home + QStringLiteral("/.local/share/Trash"); }
@@ -195,6 +199,41 @@ void TestTrashFiles::namesThatAreNotUtf8()
     QCOMPARE(refused[1].reason, QStringLiteral("ファイル名が長すぎるため、ごみ箱に移動できません。"));
     QVERIFY(!refused[0].moved && !refused[1].moved);
     removeNonUtf8Names(m_store);
+}
+
+// A move that lands outside any trash folder is no success: the file is put
+// back and the failure said. A name that is not UTF-8 on another volume than
+// the trash is refused with the program's own reason, and stays.
+void TestTrashFiles::misplacedOrOtherVolume()
+{
+    const QString path = m_store + QStringLiteral("a.dat");
+    QVERIFY(writeAll(path, "replay"));
+    const QString elsewhere = m_dir->filePath(QStringLiteral("elsewhere"));
+    QVERIFY(QDir().mkpath(elsewhere));
+    TrashFiles misplacing(QStringList{path});
+    misplacing.setMover([&](QFile &file) { return file.rename(elsewhere + QStringLiteral("/a.dat")); });
+    const QList<TrashFiles::Result> results = misplacing.run();
+    QCOMPARE(results.size(), 1);
+    QVERIFY(!results[0].moved);
+    QCOMPARE(results[0].reason, QStringLiteral("ごみ箱フォルダを用意できませんでした。"));
+    QCOMPARE(readAll(path), QByteArray("replay"));
+    QVERIFY(QDir(elsewhere).isEmpty());
+
+    struct stat shm {};
+    struct stat trash {};
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(QFile::encodeName(m_home).constData(), &trash) != 0
+        || shm.st_dev == trash.st_dev)
+        QSKIP("no second volume at /dev/shm");
+    QTemporaryDir other(QStringLiteral("/dev/shm/qvtrash-XXXXXX"));
+    QVERIFY(other.isValid());
+    const QByteArray raw = QFile::encodeName(other.path()) + "/" + QByteArray::fromHex("836583588367") + ".dat";
+    QVERIFY(writeRawFile(raw, "replay"));
+    const QList<TrashFiles::Result> refused = TrashFiles(QList<QByteArray>{raw}).run();
+    QCOMPARE(refused.size(), 1);
+    QVERIFY(!refused[0].moved);
+    QCOMPARE(refused[0].reason, QStringLiteral("ごみ箱と別のドライブにあるため、ごみ箱に移動できません。"));
+    QCOMPARE(readRawFile(raw), QByteArray("replay"));
+    QVERIFY(::unlink(raw.constData()) == 0);
 }
 
 QTEST_MAIN(TestTrashFiles)
