@@ -333,10 +333,8 @@ void TMainForm::StgReplayTblDrop(const QList<QUrl> &urls)
     const ReplayDropImport::Result result = drop.run(m_prompter, this);
     if (result.copied > 0)
         BtnReload2Click();
-    const QStringList notCopied = drop.refused() + result.failures;
-    if (!notCopied.isEmpty())
-        m_prompter.error(this, QStringLiteral("次のファイルは格納フォルダにコピーしませんでした。\n\n%1")
-                                   .arg(notCopied.join(QLatin1Char('\n'))));
+    if (!drop.message(result).isEmpty())
+        m_prompter.error(this, drop.message(result));
 }
 
 void TMainForm::ActRecordsClick()

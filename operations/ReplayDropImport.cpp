@@ -64,6 +64,14 @@ ReplayDropImport::ReplayDropImport(const QList<QUrl> &urls, const QString &stora
     }
 }
 
+QString ReplayDropImport::message(const Result &result) const
+{
+    const QStringList notCopied = m_refused + result.failures;
+    if (notCopied.isEmpty())
+        return {};
+    return QStringLiteral("次のファイルは格納フォルダにコピーしませんでした。\n\n%1").arg(notCopied.join(QLatin1Char('\n')));
+}
+
 QString ReplayDropImport::targetName(const QString &path)
 {
     return copyTargetFileName(QFileInfo(path).fileName());

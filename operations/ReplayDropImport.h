@@ -31,6 +31,10 @@ public:
     // replaced only after the user said Yes.
     Result run(Prompter &prompter, QWidget *owner) const;
 
+    // The one message after a drop: every item not copied (refused, or whose
+    // copy failed) with its reason; empty when all were copied.
+    QString message(const Result &result) const;
+
     // The storage folder's name for a dropped file.
     static QString targetName(const QString &path);
 
