@@ -95,6 +95,10 @@ public:
 
     // Status panel 2 while the page is shown: text and tip (empty: none).
     virtual std::array<QString, 2> countTexts() const { return {}; }
+    // Whether the status bar counts the folder's unreadable files on this page.
+    virtual bool countsUnreadableFiles() const { return false; }
+    // Makes a grid row visible (a filter that hides it is emptied).
+    virtual void revealRow(int /*gridRow*/) {}
 
 signals:
     // The user selected a grid row (a press on the current row counts too).

@@ -35,7 +35,8 @@ public:
     void focusFilter();
     // Empties the filter box when it hides any of these files (or grid row).
     void revealFiles(const QStringList &names);
-    void revealRow(int gridRow);
+    void revealRow(int gridRow) override;
+    bool countsUnreadableFiles() const override { return true; }
     // The files marked for deletion, to be moved to the trash; hidden: how
     // many of them the filter hides.
     QList<TrashItem> markedFiles(int *hidden) const;

@@ -115,7 +115,7 @@ void TMainForm::showStatus()
     // The storage folder's unreadable files are counted only on the storage
     // page, whose folder the bar shows.
     const ReplayPage &page = activePage();
-    const int unreadable = page.kind() == FolderKind::Storage ? int(m_workspace->leftOutFiles().size()) : 0;
+    const int unreadable = page.countsUnreadableFiles() ? int(m_workspace->leftOutFiles().size()) : 0;
     m_status->show(folderCaption(page.kind()), m_workspace->dir(page.kind()), page.countTexts(), unreadable);
 }
 
@@ -292,8 +292,7 @@ void TMainForm::BtnToReplayCopyClick(FolderKind from)
 {
     const ReplayPage &source = page(from);
     const int row = source.selectedRow();
-    ReplayInfo info{};
-    if (row < 1 || (from == FolderKind::Storage && !source.replayAt(row, info)))
+    if (row < 1 || source.selectedName().isEmpty())
         return;
     const CommandResult result =
         CopyCommand(*m_workspace, m_prompter, this).run(from, source.selectedName(), source.storedNames(row));
@@ -360,8 +359,7 @@ bool TMainForm::selectReplayFile(FolderKind folder, const QString &fileName)
                                    .arg(folderCaption(FolderKind::Game)));
         return false;
     }
-    if (folder == FolderKind::Storage)
-        m_storage->revealRow(row);
+    target.revealRow(row);
     target.selectRow(row);
     if (folder != activeFolder())
         PcReplayDat->setCurrentIndex(folderIndex(folder)); // shows the row and the folder in the status bar
