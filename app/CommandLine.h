@@ -21,7 +21,7 @@ struct CommandLine {
     CommandLineOptions options;
 };
 
-// The program's version as the build names it ("1.01"): --version, the
+// The program's version as the project names it: --version, the
 // About box and the settings file.
 const QString &programVersion();
 
