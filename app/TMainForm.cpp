@@ -559,11 +559,13 @@ void TMainForm::BtnToReplayCopyClick(int tag)
 {
     CopyTargetRequest request;
     QString sourcePath;
+    ReplayIdentity shown; // the replay the dialog shows: the copy must still find it
     if (tag == GameTag) {
         if (m_tarnelRow < 1 || m_tarnelRow > ReplaySlotCount)
             return;
         request.sourceName = slotFileName(m_tarnelRow - 1);
         sourcePath = m_workspace->slotPath(m_tarnelRow - 1);
+        shown = m_workspace->slotIdentities()[size_t(m_tarnelRow - 1)];
         request.destinationDir = m_workspace->StorageDir();
         request.storedNames = m_storedMarks->namesOfSlot(m_tarnelRow - 1);
     } else {
@@ -571,6 +573,8 @@ void TMainForm::BtnToReplayCopyClick(int tag)
         if (request.sourceName.isEmpty())
             return;
         sourcePath = m_workspace->storagePath(request.sourceName);
+        if (const ReplayListItem *item = m_workspace->Replays().itemByName(request.sourceName))
+            shown = item->Identity;
         request.destinationDir = m_workspace->TarnelDir();
         request.slotMode = true;
         // What the game table shows now: what each slot's copy would replace.
@@ -587,6 +591,7 @@ void TMainForm::BtnToReplayCopyClick(int tag)
     if (!target)
         return;
     ReplayCopyJob job(sourcePath, request.destinationDir + *target);
+    job.expectReplay(shown);
     for (int slot = 0; request.slotMode && slot < ReplaySlotCount; ++slot) {
         if (*target == slotFileName(slot))
             job.setDestinationHolds(ReplayCopyJob::holdsText(request.slotTexts[size_t(slot)]));
