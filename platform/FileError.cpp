@@ -52,7 +52,7 @@ constexpr int KnownCodes[] = {ENOENT, EACCES, EPERM, EROFS, ENOSPC,
 #ifdef EDQUOT
                               EDQUOT,
 #endif
-                              ENAMETOOLONG, EEXIST, EXDEV, EBUSY, EIO};
+                              EFBIG, ENAMETOOLONG, EEXIST, EXDEV, EBUSY, EIO};
 
 #endif
 
