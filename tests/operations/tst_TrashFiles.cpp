@@ -1,6 +1,7 @@
 // Trashing into the trash of a home of the test's own, which starts without
 // ".local" as on a fresh account.
 
+#include "operations/FileWorkProgress.h"
 #include "operations/TrashFiles.h"
 #include "tests/support/TestFiles.h"
 
@@ -25,6 +26,7 @@ private slots:
     void results();
     void unusableTrashMovesNothing();
     void namesThatAreNotUtf8();
+    void cancelStopsBetweenFiles();
 
 private:
     QString homeTrash() const { return m_home + QStringLiteral("/.local/share/Trash"); }
@@ -195,6 +197,30 @@ void TestTrashFiles::namesThatAreNotUtf8()
     QCOMPARE(refused[1].reason, QStringLiteral("ファイル名が長すぎるため、ごみ箱に移動できません。"));
     QVERIFY(!refused[0].moved && !refused[1].moved);
     removeNonUtf8Names(m_store);
+}
+
+// Told of each file before it goes; a cancel leaves the rest where they are.
+void TestTrashFiles::cancelStopsBetweenFiles()
+{
+    const QStringList paths{m_store + QStringLiteral("a.dat"), m_store + QStringLiteral("b.dat"),
+                            m_store + QStringLiteral("c.dat")};
+    for (const QString &path : paths)
+        QVERIFY(writeAll(path, "replay"));
+    struct StopAtSecond : FileWorkProgress {
+        QStringList names;
+        void beginFile(int index, int count, const QString &name) override
+        {
+            QCOMPARE(count, 3);
+            names.append(name);
+            if (index == 1)
+                cancel();
+        }
+    } progress;
+    const QList<TrashFiles::Result> results = TrashFiles(paths).run(&progress);
+    QCOMPARE(progress.names, (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat")}));
+    QCOMPARE(results.size(), 1);
+    QVERIFY(results[0].moved);
+    QVERIFY(QFileInfo::exists(paths[1]) && QFileInfo::exists(paths[2]));
 }
 
 QTEST_MAIN(TestTrashFiles)
