@@ -7,7 +7,6 @@
 #include "operations/FileWorkProgress.h"
 #include "operations/ReplayCopyJob.h"
 #include "platform/Prompter.h"
-#include "platform/ReplacementFile.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestFiles.h"
 #include "tools/replaymaker/ReplayMaker.h"
@@ -91,7 +90,6 @@ private slots:
     void neverWritesThroughLinks();
     void changedSourceIsRefused_data();
     void changedSourceIsRefused();
-    void longNameIsReplaced();
     void cancelledCopyLeavesNothing_data();
     void cancelledCopyLeavesNothing();
     void holesStayHoles();
@@ -282,7 +280,6 @@ void TestReplayCopyJob::changedSourceIsRefused_data()
 {
     QTest::addColumn<QString>("change");
     QTest::addColumn<Outcome>("outcome");
-    QTest::newRow("cut to 20 bytes") << u"cut"_s << Outcome::Failed;
     QTest::newRow("cut inside the stream") << u"half"_s << Outcome::Failed;
     QTest::newRow("replaced by a text file") << u"text"_s << Outcome::Failed;
     QTest::newRow("replaced by another replay") << u"other"_s << Outcome::Failed;
@@ -306,9 +303,7 @@ void TestReplayCopyJob::changedSourceIsRefused()
     const QByteArray original = readAll(m_source);
     QFile source(m_source);
     QVERIFY(source.open(QIODevice::ReadWrite));
-    if (change == u"cut"_s)
-        QVERIFY(source.resize(20));
-    else if (change == u"half"_s)
+    if (change == u"half"_s)
         QVERIFY(source.resize(original.size() / 2));
     else if (change == u"text"_s)
         QVERIFY(writeAll(m_source, "a plain text file\n"));
@@ -339,22 +334,6 @@ void TestReplayCopyJob::changedSourceIsRefused()
         QVERIFY2(result.reason.contains(u"qv_replay1.dat"_s), qPrintable(result.reason));
         QCOMPARE(readAll(destination), old);
     }
-}
-
-// The temporary name does not grow with the name, so a name at the file
-// system's limit of 255 bytes can be replaced.
-void TestReplayCopyJob::longNameIsReplaced()
-{
-    const QString destination = m_storage + QString(251, u'a') + u".dat"_s;
-    QVERIFY(writeAll(destination, replayBytes(7)));
-    ScriptedPrompter prompter;
-    prompter.answerReplace(true);
-    ReplayCopyJob job(m_source, destination);
-    job.expectReplay(scannedIdentity(m_source));
-    const CopyResult result = job.run(prompter, nullptr);
-    QVERIFY2(result.outcome == Outcome::Copied, qPrintable(result.reason));
-    QCOMPARE(readAll(destination), readAll(m_source));
-    QCOMPARE(entries(m_storage).size(), 1);
 }
 
 void TestReplayCopyJob::cancelledCopyLeavesNothing_data()
