@@ -149,8 +149,14 @@ TrashFiles::Result TrashFiles::moveNamed(const QString &path, const QString &hom
     } else {
         QFile file(path);
         if (!file.moveToTrash()) {
-            // The trashing keeps its error code to itself, and words it in English.
-            result.reason = reasonText(FileError::fromSystemText(file.errorString()));
+            // The trashing keeps its error code to itself and gives the
+            // system's English text, or none ("Unknown error"): a known cause
+            // is said in the program's words, another text is kept.
+            const FileError error = FileError::fromSystemText(file.errorString());
+            const bool textless = file.errorString() == QFile().errorString();
+            result.reason = error.cause != FileError::Cause::Other || textless
+                ? reasonText(error)
+                : QStringLiteral("ごみ箱に移動できませんでした（%1）。").arg(file.errorString());
         } else if (!isInTrash(file.fileName(), homeTrash)) {
             result.reason = QStringLiteral("ごみ箱フォルダを用意できませんでした。");
             if (!putBack(file.fileName(), path))
