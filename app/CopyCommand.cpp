@@ -1,6 +1,7 @@
 #include "app/CopyCommand.h"
 
 #include "app/ReplayWorkspace.h"
+#include "catalogue/ReplayList.h"
 #include "catalogue/ReplayTableFill.h"
 #include "operations/ReplayCopyJob.h"
 #include "platform/Prompter.h"
@@ -34,9 +35,23 @@ CopyTargetRequest CopyCommand::request(FolderKind from, const QString &fileName,
     return request;
 }
 
+ReplayIdentity CopyCommand::shownIdentity(FolderKind from, const QString &fileName) const
+{
+    if (from == FolderKind::Game) {
+        for (int slot = 0; slot < ReplaySlotCount; ++slot) {
+            if (slotFileName(slot) == fileName)
+                return m_workspace.slotIdentities()[size_t(slot)];
+        }
+        return {};
+    }
+    const ReplayListItem *item = m_workspace.Replays().itemByName(fileName);
+    return item ? item->Identity : ReplayIdentity();
+}
+
 CommandResult CopyCommand::run(FolderKind from, const QString &fileName, const QStringList &storedNames) const
 {
     CommandResult result;
+    const ReplayIdentity shown = shownIdentity(from, fileName); // the copy must still find it
     CopyTargetQuery query(request(from, fileName, storedNames));
     m_prompter.ask(m_owner, query);
     if (!query.answer) {
@@ -46,6 +61,7 @@ CommandResult CopyCommand::run(FolderKind from, const QString &fileName, const Q
     const QString &target = *query.answer;
     const CopyTargetRequest &asked = query.request;
     ReplayCopyJob job(asked.sourcePath, asked.destinationDir + target);
+    job.expectReplay(shown);
     for (int slot = 0; asked.slotMode && slot < ReplaySlotCount; ++slot) {
         if (target == slotFileName(slot))
             job.setDestinationHolds(ReplayCopyJob::holdsText(asked.slotTexts[size_t(slot)]));
@@ -53,6 +69,7 @@ CommandResult CopyCommand::run(FolderKind from, const QString &fileName, const Q
     const CopyResult copy = job.run(m_prompter, m_owner);
     switch (copy.outcome) {
     case CopyResult::Outcome::Declined:
+    case CopyResult::Outcome::Cancelled:
         result.cancelled = true;
         break;
     case CopyResult::Outcome::Failed:

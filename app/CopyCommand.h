@@ -3,6 +3,7 @@
 #include "catalogue/FolderKind.h"
 #include "operations/CommandResult.h"
 #include "operations/CopyTargetQuery.h"
+#include "replay/ReplayIdentity.h"
 
 class Prompter;
 class QWidget;
@@ -28,6 +29,9 @@ public:
     CopyTargetRequest request(FolderKind from, const QString &fileName, const QStringList &storedNames) const;
 
 private:
+    // The replay the dialog shows for this file (null when none is known).
+    ReplayIdentity shownIdentity(FolderKind from, const QString &fileName) const;
+
     ReplayWorkspace &m_workspace;
     Prompter &m_prompter;
     QWidget *m_owner;

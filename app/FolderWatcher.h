@@ -33,7 +33,10 @@ class QTimer;
 // Watching a file costs the system a watch and the watcher time that grows
 // with the square of their number (about 0.6 s for 10,000): beyond
 // MaxWatchedFiles files in a folder, the others are looked at every
-// sweepMs instead, which costs one listing.
+// sweepMs instead, which costs one listing. So is a folder with files whose
+// watch the system refuses (its per-user limit of watches reached); their
+// watches are asked for again at every look, and the refusal is said once
+// on standard error, not once per file.
 class FolderWatcher : public QObject {
     Q_OBJECT
 public:
@@ -57,6 +60,12 @@ public:
     // Asked before every look: whether the window may change now.
     void setGate(std::function<bool()> mayUpdate) { m_mayUpdate = std::move(mayUpdate); }
 
+    // Adds watches to the system's watcher and gives back the paths it could
+    // not watch. The default asks the system; a test stands in for a system
+    // that refuses. An empty function brings the default back.
+    using WatchAdder = std::function<QStringList(QFileSystemWatcher &, const QStringList &)>;
+    void setWatchAdder(WatchAdder adder);
+
     // Off: nothing is watched, nothing reported. Turned on, both folders are
     // looked at at once (they may have changed meanwhile).
     void setEnabled(bool on);
@@ -77,8 +86,12 @@ public:
     bool isWatching(FolderKind folder) const;
     // Whether a look at the folder is due (a report may follow).
     bool isLookPending(FolderKind folder) const;
-    // Whether the folder has more files than are watched (a sweep looks at them).
+    // Whether some of the folder's files are not watched (beyond
+    // MaxWatchedFiles, or refused by the system), so that it is swept.
     bool isSweeping(FolderKind folder) const;
+
+    // Looks at every folder that is swept; runs every sweepMs.
+    void sweep();
 
 signals:
     // Look at the folder again and show what changed. mayHold is false once
@@ -92,6 +105,7 @@ private:
         QString parent;       // the folder above it
         QSet<QString> files;  // full paths, at most MaxWatchedFiles
         bool partial = false; // the folder has more files than are watched
+        int refused = 0;      // files whose watch the system refused at the last try
         QTimer *timer = nullptr;
         bool held = false;    // the update has been held back since heldSince
         bool heldThisTime = false;
@@ -101,7 +115,6 @@ private:
     void pathChanged(const QString &path);
     void look(FolderKind folder);
     void poll();
-    void sweep();
     // Brings the watched paths to what both folders want, adding what has
     // come back and dropping what is no longer wanted.
     void sync();
@@ -112,6 +125,8 @@ private:
     QHash<QString, QByteArray> m_folderIds; // of the folders watched, as they were when added
     std::array<Watched, Folders> m_folders;
     std::function<bool()> m_mayUpdate;
+    WatchAdder m_addWatches;
+    bool m_refusalSaid = false; // since files were last all watched
     Timings m_timings;
     bool m_enabled = false;
 };

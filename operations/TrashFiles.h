@@ -7,7 +7,9 @@
 
 #include <functional>
 
+class FileWorkProgress;
 class QFile;
+struct FileError;
 
 // Moves files into the user's trash, one after the other, and tells for each
 // whether it went and, when not, why. A file that could not be moved stays
@@ -28,8 +30,10 @@ public:
     // the same volume, under its own bytes, with a note that gives them back.
     explicit TrashFiles(QList<QByteArray> rawPaths);
 
-    // One result per path, in the given order.
-    QList<Result> run() const;
+    // One result per path, in the given order. progress (may be null) is
+    // told of each file before it is moved; once it is cancelled no further
+    // file is moved, and the results end with the last file tried.
+    QList<Result> run(FileWorkProgress *progress = nullptr) const;
 
     // How a file with a name is moved to the trash (QFile::moveToTrash; on
     // success the file names where it went). Tests put a mover here that
@@ -53,6 +57,9 @@ public:
     // the user's own (homeTrash) or the per-user trash of another volume
     // (".Trash-<uid>" or ".Trash/<uid>").
     static bool isInTrash(const QString &path, const QString &homeTrash);
+
+    // Why a file could not be moved, for the user.
+    static QString reasonText(const FileError &error);
 
 private:
     struct Entry {

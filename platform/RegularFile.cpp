@@ -1,5 +1,7 @@
 #include "platform/RegularFile.h"
 
+#include "platform/FileError.h"
+
 #include <QFile>
 #include <QString>
 
@@ -184,6 +186,9 @@ QString RegularFile::reasonText(const Result &result)
     case Refusal::Failed:
         break;
     }
-    return result.systemError != 0 ? qt_error_string(result.systemError)
-                                   : QStringLiteral("ファイルを開けませんでした");
+    if (result.systemError == 0)
+        return QStringLiteral("ファイルを開けませんでした");
+    QString text = FileError::fromSystem(result.systemError).reasonText();
+    text.chop(1); // a clause here, without its "。"
+    return text;
 }

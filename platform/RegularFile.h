@@ -48,7 +48,7 @@ public:
     static Result fromStatus(int systemError, quint32 mode);
 
     // Why a file was refused, in plain Japanese for a message ("通常のファイル
-    // ではありません（名前付きパイプ）", or the system's text); empty when it
-    // was opened.
+    // ではありません（名前付きパイプ）", or the cause in FileError's words),
+    // without a closing "。"; empty when it was opened.
     static QString reasonText(const Result &result);
 };

@@ -1,6 +1,7 @@
 // When the folder watcher reports: once per burst of changes, only through
 // an open gate, again after an update was held back (at last without the
-// right to hold it), and by a sweep for files beyond those it watches.
+// right to hold it), and by a sweep for files beyond those it watches or
+// whose watch the system refused.
 
 #include "app/FolderWatcher.h"
 
@@ -8,6 +9,8 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileSystemWatcher>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,6 +23,7 @@ private slots:
     void reportsWhenItMay();
     void sweepsBeyondTheWatchedFiles();
     void keepsChangingStillShown();
+    void sweepsFilesWhoseWatchIsRefused();
 };
 
 void TestFolderWatcher::reportsWhenItMay()
@@ -130,6 +134,55 @@ void TestFolderWatcher::sweepsBeyondTheWatchedFiles()
     watcher.watch(FolderKind::Storage, folder, names);
     QVERIFY(watcher.isSweeping(FolderKind::Storage));
     QTRY_VERIFY_WITH_TIMEOUT(reports >= 3, 5000);
+}
+
+// The system refuses every file's watch, as at its per-user limit: the
+// folder is swept instead, the refusal said once, and once the watches can
+// be had the sweep stops.
+void TestFolderWatcher::sweepsFilesWhoseWatchIsRefused()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.path() + u"/"_s;
+    const QStringList names{u"qv_replay1.dat"_s, u"qv_replay2.dat"_s};
+    for (const QString &name : names)
+        QVERIFY(writeAll(folder + name, "slot"));
+
+    FolderWatcher watcher;
+    watcher.setTimings({0, 0, 60000, 600, 60000}); // no sweep but the test's own
+    int tries = 0;
+    watcher.setWatchAdder([&tries](QFileSystemWatcher &system, const QStringList &paths) {
+        QStringList folders;
+        QStringList files;
+        for (const QString &path : paths)
+            (QFileInfo(path).isDir() ? folders : files).append(path);
+        tries += int(files.size());
+        return (folders.isEmpty() ? QStringList() : system.addPaths(folders)) + files;
+    });
+    int reports = 0;
+    connect(&watcher, &FolderWatcher::changed, this, [&reports] { ++reports; });
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^2 files cannot be watched"_s));
+    watcher.watch(FolderKind::Game, folder, names);
+    watcher.setEnabled(true);
+    QTRY_COMPARE(reports, 1);
+    QVERIFY(watcher.isWatching(FolderKind::Game));
+    QVERIFY(watcher.isSweeping(FolderKind::Game));
+
+    // Asked for again at every look, and not said again.
+    QTest::failOnWarning(QRegularExpression(u"cannot be watched"_s));
+    const int triedBefore = tries;
+    watcher.check(FolderKind::Game);
+    QTRY_COMPARE(reports, 2);
+    QCOMPARE(tries, triedBefore + 2);
+    // A slot the game rewrites in place, which no watch reports, is looked
+    // at by the sweep.
+    QVERIFY(writeAll(folder + names[0], "rewritten"));
+    watcher.sweep();
+    QTRY_COMPARE(reports, 3);
+
+    watcher.setWatchAdder({});
+    watcher.watch(FolderKind::Game, folder, names);
+    QVERIFY(!watcher.isSweeping(FolderKind::Game));
 }
 
 QTEST_GUILESS_MAIN(TestFolderWatcher)

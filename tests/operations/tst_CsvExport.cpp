@@ -27,6 +27,7 @@ private slots:
     void storageTableInGivenOrder();
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
+    void savesOverLongNamesAndThroughChosenLinks();
 };
 
 void TestCsvExport::field_data()
@@ -145,6 +146,26 @@ void TestCsvExport::failedSaveKeepsOldFile()
         QVERIFY(CsvExport::save(path, bytes, &reason));
         QCOMPARE(readAll(path), bytes);
     }
+}
+
+// A name at the file system's limit is replaced (the temporary name is
+// short); a link the player chose keeps pointing at the file it names.
+void TestCsvExport::savesOverLongNamesAndThroughChosenLinks()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString longName = dir.filePath(QString(251, u'a') + u".csv"_s);
+    QVERIFY(writeAll(longName, "old"));
+    const QString link = dir.filePath(u"link.csv"_s);
+    QVERIFY(QFile::link(longName, link));
+
+    QString reason;
+    QVERIFY2(CsvExport::save(longName, "first", &reason), qPrintable(reason));
+    QCOMPARE(readAll(longName), "first");
+    QVERIFY2(CsvExport::save(link, "second", &reason), qPrintable(reason));
+    QVERIFY(QFileInfo(link).isSymbolicLink());
+    QCOMPARE(readAll(longName), "second");
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 2);
 }
 
 QTEST_APPLESS_MAIN(TestCsvExport)
