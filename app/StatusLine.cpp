@@ -12,10 +12,12 @@ namespace {
 
 constexpr int BarWidth = 850;
 constexpr int BarHeight = 19;
+constexpr int SayMs = 5000;
 
 } // namespace
 
 StatusLine::StatusLine(QStatusBar *bar)
+    : m_bar(bar)
 {
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(false);
@@ -81,4 +83,9 @@ void StatusLine::fitPanels()
     if (!unreadableButton->isHidden())
         others += Gap + unreadableButton->width();
     panels[1]->setFixedWidth(std::min(PathWidth, BarWidth - others));
+}
+
+void StatusLine::say(const QString &text)
+{
+    m_bar->showMessage(text, SayMs);
 }

@@ -21,9 +21,15 @@ public:
     void show(const QString &caption, const QString &path, const std::array<QString, 2> &countTexts,
               int unreadable);
 
+    // Says what just happened (a copy made, files moved to the trash, ...)
+    // over the panels for a few seconds; the panels come back by themselves.
+    void say(const QString &text);
+
     std::array<QLabel *, 3> panels;
     QToolButton *unreadableButton;
 
 private:
     void fitPanels();
+
+    QStatusBar *m_bar;
 };
