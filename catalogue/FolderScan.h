@@ -6,7 +6,6 @@
 
 #include <array>
 
-class ReplayList;
 
 // The ten slots of the game's replay folder; slot i is "qv_replay<i>.dat".
 // A slot is present when its PlayDate is not 0.
@@ -35,15 +34,3 @@ public:
     virtual void waiting() {}
     virtual void finish() = 0;
 };
-
-// Rebuilds the ten slots from folder tarnelDir (a path ending with "/"):
-// slots are cleared first; a missing, unreadable or rejected file leaves its
-// slot empty. progress may be null. A full scan without memory or cache (see
-// FolderScanner for the scan that reads only what changed).
-void LoadTarnelFolder(const QString &tarnelDir, ReplaySlots &tarnelSlots, ScanProgress *progress);
-
-// Appends every replay file "*.dat" (letter case ignored; regular files or
-// links to them, not hidden) of folder storageDir (ending with "/") to list,
-// in listing order. The caller clears the list first. No progress is shown
-// when the folder has no match. progress may be null.
-void LoadReplayFolder(const QString &storageDir, ReplayList &list, ScanProgress *progress);

@@ -10,8 +10,8 @@
 QString copyTargetFileName(const QString &typed);
 
 // Why a typed name cannot be used, or an empty text when it can: a name with
-// "/" or NUL would reach into another folder or be cut, and "." or ".." name
-// folders.
+// "/" or NUL would reach into another folder or be cut, "." or ".." name
+// folders, and a name starting with "." is hidden (no listing shows it).
 QString typedNameRefusal(const QString &typed);
 
 // Why destinationPath cannot take a copy of sourcePath, or an empty text when

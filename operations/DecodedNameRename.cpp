@@ -1,5 +1,7 @@
 #include "operations/DecodedNameRename.h"
 
+#include "operations/FileWorkProgress.h"
+#include "platform/FileError.h"
 #include "replay/ShiftJisText.h"
 
 #include <QFile>
@@ -12,9 +14,13 @@
 
 namespace {
 
+// The reason as a clause, to go in parentheses.
 QString systemText(int error)
 {
-    return qt_error_string(error);
+    QString text = FileError::fromSystem(error).reasonText();
+    if (text.endsWith(u'。'))
+        text.chop(1);
+    return text;
 }
 
 // Renames without ever replacing: the system's no-replace rename where the
@@ -72,7 +78,7 @@ DecodedNameRename::DecodedNameRename(QString folder, QList<QByteArray> names)
 {
 }
 
-QList<DecodedNameRename::Result> DecodedNameRename::run() const
+QList<DecodedNameRename::Result> DecodedNameRename::run(FileWorkProgress *progress) const
 {
     const QByteArray folder = QFile::encodeName(m_folder);
     QList<Result> results;
@@ -80,6 +86,11 @@ QList<DecodedNameRename::Result> DecodedNameRename::run() const
         Result result;
         result.name = name;
         result.newName = decodedName(name, &result.reason);
+        if (progress)
+            progress->beginFile(int(results.size()), int(m_names.size()),
+                                result.newName.isEmpty() ? QFile::decodeName(name) : result.newName);
+        if (FileWorkProgress::isCancelled(progress))
+            break;
         if (!result.newName.isEmpty()) {
             const int error = renameNoReplace(folder + name, folder + QFile::encodeName(result.newName));
             result.renamed = error == 0;

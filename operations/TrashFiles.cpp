@@ -1,5 +1,8 @@
 #include "operations/TrashFiles.h"
 
+#include "operations/FileWorkProgress.h"
+#include "platform/FileError.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -92,7 +95,23 @@ bool TrashFiles::isInTrash(const QString &path, const QString &homeTrash)
         || QFileInfo(trash.absolutePath()).fileName() == QStringLiteral(".Trash");
 }
 
-QList<TrashFiles::Result> TrashFiles::run() const
+QString TrashFiles::reasonText(const FileError &error)
+{
+    switch (error.cause) {
+    case FileError::Cause::Missing:
+        return QStringLiteral("ファイルが見つかりません。");
+    case FileError::Cause::CrossVolume:
+        return QStringLiteral("ごみ箱と別のドライブにあるため、ごみ箱に移動できません。");
+    case FileError::Cause::Other:
+        return error.systemError != 0
+            ? QStringLiteral("ごみ箱に移動できませんでした（%1）。").arg(qt_error_string(error.systemError))
+            : QStringLiteral("ごみ箱に移動できませんでした。");
+    default:
+        return QStringLiteral("ごみ箱に移動できませんでした。") + error.reasonText();
+    }
+}
+
+QList<TrashFiles::Result> TrashFiles::run(FileWorkProgress *progress) const
 {
     // Without a usable trash folder in the user's data folder the platform's
     // trashing either moves a file into a "files" folder under the current
@@ -104,14 +123,18 @@ QList<TrashFiles::Result> TrashFiles::run() const
     QList<Result> results;
     results.reserve(m_entries.size());
     for (const Entry &entry : m_entries) {
-        Result result = entry.rawPath.isEmpty() ? moveNamed(entry.path, homeTrash) : moveRaw(entry.rawPath, homeTrash);
+        if (progress)
+            progress->beginFile(int(results.size()), int(m_entries.size()), QFileInfo(entry.path).fileName());
+        if (FileWorkProgress::isCancelled(progress))
+            break;
+        Result result = entry.rawPath.isEmpty() ? moveNamed(entry.path, homeTrash, m_mover) : moveRaw(entry.rawPath, homeTrash);
         result.path = entry.path;
         results.append(result);
     }
     return results;
 }
 
-TrashFiles::Result TrashFiles::moveNamed(const QString &path, const QString &homeTrash)
+TrashFiles::Result TrashFiles::moveNamed(const QString &path, const QString &homeTrash, const Mover &mover)
 {
     Result result;
     const QFileInfo info(path);
@@ -125,8 +148,15 @@ TrashFiles::Result TrashFiles::moveNamed(const QString &path, const QString &hom
         result.reason = QStringLiteral("ファイル名が長すぎるため、ごみ箱に移動できません。");
     } else {
         QFile file(path);
-        if (!file.moveToTrash()) {
-            result.reason = QStringLiteral("ごみ箱に移動できませんでした（%1）。").arg(file.errorString());
+        if (!(mover ? mover(file) : file.moveToTrash())) {
+            // The trashing keeps its error code to itself and gives the
+            // system's English text, or none ("Unknown error"): a known cause
+            // is said in the program's words, another text is kept.
+            const FileError error = FileError::fromSystemText(file.errorString());
+            const bool textless = file.errorString() == QFile().errorString();
+            result.reason = error.cause != FileError::Cause::Other || textless
+                ? reasonText(error)
+                : QStringLiteral("ごみ箱に移動できませんでした（%1）。").arg(file.errorString());
         } else if (!isInTrash(file.fileName(), homeTrash)) {
             result.reason = QStringLiteral("ごみ箱フォルダを用意できませんでした。");
             if (!putBack(file.fileName(), path))
@@ -151,12 +181,10 @@ TrashFiles::Result TrashFiles::moveRaw(const QByteArray &rawPath, const QString 
         result.reason = reason;
         return result;
     };
-    const auto systemFailure = [&fail](int error) {
-        return fail(QStringLiteral("ごみ箱に移動できませんでした（%1）。").arg(qt_error_string(error)));
-    };
+    const auto systemFailure = [&fail](int error) { return fail(reasonText(FileError::fromSystem(error))); };
     struct stat source {};
     if (::lstat(rawPath.constData(), &source) != 0)
-        return errno == ENOENT ? fail(QStringLiteral("ファイルが見つかりません。")) : systemFailure(errno);
+        return systemFailure(errno);
     if (S_ISDIR(source.st_mode))
         return fail(QStringLiteral("ファイルではありません。"));
     if (homeTrash.isEmpty())
@@ -170,7 +198,7 @@ TrashFiles::Result TrashFiles::moveRaw(const QByteArray &rawPath, const QString 
         return fail(QStringLiteral("ごみ箱フォルダを用意できませんでした。"));
     // A move to another volume would be a copy; that is left undone.
     if (files.st_dev != source.st_dev)
-        return fail(QStringLiteral("ごみ箱と別のドライブにあるため、ごみ箱に移動できません。"));
+        return systemFailure(EXDEV);
 
     QByteArray absolute = rawPath;
     if (!absolute.startsWith('/'))

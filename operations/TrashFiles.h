@@ -5,6 +5,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class FileWorkProgress;
+class QFile;
+struct FileError;
+
 // Moves files into the user's trash, one after the other, and tells for each
 // whether it went and, when not, why. A file that could not be moved stays
 // where it was.
@@ -24,8 +30,16 @@ public:
     // the same volume, under its own bytes, with a note that gives them back.
     explicit TrashFiles(QList<QByteArray> rawPaths);
 
-    // One result per path, in the given order.
-    QList<Result> run() const;
+    // One result per path, in the given order. progress (may be null) is
+    // told of each file before it is moved; once it is cancelled no further
+    // file is moved, and the results end with the last file tried.
+    QList<Result> run(FileWorkProgress *progress = nullptr) const;
+
+    // How a file with a name is moved to the trash (QFile::moveToTrash; on
+    // success the file names where it went). Tests put a mover here that
+    // misplaces the file.
+    using Mover = std::function<bool(QFile &file)>;
+    void setMover(Mover mover) { m_mover = std::move(mover); }
 
     // Makes sure the trash folder in the user's data folder exists, with its
     // "files" and "info" folders (created with mode 0700 where missing) that
@@ -44,13 +58,17 @@ public:
     // (".Trash-<uid>" or ".Trash/<uid>").
     static bool isInTrash(const QString &path, const QString &homeTrash);
 
+    // Why a file could not be moved, for the user.
+    static QString reasonText(const FileError &error);
+
 private:
     struct Entry {
         QString path;
         QByteArray rawPath; // set only for a path no string can name
     };
-    static Result moveNamed(const QString &path, const QString &homeTrash);
+    static Result moveNamed(const QString &path, const QString &homeTrash, const Mover &mover);
     static Result moveRaw(const QByteArray &rawPath, const QString &homeTrash);
 
     QList<Entry> m_entries;
+    Mover m_mover; // none: QFile::moveToTrash
 };

@@ -1,5 +1,7 @@
 #include "platform/RegularFile.h"
 
+#include "platform/FileError.h"
+
 #include <QFile>
 #include <QString>
 
@@ -67,7 +69,14 @@ Result notRegular(Kind kind)
 
 #endif
 
+void (*betweenLookAndOpen)(const QByteArray &) = nullptr;
+
 } // namespace
+
+void RegularFile::setBetweenLookAndOpen(void (*hook)(const QByteArray &nativePath))
+{
+    betweenLookAndOpen = hook;
+}
 
 RegularFile::Result RegularFile::open(QFile &file, const QByteArray &nativePath, QIODevice::OpenMode mode)
 {
@@ -82,6 +91,8 @@ RegularFile::Result RegularFile::open(QFile &file, const QByteArray &nativePath,
     if (!S_ISREG(status.st_mode))
         return notRegular(kindOf(status.st_mode));
 
+    if (betweenLookAndOpen)
+        betweenLookAndOpen(nativePath);
     const bool write = mode.testFlag(QIODevice::WriteOnly);
     const int fd = ::open(nativePath.constData(), (write ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
@@ -175,6 +186,9 @@ QString RegularFile::reasonText(const Result &result)
     case Refusal::Failed:
         break;
     }
-    return result.systemError != 0 ? qt_error_string(result.systemError)
-                                   : QStringLiteral("ファイルを開けませんでした");
+    if (result.systemError == 0)
+        return QStringLiteral("ファイルを開けませんでした");
+    QString text = FileError::fromSystem(result.systemError).reasonText();
+    text.chop(1); // a clause here, without its "。"
+    return text;
 }

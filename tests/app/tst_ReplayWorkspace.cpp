@@ -332,10 +332,10 @@ void TestReplayWorkspace::liveReload()
     } else if (change == u"slot half"_s) {
         QVERIFY(ReplayMaker::writeFile(game + u"qv_replay1.dat"_s, replay.left(cut)));
     }
-    QCOMPARE(gameChange ? workspace.tarnelChangedOnDisk() : workspace.storageChangedOnDisk(), result != 0);
+    const FolderKind folder = gameChange ? FolderKind::Game : FolderKind::Storage;
+    QCOMPARE(workspace.changedOnDisk(folder), result != 0);
 
-    const ReplayWorkspace::LiveResult got =
-        gameChange ? workspace.liveReloadTarnel(nullptr, mayHold) : workspace.liveReloadStorage(nullptr, mayHold);
+    const ReplayWorkspace::LiveResult got = workspace.liveReload(folder, nullptr, mayHold);
     QCOMPARE(int(got), result);
     QCOMPARE(changed.count(), got == ReplayWorkspace::LiveResult::Updated ? 1 : 0);
     QStringList names;
@@ -358,7 +358,7 @@ void TestReplayWorkspace::liveReload()
         QCOMPARE(workspace.storageSeen().state, FolderSnapshot::State::Missing);
     // Once read, the folder is as the program last saw it.
     if (got == ReplayWorkspace::LiveResult::Updated)
-        QVERIFY(!(gameChange ? workspace.tarnelChangedOnDisk() : workspace.storageChangedOnDisk()));
+        QVERIFY(!workspace.changedOnDisk(folder));
 }
 
 QTEST_MAIN(TestReplayWorkspace)

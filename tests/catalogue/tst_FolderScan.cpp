@@ -1,4 +1,5 @@
 #include "catalogue/FolderScan.h"
+#include "catalogue/FolderScanner.h"
 #include "catalogue/ReplayList.h"
 #include "tools/replaymaker/ReplayMaker.h"
 
@@ -15,6 +16,19 @@
 using namespace ReplayMaker;
 
 namespace {
+
+// A full scan without memory or cache, as at the first start.
+void scanTarnel(const QString &tarnelDir, ReplaySlots &tarnelSlots, ScanProgress *progress)
+{
+    SlotIdentities identities;
+    FolderScanner().scanTarnel(tarnelDir, tarnelSlots, identities, progress);
+}
+
+void scanStorage(const QString &storageDir, ReplayList &list, ScanProgress *progress)
+{
+    std::vector<LeftOutFile> leftOut;
+    FolderScanner().scanStorage(storageDir, list, leftOut, progress);
+}
 
 // Records every call as one line of text, so whole sequences compare at once.
 class RecordingProgress : public ScanProgress {
@@ -107,6 +121,8 @@ private slots:
     void storageScanTwice();
     void storageListingOrder();
     void storageFileAddedDuringScan();
+    void stampsDiffer_data();
+    void stampsDiffer();
 };
 
 void tst_FolderScan::slotNames()
@@ -124,7 +140,7 @@ void tst_FolderScan::tarnelOnlySlot3()
 
     ReplaySlots tarnelSlots = garbageSlots();
     RecordingProgress progress;
-    LoadTarnelFolder(dir.path() + QLatin1Char('/'), tarnelSlots, &progress);
+    scanTarnel(dir.path() + QLatin1Char('/'), tarnelSlots, &progress);
 
     QCOMPARE(progress.calls, tarnelSteps());
     for (int i = 0; i < ReplaySlotCount; ++i) {
@@ -173,7 +189,7 @@ void tst_FolderScan::tarnelSlotContent()
 
     ReplaySlots tarnelSlots = garbageSlots();
     RecordingProgress progress;
-    LoadTarnelFolder(dir.path() + QLatin1Char('/'), tarnelSlots, &progress);
+    scanTarnel(dir.path() + QLatin1Char('/'), tarnelSlots, &progress);
 
     QCOMPARE(progress.calls, tarnelSteps()); // a damaged file is still counted
     const ReplayInfo &slot = tarnelSlots[5];
@@ -193,7 +209,7 @@ void tst_FolderScan::tarnelMissingFolder()
     QVERIFY(dir.isValid());
     ReplaySlots tarnelSlots = garbageSlots();
     RecordingProgress progress;
-    LoadTarnelFolder(dir.filePath(QStringLiteral("missing")) + QLatin1Char('/'), tarnelSlots, &progress);
+    scanTarnel(dir.filePath(QStringLiteral("missing")) + QLatin1Char('/'), tarnelSlots, &progress);
     QCOMPARE(progress.calls, tarnelSteps());
     for (const ReplayInfo &slot : tarnelSlots)
         QVERIFY(isEmptyRecord(slot));
@@ -211,7 +227,7 @@ void tst_FolderScan::tarnelSpecialEntries()
     QVERIFY(QFile::link(dir.filePath(QStringLiteral("real.dat")), dir.filePath(QStringLiteral("qv_replay3.dat"))));
 
     ReplaySlots tarnelSlots = garbageSlots();
-    LoadTarnelFolder(dir.path() + QLatin1Char('/'), tarnelSlots, nullptr);
+    scanTarnel(dir.path() + QLatin1Char('/'), tarnelSlots, nullptr);
     QVERIFY(isEmptyRecord(tarnelSlots[0]));
     QVERIFY(isEmptyRecord(tarnelSlots[1]));
     QVERIFY(isEmptyRecord(tarnelSlots[2]));
@@ -230,7 +246,7 @@ void tst_FolderScan::storageWithoutReplays()
     for (const QString &path : {dir.path() + QLatin1Char('/'), dir.filePath(QStringLiteral("missing/"))}) {
         ReplayList list;
         RecordingProgress progress;
-        LoadReplayFolder(path, list, &progress);
+        scanStorage(path, list, &progress);
         QCOMPARE(progress.calls, QStringList());
         QCOMPARE(list.Count(), 0);
         QCOMPARE(list.LastId(), 0);
@@ -250,7 +266,7 @@ void tst_FolderScan::storageThreeFilesOneRejected()
 
     ReplayList list;
     RecordingProgress progress;
-    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, &progress);
+    scanStorage(dir.path() + QLatin1Char('/'), list, &progress);
 
     QStringList expected{QStringLiteral("start 3 ")};
     for (int k = 1; k <= 3; ++k)
@@ -290,7 +306,7 @@ void tst_FolderScan::storageSpecialEntries()
 
     ReplayList list;
     RecordingProgress progress;
-    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, &progress);
+    scanStorage(dir.path() + QLatin1Char('/'), list, &progress);
 
     QCOMPARE(progress.calls.first(), QStringLiteral("start 3 "));
     QCOMPARE(progress.calls.size(), 5);
@@ -311,7 +327,7 @@ void tst_FolderScan::storageCaseOfExtension()
     QVERIFY(writeFile(dir.filePath(QStringLiteral("日本語の名前.dat")), replay(4)));
 
     ReplayList list;
-    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, nullptr);
+    scanStorage(dir.path() + QLatin1Char('/'), list, nullptr);
     QStringList names = ids(list);
     names.sort();
     QCOMPARE(names, (QStringList{QStringLiteral("Mixed.Dat"), QStringLiteral("UPPER.DAT"), QStringLiteral("lower.dat"),
@@ -330,12 +346,12 @@ void tst_FolderScan::storageScanTwice()
         QVERIFY(writeFile(dir.filePath(QStringLiteral("r%1.dat").arg(i)), replay(i)));
 
     ReplayList list;
-    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, nullptr);
+    scanStorage(dir.path() + QLatin1Char('/'), list, nullptr);
     const QStringList first = ids(list);
     QCOMPARE(first.size(), 4);
 
     list.ClearReplayList();
-    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, nullptr);
+    scanStorage(dir.path() + QLatin1Char('/'), list, nullptr);
     QCOMPARE(list.LastId(), 4);
     QCOMPARE(ids(list), first);
 }
@@ -350,7 +366,7 @@ void tst_FolderScan::storageListingOrder()
 
     ReplayList list;
     RecordingProgress progress;
-    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, &progress);
+    scanStorage(dir.path() + QLatin1Char('/'), list, &progress);
 
     const QStringList listed = listedReplays(dir.path());
     QCOMPARE(ids(list), listed);
@@ -370,16 +386,43 @@ void tst_FolderScan::storageFileAddedDuringScan()
     ReplayList list;
     RecordingProgress progress;
     progress.onStart = [&] { QVERIFY(writeFile(dir.filePath(QStringLiteral("c.dat")), replay(3))); };
-    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, &progress);
+    scanStorage(dir.path() + QLatin1Char('/'), list, &progress);
 
     QCOMPARE(progress.calls.first(), QStringLiteral("start 2 "));
     QCOMPARE(progress.calls.size(), 4);
     QCOMPARE(list.Count(), 2);
     progress.onStart = nullptr;
     list.ClearReplayList();
-    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, &progress);
+    scanStorage(dir.path() + QLatin1Char('/'), list, &progress);
     QCOMPARE(ids(list), listedReplays(dir.path()));
     QCOMPARE(list.Count(), 3);
+}
+
+// A file is read again when any part of its stamp differs, each alone: a
+// file replaced within one tick of the clock differs only in its inode, one
+// rewritten in place may differ only in its size.
+void tst_FolderScan::stampsDiffer_data()
+{
+    QTest::addColumn<int>("part");
+    QTest::newRow("size") << 0;
+    QTest::newRow("modification time") << 1;
+    QTest::newRow("change time") << 2;
+    QTest::newRow("inode") << 3;
+}
+
+void tst_FolderScan::stampsDiffer()
+{
+    QFETCH(int, part);
+    const FileStamp then{1000, 2000, 3000, 4000};
+    FileStamp now = then;
+    QCOMPARE(now, then);
+    switch (part) {
+    case 0: ++now.size; break;
+    case 1: ++now.mtimeNs; break;
+    case 2: ++now.ctimeNs; break;
+    default: ++now.inode; break;
+    }
+    QVERIFY(!(now == then));
 }
 
 QTEST_GUILESS_MAIN(tst_FolderScan)
