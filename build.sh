@@ -10,7 +10,7 @@
 set -eu
 cd "$(dirname "$0")"
 
-PACKAGES="cmake ninja-build g++ clang libclang-rt-14-dev zlib1g-dev libdeflate-dev libxxhash-dev pkgconf qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n fonts-ipafont-gothic xvfb xauth x11-utils desktop-file-utils appstream dpkg-dev file"
+PACKAGES="cmake ninja-build g++ clang libclang-rt-14-dev zlib1g-dev libdeflate-dev libisal-dev libxxhash-dev pkgconf qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n fonts-ipafont-gothic xvfb xauth x11-utils desktop-file-utils appstream dpkg-dev file"
 # The Windows build: mingw-w64 GCC, zlib for mingw, wine to run the programs
 # and tests, wixl for the MSI, zip, python3 for the icon and the screenshot
 # check, DejaVu Sans for wine's Latin text.

@@ -106,7 +106,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
     if (parser.isSet(version)) {
         CommandLine result;
         result.start = false;
-        result.output = ProgramName + u' ' + QStringLiteral(QV_VERSION_TEXT) + u'\n';
+        result.output = ProgramName + u' ' + programVersion() + u'\n';
         return result;
     }
     // The program opens no files given on the command line.
@@ -117,4 +117,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
     for (const Switch &row : switches())
         result.options.*row.member = parser.isSet(row.names.first());
     return result;
+}
+
+const QString &programVersion()
+{
+    static const QString version = QStringLiteral(QV_VERSION_TEXT);
+    return version;
 }

@@ -21,5 +21,9 @@ struct CommandLine {
     CommandLineOptions options;
 };
 
+// The program's version as the project names it: --version, the
+// About box and the settings file.
+const QString &programVersion();
+
 // arguments[0] is the program's own path, as in QCoreApplication::arguments().
 CommandLine parseCommandLine(const QStringList &arguments);

@@ -1,5 +1,7 @@
 #include "app/FolderNotice.h"
 
+#include "platform/WidgetKit.h"
+
 #include <QDir>
 #include <QEvent>
 #include <QLabel>
@@ -16,10 +18,7 @@ FolderNotice::FolderNotice(QWidget *viewport)
     : QFrame(viewport)
 {
     setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-    setAutoFillBackground(true);
-    QPalette face = palette();
-    face.setColor(QPalette::Window, face.color(QPalette::Button));
-    setPalette(face);
+    WidgetKit::useButtonFace(this);
 
     m_label = new QLabel(this);
     m_label->setTextFormat(Qt::PlainText);

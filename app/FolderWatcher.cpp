@@ -4,9 +4,37 @@
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QLoggingCategory>
 #include <QTimer>
 
+#include <atomic>
+
 namespace {
+
+Q_LOGGING_CATEGORY(lcWatch, "qv.watch", QtWarningMsg)
+
+std::atomic<QtMessageHandler> passedOn{nullptr};
+
+// Hands on every message but the system watcher's own line per path it
+// cannot watch.
+void withoutWatchRefusals(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1StringView("inotify_add_watch(")))
+        return;
+    if (const QtMessageHandler next = passedOn.load())
+        next(type, context, message);
+}
+
+// Qt's watcher warns once per path it cannot watch: at the system's limit of
+// watches that is a line per file at every look. The watcher says it once
+// itself instead.
+QStringList addWatchesQuietly(QFileSystemWatcher &watcher, const QStringList &paths)
+{
+    passedOn.store(qInstallMessageHandler(withoutWatchRefusals));
+    const QStringList failed = watcher.addPaths(paths);
+    qInstallMessageHandler(passedOn.load());
+    return failed;
+}
 
 // What the system would refuse to watch is not asked for: it would only
 // warn, again at every look.
@@ -24,13 +52,14 @@ QByteArray folderId(const QString &path)
 } // namespace
 
 FolderWatcher::FolderWatcher(QObject *parent)
-    : QObject(parent), m_watcher(new QFileSystemWatcher(this)), m_poll(new QTimer(this)), m_sweep(new QTimer(this))
+    : QObject(parent), m_watcher(new QFileSystemWatcher(this)), m_poll(new QTimer(this)), m_sweep(new QTimer(this)),
+      m_addWatches(addWatchesQuietly)
 {
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &FolderWatcher::pathChanged);
     connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &FolderWatcher::pathChanged);
     connect(m_poll, &QTimer::timeout, this, &FolderWatcher::poll);
     connect(m_sweep, &QTimer::timeout, this, &FolderWatcher::sweep);
-    for (int folder = 0; folder < Folders; ++folder) {
+    for (FolderKind folder : BothFolders) {
         QTimer *timer = new QTimer(this);
         timer->setSingleShot(true);
         connect(timer, &QTimer::timeout, this, [this, folder] { look(folder); });
@@ -49,12 +78,17 @@ void FolderWatcher::setEnabled(bool on)
     }
     sync();
     if (on) {
-        for (int folder = 0; folder < Folders; ++folder)
+        for (FolderKind folder : BothFolders)
             check(folder);
     }
 }
 
-void FolderWatcher::watch(int folder, const QString &dir, const QStringList &fileNames)
+void FolderWatcher::setWatchAdder(WatchAdder adder)
+{
+    m_addWatches = adder ? std::move(adder) : WatchAdder(addWatchesQuietly);
+}
+
+void FolderWatcher::watch(FolderKind folder, const QString &dir, const QStringList &fileNames)
 {
     Watched &watched = m_folders[size_t(folder)];
     watched.dir = dir;
@@ -78,13 +112,24 @@ void FolderWatcher::watch(int folder, const QString &dir, const QStringList &fil
     sync();
 }
 
-bool FolderWatcher::isWatching(int folder) const
+bool FolderWatcher::isWatching(FolderKind folder) const
 {
     const Watched &watched = m_folders[size_t(folder)];
     return !watched.path.isEmpty() && m_watcher->directories().contains(watched.path);
 }
 
-void FolderWatcher::check(int folder)
+bool FolderWatcher::isLookPending(FolderKind folder) const
+{
+    return m_folders[size_t(folder)].timer->isActive();
+}
+
+bool FolderWatcher::isSweeping(FolderKind folder) const
+{
+    const Watched &watched = m_folders[size_t(folder)];
+    return m_enabled && !watched.path.isEmpty() && (watched.partial || watched.refused > 0);
+}
+
+void FolderWatcher::check(FolderKind folder)
 {
     const Watched &watched = m_folders[size_t(folder)];
     QTimer *timer = watched.timer;
@@ -93,7 +138,7 @@ void FolderWatcher::check(int folder)
         timer->start(m_timings.settleMs);
 }
 
-void FolderWatcher::holdBack(int folder)
+void FolderWatcher::holdBack(FolderKind folder)
 {
     Watched &watched = m_folders[size_t(folder)];
     watched.heldThisTime = true;
@@ -107,7 +152,7 @@ void FolderWatcher::holdBack(int folder)
 
 void FolderWatcher::pathChanged(const QString &path)
 {
-    for (int folder = 0; folder < Folders; ++folder) {
+    for (FolderKind folder : BothFolders) {
         const Watched &watched = m_folders[size_t(folder)];
         // The folder above reports every change among its entries: only the
         // folder itself gone, renamed or replaced matters here.
@@ -118,7 +163,7 @@ void FolderWatcher::pathChanged(const QString &path)
     }
 }
 
-void FolderWatcher::look(int folder)
+void FolderWatcher::look(FolderKind folder)
 {
     if (!m_enabled)
         return;
@@ -138,7 +183,7 @@ void FolderWatcher::look(int folder)
 
 void FolderWatcher::poll()
 {
-    for (int folder = 0; folder < Folders; ++folder) {
+    for (FolderKind folder : BothFolders) {
         if (!m_folders[size_t(folder)].path.isEmpty() && !isWatching(folder))
             check(folder);
     }
@@ -146,8 +191,8 @@ void FolderWatcher::poll()
 
 void FolderWatcher::sweep()
 {
-    for (int folder = 0; folder < Folders; ++folder) {
-        if (m_folders[size_t(folder)].partial)
+    for (FolderKind folder : BothFolders) {
+        if (isSweeping(folder))
             check(folder);
     }
 }
@@ -198,20 +243,39 @@ void FolderWatcher::sync()
         if (!haveFiles.contains(file) && mayWatch(file))
             add.append(file);
     }
+    QSet<QString> refused;
     if (!add.isEmpty()) {
-        const QStringList failed = m_watcher->addPaths(add);
+        const QStringList failed = m_addWatches(*m_watcher, add);
         for (const QString &dir : std::as_const(wantDirs)) {
             if (!haveDirs.contains(dir) && add.contains(dir) && !failed.contains(dir))
                 m_folderIds.insert(dir, folderId(dir));
         }
+        for (const QString &path : failed) {
+            if (wantFiles.contains(path))
+                refused.insert(path);
+        }
+    }
+    int refusedCount = 0;
+    for (Watched &watched : m_folders) {
+        watched.refused = 0;
+        for (const QString &file : std::as_const(watched.files))
+            watched.refused += refused.contains(file) ? 1 : 0;
+        refusedCount += watched.refused;
+    }
+    if (refusedCount == 0) {
+        m_refusalSaid = false;
+    } else if (!m_refusalSaid) {
+        m_refusalSaid = true;
+        qCWarning(lcWatch, "%d files cannot be watched (the system's limit of file watches may be reached); "
+                           "they are looked at every %d s instead",
+                  refusedCount, m_timings.sweepMs / 1000);
     }
 
     bool lost = false;
     bool partial = false;
-    for (int folder = 0; folder < Folders; ++folder) {
-        const Watched &watched = m_folders[size_t(folder)];
-        lost = lost || (m_enabled && !watched.path.isEmpty() && !isWatching(folder));
-        partial = partial || (m_enabled && watched.partial);
+    for (FolderKind folder : BothFolders) {
+        lost = lost || (m_enabled && !m_folders[size_t(folder)].path.isEmpty() && !isWatching(folder));
+        partial = partial || isSweeping(folder);
     }
     const auto run = [](QTimer *timer, bool on, int interval) {
         if (!on)

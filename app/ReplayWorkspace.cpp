@@ -162,74 +162,90 @@ bool ReplayWorkspace::writtenSince(const FolderSnapshot &now, const QList<QByteA
     });
 }
 
-bool ReplayWorkspace::tarnelChangedOnDisk() const
+const QString &ReplayWorkspace::dir(FolderKind folder) const
 {
-    return slotsNow(m_folders.TarnelDir) != m_tarnelSeen;
+    return folder == FolderKind::Game ? m_folders.TarnelDir : m_folders.StorageDir;
 }
 
-bool ReplayWorkspace::storageChangedOnDisk() const
+const FolderSnapshot &ReplayWorkspace::seen(FolderKind folder) const
 {
-    return storageNow(m_folders.StorageDir) != m_storageSeen;
+    return folder == FolderKind::Game ? m_tarnelSeen : m_storageSeen;
 }
 
-ReplayWorkspace::LiveResult ReplayWorkspace::liveReloadTarnel(ScanProgress *progress, bool mayHold)
+ScanCounts ReplayWorkspace::reload(FolderKind folder, ScanProgress *progress)
 {
-    if (m_scanning)
-        return LiveResult::Held;
-    const FolderSnapshot now = slotsNow(m_folders.TarnelDir);
-    if (now == m_tarnelSeen)
-        return LiveResult::Unchanged;
-    const QList<QByteArray> changed = m_tarnelSeen.changedIn(now);
-    if (mayHold && writtenSince(now, changed, nowNs() - m_quietNs))
-        return LiveResult::Held;
+    return folder == FolderKind::Game ? reloadTarnelFolder(progress) : reloadStorageFolder(progress);
+}
 
-    m_scanning = true;
-    const auto done = qScopeGuard([this] { m_scanning = false; });
+bool ReplayWorkspace::changedOnDisk(FolderKind folder) const
+{
+    const FolderSnapshot now = folder == FolderKind::Game ? slotsNow(dir(folder)) : storageNow(dir(folder));
+    return now != seen(folder);
+}
+
+struct ReplayWorkspace::Scanned {
     ReplaySlots gameSlots{};
     SlotIdentities identities{};
-    m_scanner.scanTarnel(m_folders.TarnelDir, gameSlots, identities, progress);
-    if (mayHold) {
-        // A slot file that changed and is no replay yet may be one the game is still writing.
-        const FolderSnapshot &seen = m_scanner.tarnelSeen();
-        const qint64 youngSince = nowNs() - m_graceNs;
+    ReplayList list;
+    std::vector<LeftOutFile> leftOut;
+    // Files that changed into something that is no replay (yet): perhaps
+    // still being written.
+    QList<QByteArray> notReplays;
+};
+
+ReplayWorkspace::Scanned ReplayWorkspace::scanNow(FolderKind folder, ScanProgress *progress)
+{
+    Scanned scanned;
+    if (folder == FolderKind::Game) {
+        m_scanner.scanTarnel(m_folders.TarnelDir, scanned.gameSlots, scanned.identities, progress);
         for (int i = 0; i < ReplaySlotCount; ++i) {
-            const QByteArray name = QFile::encodeName(slotFileName(i));
-            if (identities[size_t(i)].isNull() && changed.contains(name) && writtenSince(seen, {name}, youngSince))
-                return LiveResult::Held;
+            if (scanned.identities[size_t(i)].isNull())
+                scanned.notReplays.append(QFile::encodeName(slotFileName(i)));
+        }
+    } else {
+        m_scanner.scanStorage(m_folders.StorageDir, scanned.list, scanned.leftOut, progress);
+        for (const LeftOutFile &file : scanned.leftOut) {
+            if (mayBeIncomplete(file.reason))
+                scanned.notReplays.append(file.nameBytes);
         }
     }
-    commitTarnel(gameSlots, identities);
-    return LiveResult::Updated;
+    return scanned;
 }
 
-ReplayWorkspace::LiveResult ReplayWorkspace::liveReloadStorage(ScanProgress *progress, bool mayHold)
+void ReplayWorkspace::commit(FolderKind folder, Scanned &&scanned)
+{
+    if (folder == FolderKind::Game)
+        commitTarnel(scanned.gameSlots, scanned.identities);
+    else
+        commitStorage(std::move(scanned.list), std::move(scanned.leftOut));
+}
+
+ReplayWorkspace::LiveResult ReplayWorkspace::liveReload(FolderKind folder, ScanProgress *progress, bool mayHold)
 {
     if (m_scanning)
         return LiveResult::Held;
-    const FolderSnapshot now = storageNow(m_folders.StorageDir);
-    if (now == m_storageSeen)
+    const FolderSnapshot &before = seen(folder);
+    const FolderSnapshot now = folder == FolderKind::Game ? slotsNow(dir(folder)) : storageNow(dir(folder));
+    if (now == before)
         return LiveResult::Unchanged;
-    const QList<QByteArray> changed = m_storageSeen.changedIn(now);
+    const QList<QByteArray> changed = before.changedIn(now);
     if (mayHold && writtenSince(now, changed, nowNs() - m_quietNs))
         return LiveResult::Held;
 
     m_scanning = true;
     const auto done = qScopeGuard([this] { m_scanning = false; });
-    ReplayList list;
-    std::vector<LeftOutFile> leftOut;
-    m_scanner.scanStorage(m_folders.StorageDir, list, leftOut, progress);
+    Scanned scanned = scanNow(folder, progress);
     if (mayHold) {
-        // A file that changed and is no replay yet may be a copy or a
-        // download still under way: it is not listed as unreadable yet.
-        const FolderSnapshot &seen = m_scanner.storageSeen();
+        // A file that changed and is no replay yet may be one the game, a
+        // copy or a download is still writing: it waits a little.
+        const FolderSnapshot &seenNow = folder == FolderKind::Game ? m_scanner.tarnelSeen() : m_scanner.storageSeen();
         const qint64 youngSince = nowNs() - m_graceNs;
-        for (const LeftOutFile &file : leftOut) {
-            if (mayBeIncomplete(file.reason) && changed.contains(file.nameBytes)
-                && writtenSince(seen, {file.nameBytes}, youngSince))
+        for (const QByteArray &name : std::as_const(scanned.notReplays)) {
+            if (changed.contains(name) && writtenSince(seenNow, {name}, youngSince))
                 return LiveResult::Held;
         }
     }
-    commitStorage(std::move(list), std::move(leftOut));
+    commit(folder, std::move(scanned));
     return LiveResult::Updated;
 }
 
@@ -308,9 +324,10 @@ bool ReplayWorkspace::writeStorageText(const QString &fileName)
     const ReplayListItem *item = m_replayList.itemByName(fileName);
     if (!item)
         return false;
-    if (!RewriteReplayText(storagePath(item->FileName), item->Info.PlayerName, item->Info.Comment))
+    const ReplayInfo info = item->info();
+    if (!RewriteReplayText(storagePath(item->FileName), info.PlayerName, info.Comment))
         return false;
-    m_scanner.noteTextsRewritten(m_folders.StorageDir, item->FileName, item->Info);
+    m_scanner.noteTextsRewritten(m_folders.StorageDir, item->FileName, info);
     noteOwnRewrite(m_folders.StorageDir, item->FileName);
     return true;
 }

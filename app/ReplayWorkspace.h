@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Settings.h"
+#include "catalogue/FolderKind.h"
 #include "catalogue/FolderScan.h"
 #include "catalogue/FolderScanner.h"
 #include "catalogue/ReplayList.h"
@@ -37,6 +38,8 @@ public:
     void setTarnelDir(const QString &dir);
     void setStorageDir(const QString &dir);
 
+    const QString &dir(FolderKind folder) const;
+
     // Full paths of a game slot's file (slot 0..9) and of a storage file.
     QString slotPath(int slot) const;
     QString storagePath(const QString &fileName) const;
@@ -56,15 +59,17 @@ public:
     void setScanCache(ScanCache *cache) { m_scanner.setCache(cache); }
     FolderScanner &scanner() { return m_scanner; }
 
-    // Clears the ten slots and reads the game folder again, reading only the
+    // LoadTarnelFolder: clears the ten slots and reads the game folder again, reading only the
     // files that changed. progress may be null.
     ScanCounts reloadTarnelFolder(ScanProgress *progress);
-    // Releases the storage catalogue and reads the storage folder again,
+    // LoadReplayFolder: releases the storage catalogue and reads the storage folder again,
     // reading only the files that changed: after the program's own copy or
     // trash, or when something else changed the folder. progress may be null.
     // A reload asked for while a scan runs (from an event handled meanwhile)
     // runs when that scan is done.
     ScanCounts reloadStorageFolder(ScanProgress *progress);
+    // Either of the two above.
+    ScanCounts reload(FolderKind folder, ScanProgress *progress);
     // The program has just copied a replay into folder dir (a game or storage
     // path) under fileName: the next reload reads it once and keeps it.
     void noteCopiedInto(const QString &dir, const QString &fileName) { m_scanner.noteOwnWrite(dir, fileName); }
@@ -79,15 +84,13 @@ public:
     };
     // Whether the folder (its state, names and stamps) differs from what the
     // last scan that the program shows saw.
-    bool tarnelChangedOnDisk() const;
-    bool storageChangedOnDisk() const;
+    bool changedOnDisk(FolderKind folder) const;
     // Reads what changed since the last scan, as the reloads do, unless
     // nothing did. With mayHold, a file that changed and is still being
     // written (written within the last moment, or young and not yet a whole
     // replay) holds the update back, and the slots or catalogue stay as they
     // are; without, the folder is taken as it is. progress may be null.
-    LiveResult liveReloadTarnel(ScanProgress *progress, bool mayHold);
-    LiveResult liveReloadStorage(ScanProgress *progress, bool mayHold);
+    LiveResult liveReload(FolderKind folder, ScanProgress *progress, bool mayHold);
     // A file written within quietMs is taken to be still being written; one
     // that is not a whole replay is waited for while it was written within
     // graceMs.
@@ -96,6 +99,7 @@ public:
     // the files named like replays.
     const FolderSnapshot &tarnelSeen() const { return m_tarnelSeen; }
     const FolderSnapshot &storageSeen() const { return m_storageSeen; }
+    const FolderSnapshot &seen(FolderKind folder) const;
 
     // --- name and comment of one replay ---
     // In memory only. False for a slot number outside 0..9, or when no
@@ -140,6 +144,10 @@ private:
     ScanCounts runScan(bool &pending, ScanCounts (ReplayWorkspace::*scan)(ScanProgress *), ScanProgress *progress);
     ScanCounts scanTarnelNow(ScanProgress *progress);
     ScanCounts scanStorageNow(ScanProgress *progress);
+    // What one look at a folder found, before it is taken into memory.
+    struct Scanned;
+    Scanned scanNow(FolderKind folder, ScanProgress *progress);
+    void commit(FolderKind folder, Scanned &&scanned);
     void commitTarnel(const ReplaySlots &gameSlots, const SlotIdentities &identities);
     void commitStorage(ReplayList &&list, std::vector<LeftOutFile> &&leftOut);
     // The file of folder dir was rewritten by the program: the snapshots

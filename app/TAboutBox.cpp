@@ -1,5 +1,6 @@
 #include "app/TAboutBox.h"
 
+#include "platform/WidgetKit.h"
 #include "platform/WindowFont.h"
 #include "resources/ArtResources.h"
 
@@ -14,12 +15,7 @@ namespace {
 
 QLabel *makeTextLabel(QWidget *parent, const char *name, const QString &layoutText, int x, int y)
 {
-    auto *label = new QLabel(layoutText, parent);
-    label->setObjectName(QLatin1StringView(name));
-    label->setTextFormat(Qt::PlainText);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
+    return WidgetKit::label(parent, name, layoutText, QPoint(x, y));
 }
 
 } // namespace

@@ -1,37 +1,33 @@
-// The window's layout: menu, both pages with their tables and command
-// panels, the detail panel and the status bar, placed by pixel.
+// The window's layout: menu, the two pages, the detail panel and the status
+// bar, placed by pixel, and the view remembered in the settings file.
 #include "app/TMainForm.h"
 
+#include "app/CommandLine.h"
+#include "app/FolderNotice.h"
+#include "app/FolderWatcher.h"
+#include "app/GamePage.h"
+#include "app/PageChangeGate.h"
+#include "app/StatusLine.h"
+#include "app/StoragePage.h"
 #include "app/StoredMarks.h"
-#include "app/UrlDropTarget.h"
-#include "catalogue/ReplayCellDelegate.h"
 #include "catalogue/ReplayDetailPanel.h"
-#include "catalogue/ReplayFilterProxy.h"
-#include "catalogue/ReplayTableModel.h"
+#include "operations/DeletionSession.h"
+#include "platform/WidgetKit.h"
 #include "platform/WindowFont.h"
 #include "resources/ArtResources.h"
 
 #include <QAction>
-#include <QButtonGroup>
 #include <QDesktopServices>
 #include <QGuiApplication>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QScreen>
-#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTimer>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 #include <algorithm>
-
 
 namespace {
 
@@ -39,43 +35,7 @@ namespace {
 constexpr int ClientWidth = 850;
 constexpr int PagesHeight = 345;
 constexpr int PanelHeight = 200;
-constexpr int StatusHeight = 19;
-constexpr int CommandPanelHeight = 82;
-constexpr int RowHeight = 20;
-constexpr std::array<int, ReplayTableColumns> ColumnWidths{150, 80, 150, 80, 100, 250};
-
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, const QRect &geometry, int tag)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    button->setProperty("Tag", tag);
-    button->setAutoDefault(false);
-    return button;
-}
-
-void setColumnWidths(QTableView *view, const std::optional<ViewSettings::ColumnWidths> &widths)
-{
-    for (int c = 0; widths && c < ViewSettings::Columns; ++c)
-        view->setColumnWidth(c, (*widths)[size_t(c)]);
-}
-
-ViewSettings::ColumnWidths columnWidths(const QTableView *view)
-{
-    ViewSettings::ColumnWidths widths{};
-    for (int c = 0; c < ViewSettings::Columns; ++c)
-        widths[size_t(c)] = view->columnWidth(c);
-    return widths;
-}
-
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int left, int top)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
+constexpr int StatusHeight = 19; // StatusLine's
 
 } // namespace
 
@@ -91,62 +51,41 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
       m_trackingPrompter(prompter),
       m_prompter(m_trackingPrompter),
       m_settingFileName(settingFileName),
-      m_versionText(QStringLiteral("1.01")),
-      m_workspace(new ReplayWorkspace(this))
+      m_versionText(programVersion()),
+      m_workspace(new ReplayWorkspace(this)),
+      m_session(new DeletionSession(this)),
+      m_csvExport(m_prompter, this)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(caption());
     setWindowIcon(programIcon());
     setFont(windowFont());
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
-    setPalette(palette);
-    setAutoFillBackground(true);
-
-    m_tarnelModel = new ReplayTableModel(ReplayTableModel::GameTable, this);
-    m_replayModel = new ReplayTableModel(ReplayTableModel::StorageTable, this);
-    m_filter = new ReplayFilterProxy(*m_replayModel, m_workspace->Replays(), this);
-    connect(m_workspace, &ReplayWorkspace::storageContentChanged, m_filter, &ReplayFilterProxy::catalogueChanged);
-    m_storedMarks = new StoredMarks(*m_workspace, *m_tarnelModel, this);
-    // Rows are dragged out as the files themselves.
-    m_tarnelModel->setFilePath([this](const QString &name) { return m_workspace->TarnelDir() + name; });
-    m_replayModel->setFilePath([this](const QString &name) { return m_workspace->storagePath(name); });
+    WidgetKit::useButtonFace(this);
     m_openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
 
     buildMenu();
-
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("ClientArea"));
     central->setFixedSize(ClientWidth, PagesHeight + PanelHeight);
     setCentralWidget(central);
-
     PcReplayDat = new QTabWidget(central);
     PcReplayDat->setObjectName(QStringLiteral("PcReplayDat"));
     PcReplayDat->setTabPosition(QTabWidget::South);
     PcReplayDat->setGeometry(0, 0, ClientWidth, PagesHeight);
-    PcReplayDat->tabBar()->installEventFilter(this);
-    PcReplayDat->installEventFilter(this);
-    buildTarnelPage();
-    buildReplayPage();
-    PcReplayDat->setCurrentIndex(0);
-    connect(PcReplayDat, &QTabWidget::currentChanged, this, [this] { PcReplayDatChange(); });
-
+    // In deletion mode the storage page stays in view.
+    new PageChangeGate(PcReplayDat, [this] {
+        bool allow = true;
+        PcReplayDatChanging(allow);
+        return allow;
+    });
+    buildPages();
     PnlInfoView = new ReplayDetailPanel(central);
     PnlInfoView->setObjectName(QStringLiteral("PnlInfoView"));
     PnlInfoView->setGeometry(0, PagesHeight, ClientWidth, PanelHeight);
-
     buildStatusBar();
-    connectFileCommands();
-    // The panel's "already stored" line follows both folders.
-    connect(m_storedMarks, &StoredMarks::changed, this, &TMainForm::showStoredLine);
     buildCommandKeys();
     buildLiveFolders();
-
-    tmFileSelect = new QTimer(this);
-    tmFileSelect->setObjectName(QStringLiteral("tmFileSelect"));
-    tmFileSelect->setInterval(500);
-    tmFileSelect->setSingleShot(true);
-    connect(tmFileSelect, &QTimer::timeout, this, &TMainForm::tmFileSelectTimer);
+    connect(m_session, &DeletionSession::modeChanged, this, &TMainForm::updateActions);
 
     // No resizing, no maximising: the layout is placed by pixel.
     setFixedSize(ClientWidth, menuBar()->sizeHint().height() + PagesHeight + PanelHeight + StatusHeight);
@@ -158,242 +97,64 @@ void TMainForm::buildMenu()
 {
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-
+    const auto item = [this](QMenu *menu, const char *name, const QString &text, void (TMainForm::*run)()) {
+        QAction *action = menu->addAction(text);
+        action->setObjectName(QLatin1StringView(name));
+        connect(action, &QAction::triggered, this, run);
+        return action;
+    };
     F1 = bar->addMenu(QStringLiteral("ファイル(&F)"));
     F1->setObjectName(QStringLiteral("F1"));
-    ActRecords = F1->addAction(QStringLiteral("記録(&R)"));
-    ActRecords->setObjectName(QStringLiteral("ActRecords"));
-    connect(ActRecords, &QAction::triggered, this, &TMainForm::ActRecordsClick);
-    ActCsvExport = F1->addAction(QStringLiteral("一覧をCSVで保存…"));
-    ActCsvExport->setObjectName(QStringLiteral("ActCsvExport"));
-    connect(ActCsvExport, &QAction::triggered, this, &TMainForm::ActCsvExportClick);
-    ActFindDuplicates = F1->addAction(QStringLiteral("重複ファイルの検出"));
-    ActFindDuplicates->setObjectName(QStringLiteral("ActFindDuplicates"));
-    connect(ActFindDuplicates, &QAction::triggered, this, &TMainForm::ActFindDuplicatesClick);
-    ActUnreadable = F1->addAction(QStringLiteral("読み込めないファイル…"));
-    ActUnreadable->setObjectName(QStringLiteral("ActUnreadable"));
+    ActRecords = item(F1, "ActRecords", QStringLiteral("記録(&R)"), &TMainForm::ActRecordsClick);
+    ActCsvExport = item(F1, "ActCsvExport", QStringLiteral("一覧をCSVで保存…"), &TMainForm::ActCsvExportClick);
+    ActFindDuplicates =
+        item(F1, "ActFindDuplicates", QStringLiteral("重複ファイルの検出"), &TMainForm::ActFindDuplicatesClick);
+    ActUnreadable = item(F1, "ActUnreadable", QStringLiteral("読み込めないファイル…"), &TMainForm::ActUnreadableClick);
     ActUnreadable->setEnabled(false); // until a scan finds such files
-    connect(ActUnreadable, &QAction::triggered, this, &TMainForm::ActUnreadableClick);
     F1->addSeparator();
-    X1 = F1->addAction(QStringLiteral("終了(&X)"));
-    X1->setObjectName(QStringLiteral("X1"));
+    X1 = item(F1, "X1", QStringLiteral("終了(&X)"), &TMainForm::X1Click);
     X1->setStatusTip(QStringLiteral("プログラムを終了します。"));
-    connect(X1, &QAction::triggered, this, &TMainForm::X1Click);
 
     S1 = bar->addMenu(QStringLiteral("設定(&S)"));
     S1->setObjectName(QStringLiteral("S1"));
-    N1 = S1->addAction(QStringLiteral("Tarnelリプレイフォルダ設定(&D)"));
-    N1->setObjectName(QStringLiteral("N1"));
-    R1 = S1->addAction(QStringLiteral("リプレイ格納フォルダ設定(&R)"));
-    R1->setObjectName(QStringLiteral("R1"));
-    connect(N1, &QAction::triggered, this, &TMainForm::N1Click);
-    connect(R1, &QAction::triggered, this, &TMainForm::R1Click);
+    N1 = item(S1, "N1", QStringLiteral("Tarnelリプレイフォルダ設定(&D)"), &TMainForm::N1Click);
+    R1 = item(S1, "R1", QStringLiteral("リプレイ格納フォルダ設定(&R)"), &TMainForm::R1Click);
 
     H1 = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
     H1->setObjectName(QStringLiteral("H1"));
-    V1 = H1->addAction(QStringLiteral("バージョン情報(&V)"));
-    V1->setObjectName(QStringLiteral("V1"));
-    connect(V1, &QAction::triggered, this, &TMainForm::V1Click);
+    V1 = item(H1, "V1", QStringLiteral("バージョン情報(&V)"), &TMainForm::V1Click);
 }
 
-QTableView *TMainForm::makeTable(int tag, QAbstractItemModel *model, QWidget *parent)
+void TMainForm::buildPages()
 {
-    auto *view = new QTableView(parent);
-    view->setProperty("Tag", tag);
-    view->setModel(model);
-    view->setItemDelegate(new ReplayCellDelegate(view));
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setShowGrid(true);
-    view->setWordWrap(false);
-    view->setTabKeyNavigation(false);
-    view->setCornerButtonEnabled(false);
-    // Rows go out as files (copied, never moved); drops are taken by the
-    // storage page's own filter on the viewport, not by the view.
-    view->setDragDropMode(QAbstractItemView::DragOnly);
-    view->setDefaultDropAction(Qt::CopyAction);
-    view->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(view, &QWidget::customContextMenuRequested, this, [this, view, tag](const QPoint &at) {
-        tableMenu(tag)->popup(view->viewport()->mapToGlobal(at));
-    });
-
-    QHeaderView *rows = view->verticalHeader();
-    rows->hide();
-    rows->setMinimumSectionSize(RowHeight);
-    rows->setDefaultSectionSize(RowHeight);
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-
-    // The header row of the grid. Its columns start at the designed widths;
-    // the user may widen or narrow them (they are remembered), but not
-    // below a width that can still be grabbed.
-    QHeaderView *header = view->horizontalHeader();
-    header->setFixedHeight(RowHeight);
-    header->setMinimumSectionSize(ViewSettings::MinColumnWidth);
-    header->setSectionResizeMode(QHeaderView::Interactive);
-    header->setSectionsMovable(false);
-    header->setSectionsClickable(false);
-    header->setHighlightSections(false);
-    header->setStretchLastSection(false);
-
-    view->viewport()->installEventFilter(this);
-    return view;
-}
-
-void TMainForm::connectTable(QTableView *view)
-{
-    const int tag = view->property("Tag").toInt();
-    connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this, tag](const QModelIndex &current) {
-                if (m_settingSelection || !current.isValid())
-                    return;
-                vReplaySelectCell(tag, gridRowOf(tag, current));
-            });
-    // A press on the row that is already current selects it again (in
-    // deletion mode that may toggle its mark once the guard has run out).
-    connect(view, &QAbstractItemView::pressed, this, [this, tag](const QModelIndex &index) {
-        if (m_settingSelection || !index.isValid() || index.row() != m_rowBeforePress)
-            return;
-        vReplaySelectCell(tag, gridRowOf(tag, index));
-    });
-}
-
-void TMainForm::buildTarnelPage()
-{
-    TabTarnel = new QWidget;
-    TabTarnel->setObjectName(QStringLiteral("TabTarnel"));
-    auto *layout = new QVBoxLayout(TabTarnel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    StgTarnelTbl = makeTable(GameTag, m_tarnelModel, TabTarnel);
-    StgTarnelTbl->setObjectName(QStringLiteral("StgTarnelTbl"));
-    layout->addWidget(StgTarnelTbl, 1);
-
-    PnlTarnelCmd = new QWidget(TabTarnel);
-    PnlTarnelCmd->setObjectName(QStringLiteral("PnlTarnelCmd"));
-    PnlTarnelCmd->setFixedHeight(CommandPanelHeight);
-    layout->addWidget(PnlTarnelCmd);
-
-    BtnReload = makeButton(PnlTarnelCmd, "BtnReload", QStringLiteral("フォルダ再読込"), QRect(80, 22, 153, 41), 0);
-    BtnToReplayCopy =
-        makeButton(PnlTarnelCmd, "BtnToReplayCopy", QStringLiteral("格納フォルダへコピー"), QRect(320, 22, 153, 41), 0);
-    BtnReplayInfoEdit =
-        makeButton(PnlTarnelCmd, "BtnReplayInfoEdit", QStringLiteral("名前・コメント編集"), QRect(576, 22, 153, 41), 0);
-    QWidget::setTabOrder(BtnReload, BtnToReplayCopy);
-    QWidget::setTabOrder(BtnToReplayCopy, BtnReplayInfoEdit);
-    connect(BtnReload, &QPushButton::clicked, this, &TMainForm::BtnReloadClick);
-
-    PcReplayDat->addTab(TabTarnel, gameFolderKind());
-    connectTable(StgTarnelTbl);
-}
-
-void TMainForm::buildReplayPage()
-{
-    TabReplay = new QWidget;
-    TabReplay->setObjectName(QStringLiteral("TabReplay"));
-    auto *layout = new QVBoxLayout(TabReplay);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    StgReplayTbl = makeTable(StorageTag, m_filter, TabReplay);
-    StgReplayTbl->setObjectName(QStringLiteral("StgReplayTbl"));
-    layout->addWidget(StgReplayTbl, 1);
-
-    PnlReplayCmd = new QWidget(TabReplay);
-    PnlReplayCmd->setObjectName(QStringLiteral("PnlReplayCmd"));
-    PnlReplayCmd->setFixedHeight(CommandPanelHeight);
-    layout->addWidget(PnlReplayCmd);
-
-    Label9 = makeLabel(PnlReplayCmd, "Label9", QStringLiteral("並べ替え"), 72, 14);
-
-    SortButtons = new QButtonGroup(this);
-    SortButtons->setObjectName(QStringLiteral("SortButtons"));
-    SortButtons->setExclusive(true);
-    const struct {
-        const char *name;
-        QString caption;
-        QToolButton **member;
-    } sorts[] = {
-        {"SbtSortNone", QStringLiteral("な　し"), &SbtSortNone},
-        {"SbtSortFile1", QStringLiteral("ファイル順"), &SbtSortFile1},
-        {"SbtSortFile2", QStringLiteral("ファイル逆"), &SbtSortFile2},
-        {"SbtSortScore1", QStringLiteral("スコア順"), &SbtSortScore1},
-        {"SbtSortScore2", QStringLiteral("スコア逆"), &SbtSortScore2},
-        {"SbtSortDungeon", QStringLiteral("ダンジョン名"), &SbtSortDungeon},
-        {"SbtSortChara", QStringLiteral("キャラクター名"), &SbtSortChara},
-    };
-    int tag = 0;
-    for (const auto &sort : sorts) {
-        auto *button = new QToolButton(PnlReplayCmd);
-        button->setObjectName(QLatin1String(sort.name));
-        button->setText(sort.caption);
-        button->setCheckable(true);
-        button->setGeometry(128 + 88 * tag, 8, 89, 22);
-        button->setProperty("Tag", tag);
-        button->setFocusPolicy(Qt::NoFocus); // speed buttons take no focus
-        SortButtons->addButton(button, tag);
-        *sort.member = button;
-        ++tag;
+    m_game = new GamePage(*m_workspace);
+    m_storage = new StoragePage(*m_workspace, *m_session);
+    m_pages = {m_game, m_storage};
+    for (ReplayPage *page : m_pages) {
+        PcReplayDat->addTab(page, folderCaption(page->kind()));
+        routePage(page);
     }
-    SbtSortNone->setChecked(true);
-    connect(SortButtons, &QButtonGroup::idClicked, this, &TMainForm::ReplayTblSortClick);
+    PcReplayDat->setCurrentIndex(0);
+    connect(PcReplayDat, &QTabWidget::currentChanged, this, [this] { PcReplayDatChange(); });
+    connect(m_storage, &StoragePage::filesDropped, this, &TMainForm::StgReplayTblDrop);
+    // The panel's "already stored" line follows both folders.
+    connect(&m_game->storedMarks(), &StoredMarks::changed, this,
+            [this] { PnlInfoView->showStoredNames(activePage().storedNames(activePage().selectedRow())); });
+}
 
-    BtnReload2 = makeButton(PnlReplayCmd, "BtnReload2", QStringLiteral("フォルダ再読込"), QRect(56, 40, 153, 33), 1);
-    BtnToTarnelCopy =
-        makeButton(PnlReplayCmd, "BtnToTarnelCopy", QStringLiteral("リプレイフォルダへコピー"), QRect(248, 40, 153, 33), 1);
-    BtnFileDelete = makeButton(PnlReplayCmd, "BtnFileDelete", QStringLiteral("ファイル削除"), QRect(440, 40, 153, 33), 1);
-    BtnReplayInfoEdit2 =
-        makeButton(PnlReplayCmd, "BtnReplayInfoEdit2", QStringLiteral("名前・コメント編集"), QRect(632, 40, 153, 33), 1);
-    BtnDeleteCancel = makeButton(PnlReplayCmd, "BtnDeleteCancel", QStringLiteral("削除　取消"), QRect(496, 40, 153, 33), 0);
-    BtnDeleteExec = makeButton(PnlReplayCmd, "BtnDeleteExec", QStringLiteral("削除　実行"), QRect(672, 40, 153, 33), 0);
-    QWidget::setTabOrder(BtnReload2, BtnToTarnelCopy);
-    QWidget::setTabOrder(BtnToTarnelCopy, BtnFileDelete);
-    QWidget::setTabOrder(BtnFileDelete, BtnReplayInfoEdit2);
-    QWidget::setTabOrder(BtnReplayInfoEdit2, BtnDeleteCancel);
-    QWidget::setTabOrder(BtnDeleteCancel, BtnDeleteExec);
-    BtnDeleteCancel->hide();
-    BtnDeleteExec->hide();
-    connect(BtnReload2, &QPushButton::clicked, this, &TMainForm::BtnReload2Click);
-    connect(BtnFileDelete, &QPushButton::clicked, this, &TMainForm::BtnFileDeleteClick);
-    connect(BtnDeleteCancel, &QPushButton::clicked, this, &TMainForm::BtnDeleteCancelClick);
-    connect(BtnDeleteExec, &QPushButton::clicked, this, &TMainForm::BtnDeleteExecClick);
-
-    Label10 = makeLabel(PnlReplayCmd, "Label10",
-                        QStringLiteral("削除するファイルを選択して「削除　実行」ボタンを押してください。"), 24, 40);
-    Label11 = makeLabel(PnlReplayCmd, "Label11", QStringLiteral("選択ファイル数："), 24, 56);
-    LblDelFileCnt = makeLabel(PnlReplayCmd, "LblDelFileCnt", QString(), 112, 56);
-    LblDelFileCnt->resize(69, Label11->height());
-    QPalette blue = LblDelFileCnt->palette();
-    blue.setColor(QPalette::WindowText, Qt::blue);
-    LblDelFileCnt->setPalette(blue);
-    Label10->hide();
-    Label11->hide();
-    LblDelFileCnt->hide();
-
-    // The filter box, right of the sort row.
-    EdtFilter = new QLineEdit(PnlReplayCmd);
-    EdtFilter->setObjectName(QStringLiteral("EdtFilter"));
-    EdtFilter->setPlaceholderText(QStringLiteral("絞り込み"));
-    EdtFilter->setGeometry(750, 8, 86, 22);
-    EdtFilter->setClearButtonEnabled(true);
-    EdtFilter->setToolTip(QStringLiteral("ファイル名・プレイヤー名・コメント・ダンジョン名・キャラクター名で絞り込みます"
-                                         "（空白で区切った語をすべて含む行）。Ctrl+F で入力、Esc で解除"));
-    connect(EdtFilter, &QLineEdit::textChanged, this, &TMainForm::EdtFilterChange);
-    auto *clearFilter = new QAction(EdtFilter);
-    clearFilter->setObjectName(QStringLiteral("ActFilterClear"));
-    clearFilter->setShortcut(Qt::Key_Escape);
-    clearFilter->setShortcutContext(Qt::WidgetShortcut);
-    EdtFilter->addAction(clearFilter);
-    connect(clearFilter, &QAction::triggered, EdtFilter, &QLineEdit::clear);
-
-    // Replay files dropped from a file manager; not while files are being
-    // marked for deletion (the folder would be read again under the marks).
-    auto *drops = new UrlDropTarget(StgReplayTbl->viewport(), [this] { return !m_deleteMode; });
-    connect(drops, &UrlDropTarget::dropped, this, &TMainForm::StgReplayTblDrop);
-
-    PcReplayDat->addTab(TabReplay, storageFolderKind());
-    connectTable(StgReplayTbl);
+void TMainForm::routePage(ReplayPage *page)
+{
+    const FolderKind folder = page->kind();
+    connect(page, &ReplayPage::rowChosen, this, [this, folder](int row) { vShowReplayInfo(folder, row); });
+    connect(page, &ReplayPage::commandAsked, this,
+            [this, folder](PageCommand command) { runPageCommand(folder, command); });
+    connect(page, &ReplayPage::openFolderAsked, this, [this, folder] { OpenFolderClick(folder); });
+    connect(page, &ReplayPage::rowsRearranged, this, [this, page] {
+        if (page == &activePage())
+            vShowReplayInfo(page->kind(), page->selectedRow());
+        showStatus();
+    });
+    connect(page, &ReplayPage::countChanged, this, &TMainForm::showStatus);
 }
 
 void TMainForm::buildCommandKeys()
@@ -402,16 +163,21 @@ void TMainForm::buildCommandKeys()
         QAction **member;
         const char *name;
         QKeySequence key;
-        void (TMainForm::*run)();
+        std::function<void()> run;
     } keys[] = {
-        {&ActReload, "ActReload", QKeySequence(Qt::Key_F5), &TMainForm::ActReloadExecute},
-        {&ActEdit, "ActEdit", QKeySequence(Qt::Key_F2), &TMainForm::ActEditExecute},
-        {&ActDelete, "ActDelete", QKeySequence(Qt::Key_Delete), &TMainForm::ActDeleteExecute},
-        {&ActFilter, "ActFilter", QKeySequence(Qt::CTRL | Qt::Key_F), &TMainForm::ActFilterExecute},
+        {&ActReload, "ActReload", ReplayPage::reloadKey(), [this] { activePage().press(PageCommand::Reload); }},
+        {&ActEdit, "ActEdit", ReplayPage::editKey(), [this] { activePage().press(PageCommand::Edit); }},
+        {&ActDelete, "ActDelete", ReplayPage::deleteKey(), [this] { activePage().deleteKeyPressed(); }},
+        {&ActFilter, "ActFilter", QKeySequence(Qt::CTRL | Qt::Key_F),
+         [this] {
+             PcReplayDat->setCurrentIndex(folderIndex(FolderKind::Storage));
+             if (activeFolder() == FolderKind::Storage)
+                 m_storage->focusFilter();
+         }},
     };
     for (const auto &k : keys) {
         auto *action = new QAction(this);
-        action->setObjectName(QLatin1String(k.name));
+        action->setObjectName(QLatin1StringView(k.name));
         action->setShortcut(k.key);
         action->setShortcutContext(Qt::WindowShortcut);
         action->setAutoRepeat(false); // holding Delete must not toggle a mark back and forth
@@ -419,125 +185,41 @@ void TMainForm::buildCommandKeys()
         connect(action, &QAction::triggered, this, k.run);
         *k.member = action;
     }
-
-    // What the keys and the context menus reach, page by page.
-    m_commands[GameTag].add(BtnReload, ActReload->shortcut());
-    m_commands[GameTag].add(BtnToReplayCopy);
-    m_commands[GameTag].add(BtnReplayInfoEdit, ActEdit->shortcut());
-    m_commands[StorageTag].add(BtnReload2, ActReload->shortcut());
-    m_commands[StorageTag].add(BtnToTarnelCopy);
-    m_commands[StorageTag].add(BtnFileDelete, ActDelete->shortcut());
-    m_commands[StorageTag].add(BtnReplayInfoEdit2, ActEdit->shortcut());
-    m_commands[StorageTag].add(BtnDeleteCancel);
-    m_commands[StorageTag].add(BtnDeleteExec);
 }
 
 void TMainForm::buildStatusBar()
 {
-    QStatusBar *bar = statusBar();
-    bar->setObjectName(QStringLiteral("StatusBar1"));
-    bar->setSizeGripEnabled(false);
-    bar->setFixedHeight(StatusHeight);
-    const struct {
-        const char *name;
-        int width;
-        Qt::Alignment alignment;
-    } panels[] = {
-        {"StatusPanel0", 150, Qt::AlignCenter},
-        {"StatusPanel1", 600, Qt::AlignLeft | Qt::AlignVCenter},
-        {"StatusPanel2", 50, Qt::AlignCenter},
-    };
-    for (size_t i = 0; i < StatusPanels.size(); ++i) {
-        auto *label = new QLabel(bar);
-        label->setObjectName(QLatin1String(panels[i].name));
-        label->setFixedWidth(panels[i].width);
-        label->setAlignment(panels[i].alignment);
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setTextFormat(Qt::PlainText);
-        bar->addWidget(label);
-        StatusPanels[i] = label;
-    }
-
-    // Shown only while there is something to count; panel 1 then makes room.
-    SbtUnreadable = new QToolButton(bar);
-    SbtUnreadable->setObjectName(QStringLiteral("SbtUnreadable"));
-    SbtUnreadable->setAutoRaise(true);
-    SbtUnreadable->setFocusPolicy(Qt::NoFocus);
-    SbtUnreadable->setCursor(Qt::PointingHandCursor);
-    SbtUnreadable->setFixedHeight(StatusHeight - 2);
-    SbtUnreadable->setToolTip(QStringLiteral("格納フォルダにある、リプレイとして読み込めないファイルの数です。"
-                                             "クリックすると一覧を表示します。"));
-    QPalette blue = SbtUnreadable->palette();
-    blue.setColor(QPalette::ButtonText, Qt::blue);
-    SbtUnreadable->setPalette(blue);
-    bar->addWidget(SbtUnreadable);
-    SbtUnreadable->hide();
+    m_status = std::make_unique<StatusLine>(statusBar());
+    StatusPanels = m_status->panels;
+    SbtUnreadable = m_status->unreadableButton;
     connect(SbtUnreadable, &QToolButton::clicked, this, &TMainForm::ActUnreadableClick);
-    connect(m_workspace, &ReplayWorkspace::leftOutFilesChanged, this, &TMainForm::showUnreadableCount);
+    connect(m_workspace, &ReplayWorkspace::leftOutFilesChanged, this, [this] {
+        updateActions();
+        showStatus();
+    });
 }
 
-void TMainForm::fitStatusPanels()
+void TMainForm::buildLiveFolders()
 {
-    // The bar places its items 2 px from the left edge, 6 px apart. Panel 1
-    // keeps its 600 px unless the filter count or the count of unreadable
-    // files needs the room.
-    constexpr int Lead = 2;
-    constexpr int Gap = 6;
-    constexpr int PathWidth = 600;
-    int others = Lead + StatusPanels[0]->width() + Gap + Gap + StatusPanels[2]->width();
-    if (!SbtUnreadable->isHidden())
-        others += Gap + SbtUnreadable->width();
-    StatusPanels[1]->setFixedWidth(std::min(PathWidth, ClientWidth - others));
-}
+    S1->addSeparator();
+    ActAutoReload = S1->addAction(QStringLiteral("フォルダの自動更新"));
+    ActAutoReload->setObjectName(QStringLiteral("ActAutoReload"));
+    ActAutoReload->setCheckable(true);
+    ActAutoReload->setChecked(true);
+    ActAutoReload->setToolTip(QStringLiteral("ほかのプログラムがフォルダのリプレイを追加・変更・削除したとき、一覧をすぐに更新します"));
 
-const QString &TMainForm::gameFolderKind()
-{
-    static const QString text = QStringLiteral("Tarnelリプレイフォルダ");
-    return text;
-}
-
-const QString &TMainForm::storageFolderKind()
-{
-    static const QString text = QStringLiteral("リプレイ格納フォルダ");
-    return text;
-}
-
-void TMainForm::vInitReplayTbl(int tag)
-{
-    ReplayTableModel &model = tableModel(tag);
-    if (tag == GameTag) {
-        for (int r = 1; r <= ReplayTableModel::GameRows; ++r)
-            model.setCell(r, 0, slotFileName(r - 1));
-    }
-    QTableView *view = tableView(tag);
-    for (int c = 0; c < ReplayTableColumns; ++c)
-        view->setColumnWidth(c, ColumnWidths[size_t(c)]);
-}
-
-// ---------------------------------------------------------------------------
-// the view remembered in the settings file
-
-void TMainForm::restoreTables(const ViewSettings &view)
-{
-    setColumnWidths(StgTarnelTbl, view.tarnelColumns);
-    setColumnWidths(StgReplayTbl, view.replayColumns);
-    m_sortMode = view.sortMode;
-    SortButtons->button(m_sortMode)->setChecked(true);
-}
-
-void TMainForm::restorePageAndPlace(const ViewSettings &view)
-{
-    // The page left open is shown as a change of page shows it: its own
-    // selected row in the panel, its folder in the status bar.
-    if (view.activePage == StorageTag)
-        PcReplayDat->setCurrentIndex(StorageTag);
-    if (!view.windowPos)
-        return;
-    QList<QRect> screens;
-    for (const QScreen *screen : QGuiApplication::screens())
-        screens.append(screen->availableGeometry());
-    if (isPlaceVisible(QRect(*view.windowPos, frameGeometry().size()), screens))
-        move(*view.windowPos);
+    m_watcher = new FolderWatcher(this);
+    m_watcher->setGate([this] { return mayUpdateNow(); });
+    connect(m_watcher, &FolderWatcher::changed, this, &TMainForm::liveFolderChanged);
+    // Turned on again, both folders are brought up to date at once.
+    connect(ActAutoReload, &QAction::toggled, m_watcher, &FolderWatcher::setEnabled);
+    // The notice's button is the Settings menu's own command: disabled where
+    // it is (the storage folder in deletion mode), the button does nothing either.
+    connect(m_game, &ReplayPage::chooseFolderAsked, N1, &QAction::trigger);
+    connect(m_storage, &ReplayPage::chooseFolderAsked, R1, &QAction::trigger);
+    // Every scan tells what it saw of its folder.
+    connect(m_workspace, &ReplayWorkspace::tarnelContentChanged, this, [this] { followFolder(FolderKind::Game); });
+    connect(m_workspace, &ReplayWorkspace::storageContentChanged, this, [this] { followFolder(FolderKind::Storage); });
 }
 
 ViewSettings TMainForm::viewSettings() const
@@ -545,10 +227,10 @@ ViewSettings TMainForm::viewSettings() const
     ViewSettings view;
     if (isVisible()) // a window never shown has no place of its own
         view.windowPos = pos();
-    view.activePage = m_activeTab;
-    view.sortMode = m_sortMode;
-    view.tarnelColumns = columnWidths(StgTarnelTbl);
-    view.replayColumns = columnWidths(StgReplayTbl);
+    view.activePage = ActiveTab();
+    view.sortMode = SortMode();
+    view.tarnelColumns = m_game->columnWidths();
+    view.replayColumns = m_storage->columnWidths();
     view.autoReload = ActAutoReload->isChecked();
     return view;
 }

@@ -1,7 +1,6 @@
 #include "app/TRecordForm.h"
 
 #include "app/ReplayWorkspace.h"
-#include "app/TMainForm.h"
 #include "catalogue/ScoreChart.h"
 #include "platform/WindowFont.h"
 
@@ -99,7 +98,7 @@ TRecordForm::TRecordForm(const ReplayWorkspace &workspace, QWidget *parent)
     connect(StgBestTbl, &QAbstractItemView::activated, this, [this](const QModelIndex &index) {
         const QString fileName = index.data(FileNameRole).toString();
         if (!fileName.isEmpty())
-            emit replayChosen(index.data(TagRole).toInt(), fileName);
+            emit replayChosen(FolderKind(index.data(TagRole).toInt()), fileName);
     });
 
     // Counts.
@@ -200,10 +199,10 @@ void TRecordForm::fillBest()
         const bool inSlot = run.slot >= 0;
         const QString tip =
             QStringLiteral("%1：%2\nダブルクリックでメインウィンドウのこのファイルを選択します。")
-                .arg(inSlot ? TMainForm::gameFolderKind() : TMainForm::storageFolderKind(), run.fileName);
+                .arg(folderCaption(inSlot ? FolderKind::Game : FolderKind::Storage), run.fileName);
         for (QStandardItem *item : items) {
             item->setToolTip(tip);
-            item->setData(inSlot ? TMainForm::GameTag : TMainForm::StorageTag, TagRole);
+            item->setData(folderIndex(inSlot ? FolderKind::Game : FolderKind::Storage), TagRole);
             item->setData(run.fileName, FileNameRole);
         }
         m_bestModel->appendRow(items);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/FolderKind.h"
 #include "catalogue/ReplayRecords.h"
 
 #include <QWidget>
@@ -21,8 +22,8 @@ class ScoreChart;
 class TRecordForm : public QWidget {
     Q_OBJECT
 public:
-    // Roles of the best table's cells: the table tag of the best run's file
-    // (0 game slot, 1 storage file) and its file name.
+    // Roles of the best table's cells: the folder of the best run's file
+    // (folderIndex of its FolderKind) and its file name.
     static constexpr int TagRole = Qt::UserRole + 1;
     static constexpr int FileNameRole = Qt::UserRole + 2;
 
@@ -43,9 +44,8 @@ public:
     QLabel *LblRecordCount;
 
 signals:
-    // The user asked to see this file in the main window; tag 0 for a game
-    // slot's file, 1 for a storage file.
-    void replayChosen(int tag, const QString &fileName);
+    // The user asked to see this file of this folder in the main window.
+    void replayChosen(FolderKind folder, const QString &fileName);
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -2,7 +2,7 @@
 
 #include "app/ReplayWorkspace.h"
 #include "operations/DecodedNameRename.h"
-#include "operations/TrashFiles.h"
+#include "operations/TrashCommand.h"
 
 #include <QFile>
 #include <QStringList>
@@ -57,7 +57,9 @@ void UnreadableFilesCommand::run()
         const UnreadableFilesRequest shown = request(selected);
         if (shown.files.isEmpty())
             return; // nothing (more) to list
-        const std::optional<UnreadableFilesAnswer> answer = m_prompter.reviewUnreadableFiles(m_owner, shown);
+        UnreadableFilesQuery query(shown);
+        m_prompter.ask(m_owner, query);
+        const std::optional<UnreadableFilesAnswer> &answer = query.answer;
         if (!answer || !m_canChange)
             return;
         if (answer->action == UnreadableFilesAnswer::Action::RenameNames) {
@@ -86,33 +88,22 @@ void UnreadableFilesCommand::reread()
 bool UnreadableFilesCommand::trash(const QList<QByteArray> &names)
 {
     const QByteArray folder = QFile::encodeName(m_workspace.StorageDir());
-    QStringList shownNames;
-    QStringList shownPaths;
-    QList<QByteArray> rawPaths;
+    QList<TrashItem> items;
     for (const QByteArray &name : names) {
         QString shown = QFile::decodeName(name);
         for (const LeftOutFile &file : m_workspace.leftOutFiles()) {
             if (file.nameBytes == name)
                 shown = file.name;
         }
-        shownNames.append(shown);
-        shownPaths.append(m_workspace.StorageDir() + shown);
-        rawPaths.append(folder + name);
+        items.append(TrashItem{shown, m_workspace.StorageDir() + shown, folder + name});
     }
-    if (!m_prompter.confirmDelete(m_owner, shownPaths, 0))
+    const CommandResult result = TrashCommand(m_prompter, m_owner).run(items);
+    if (result.cancelled)
         return false;
-
-    const QList<TrashFiles::Result> results = TrashFiles(rawPaths).run();
-    QStringList failures;
-    for (qsizetype i = 0; i < results.size(); ++i) {
-        if (!results[i].moved)
-            failures.append(QStringLiteral("%1：%2").arg(shownNames[i], results[i].reason));
-    }
     // Whatever went, the folder is read again.
     reread();
-    if (!failures.isEmpty())
-        m_prompter.error(m_owner, QStringLiteral("次のファイルをごみ箱に移動できませんでした。\n\n%1")
-                                      .arg(failures.join(QLatin1Char('\n'))));
+    if (!result.message.isEmpty())
+        m_prompter.error(m_owner, result.message);
     return true;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Prompter.h"
+#include "operations/UnreadableFilesQuery.h"
 
 #include <QByteArray>
 #include <QList>

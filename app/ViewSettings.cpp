@@ -2,6 +2,8 @@
 
 #include "app/IniFile.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
 
 namespace {
@@ -108,4 +110,12 @@ bool isPlaceVisible(const QRect &frame, const QList<QRect> &screens)
             return true;
     }
     return false;
+}
+
+bool isPlaceOnScreens(const QRect &frame)
+{
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    return isPlaceVisible(frame, screens);
 }

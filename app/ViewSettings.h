@@ -39,3 +39,5 @@ bool SaveViewSettings(const QString &settingFileName, const ViewSettings &view);
 // screens (their available areas): enough of its title bar lies on one
 // screen to grab it and move it.
 bool isPlaceVisible(const QRect &frame, const QList<QRect> &screens);
+// The same on the screens the desktop has now.
+bool isPlaceOnScreens(const QRect &frame);

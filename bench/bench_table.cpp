@@ -120,7 +120,7 @@ int main(int argc, char **argv)
     for (int round = 0; round < Rounds; ++round) {
         for (int s = 0; s < SizeCount; ++s) {
             const ReplayList &list = lists[s];
-            ReplayTableModel table(ReplayTableModel::StorageTable);
+            ReplayTableModel table(FolderKind::Storage);
             int replayRow = 1;
             double &fill = measures[0].seconds[s];
             fill = std::min(fill, timed([&] { fillStorageTable(table, list, true, replayRow); }, Repeats));
@@ -153,7 +153,7 @@ int main(int argc, char **argv)
 
     {
         const ReplayList &list = lists[1];
-        ReplayTableModel table(ReplayTableModel::StorageTable);
+        ReplayTableModel table(FolderKind::Storage);
         ReplayFilterProxy proxy(table, list);
         int replayRow = 1;
         fillStorageTable(table, list, true, replayRow);

@@ -6,7 +6,6 @@
 
 #include <array>
 
-class ReplayList;
 
 // The ten slots of the game's replay folder; slot i is "qv_replay<i>.dat".
 // A slot is present when its PlayDate is not 0.
@@ -26,22 +25,12 @@ public:
     // Step `position` (1-based) is about to read fileName; countText is "k / n".
     // Steps come in listing order and count the files done; files are read
     // on worker threads, so step k names the k-th file of the listing while
-    // the k files done may be others.
+    // the k files done may be others. Files whose record from an earlier
+    // scan stands need no reading: they are done at once and counted, but
+    // only the last of them done at once has a step of its own.
     virtual void step(int position, const QString &countText, const QString &fileName) = 0;
     // Called on the scanning thread, every few milliseconds, while it waits
     // for files still being read: a progress box lets the window draw here.
     virtual void waiting() {}
     virtual void finish() = 0;
 };
-
-// Rebuilds the ten slots from folder tarnelDir (a path ending with "/"):
-// slots are cleared first; a missing, unreadable or rejected file leaves its
-// slot empty. progress may be null. A full scan without memory or cache (see
-// FolderScanner for the scan that reads only what changed).
-void LoadTarnelFolder(const QString &tarnelDir, ReplaySlots &tarnelSlots, ScanProgress *progress);
-
-// Appends every replay file "*.dat" (letter case ignored; regular files or
-// links to them, not hidden) of folder storageDir (ending with "/") to list,
-// in listing order. The caller clears the list first. No progress is shown
-// when the folder has no match. progress may be null.
-void LoadReplayFolder(const QString &storageDir, ReplayList &list, ScanProgress *progress);

@@ -1,20 +1,5 @@
 #include "catalogue/FolderSnapshot.h"
 
-#include "platform/FolderState.h"
-
-FolderSnapshot::State FolderSnapshot::stateOf(const QByteArray &folder)
-{
-    switch (folderState(folder)) {
-    case FolderState::Present:
-        return State::Present;
-    case FolderState::Missing:
-        return State::Missing;
-    case FolderState::Unreadable:
-        break;
-    }
-    return State::Unreadable;
-}
-
 FolderSnapshot FolderSnapshot::of(State state, const std::vector<ListedFile> &entries)
 {
     FolderSnapshot snapshot;

@@ -1,6 +1,7 @@
 #include "catalogue/ReplayDetailPanel.h"
 
 #include "catalogue/CharaSprites.h"
+#include "platform/WidgetKit.h"
 #include "platform/WindowFont.h"
 #include "replay/ContentTables.h"
 #include "replay/ReplayInfo.h"
@@ -36,15 +37,9 @@ int labelHeight(const QFont &font)
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const QColor &colour,
                   int x, int y, int height)
 {
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1StringView(name));
-    // Replay texts are data, never markup.
-    label->setTextFormat(Qt::PlainText);
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    label->setPalette(pal);
-    label->move(x, y);
-    label->adjustSize();
+    // Replay texts are data, never markup: the kit's labels are plain text.
+    QLabel *label = WidgetKit::label(parent, name, text, QPoint(x, y));
+    WidgetKit::setTextColour(label, colour);
     label->resize(label->width(), height);
     return label;
 }

@@ -21,10 +21,10 @@ const ReplayTableRow &emptyRowTexts()
 }
 } // namespace
 
-ReplayTableModel::ReplayTableModel(Table tag, QObject *parent)
+ReplayTableModel::ReplayTableModel(FolderKind tag, QObject *parent)
     : QAbstractTableModel(parent), m_tag(tag)
 {
-    if (m_tag == GameTable) {
+    if (m_tag == FolderKind::Game) {
         // Ten slot rows for the program's life; each keeps its slot's file name.
         m_rows.resize(GameRows);
         for (int r = 0; r < GameRows; ++r)
@@ -194,7 +194,7 @@ Qt::Alignment ReplayTableModel::alignment(int column) const
 {
     switch (column) {
     case 0:
-        return m_tag == GameTable ? Qt::AlignHCenter : Qt::AlignLeft;
+        return m_tag == FolderKind::Game ? Qt::AlignHCenter : Qt::AlignLeft;
     case 1:
         return Qt::AlignRight;
     case 5:
@@ -225,7 +225,7 @@ QVariant ReplayTableModel::data(const QModelIndex &index, int role) const
             return evenRowColor();
         return {};
     case FixedCellRole:
-        return m_tag == GameTable && column == 0;
+        return m_tag == FolderKind::Game && column == 0;
     case MarkedRole:
         return isMarked(gridRow);
     case StoredRole:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/FolderKind.h"
+
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QSet>
@@ -25,8 +27,6 @@ using ReplayTableRow = std::array<QString, ReplayTableColumns>;
 class ReplayTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Table { GameTable = 0, StorageTable = 1 }; // the grid's Tag
-
     // True in a cell of a fixed column (the game table's file-name column).
     static constexpr int FixedCellRole = Qt::UserRole + 1;
     // True in every cell of a row marked for deletion while deletion mode is on.
@@ -37,9 +37,9 @@ public:
 
     static constexpr int GameRows = 10;
 
-    explicit ReplayTableModel(Table tag, QObject *parent = nullptr);
+    explicit ReplayTableModel(FolderKind tag, QObject *parent = nullptr);
 
-    Table tag() const { return m_tag; }
+    FolderKind tag() const { return m_tag; }
 
     // Grid-style access (grid rows, header = row 0).
     int rowCountWithHeader() const { return int(m_rows.size()) + 1; }
@@ -98,7 +98,7 @@ private:
     void emitRowChanged(int gridRow, const QList<int> &roles = {});
     Qt::Alignment alignment(int column) const;
 
-    Table m_tag;
+    FolderKind m_tag;
     std::vector<ReplayTableRow> m_rows;
     int m_shownRows = 0; // data rows the views have been told about
     bool m_deleteMode = false;

@@ -1,5 +1,6 @@
 #include "catalogue/TFileLoadDlg.h"
 
+#include "platform/WidgetKit.h"
 #include "platform/WindowFont.h"
 
 #include <QCoreApplication>
@@ -13,21 +14,6 @@ namespace {
 // Drawing is allowed at most this often while stepping through many files.
 constexpr qint64 RedrawIntervalMs = 30;
 
-QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry, const QString &text = {})
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
-    return label;
-}
-
-void makeBlue(QLabel *label)
-{
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Qt::blue);
-    label->setPalette(palette);
-}
-
 } // namespace
 
 TFileLoadDlg::TFileLoadDlg(QWidget *parent)
@@ -39,23 +25,19 @@ TFileLoadDlg::TFileLoadDlg(QWidget *parent)
 
     setFont(windowFont());
 
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
-    setPalette(palette);
-    setAutoFillBackground(true);
+    WidgetKit::useButtonFace(this);
 
     auto *bevel = new QFrame(this);
     bevel->setObjectName(QStringLiteral("Bevel1"));
     bevel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     bevel->setGeometry(0, 0, 289, 89);
 
-    Label1 = makeLabel(this, "Label1", QRect(8, 12, 141, 12), QStringLiteral("リプレイファイル読み込み中"));
-    LblFileCnt = makeLabel(this, "LblFileCnt", QRect(232, 54, 49, 12));
+    // Every text is plain: the file name shown is data, never markup.
+    Label1 = WidgetKit::label(this, "Label1", QStringLiteral("リプレイファイル読み込み中"), QRect(8, 12, 141, 12));
+    LblFileCnt = WidgetKit::valueLabel(this, "LblFileCnt", QRect(232, 54, 49, 12));
     LblFileCnt->setAlignment(Qt::AlignCenter);
-    makeBlue(LblFileCnt);
-    Label2 = makeLabel(this, "Label2", QRect(24, 30, 59, 12), QStringLiteral("ファイル名："));
-    LblLoadFileName = makeLabel(this, "LblLoadFileName", QRect(88, 30, 193, 12));
-    makeBlue(LblLoadFileName);
+    Label2 = WidgetKit::label(this, "Label2", QStringLiteral("ファイル名："), QRect(24, 30, 59, 12));
+    LblLoadFileName = WidgetKit::valueLabel(this, "LblLoadFileName", QRect(88, 30, 193, 12));
 
     PbrFileLoad = new QProgressBar(this);
     PbrFileLoad->setObjectName(QStringLiteral("PbrFileLoad"));

@@ -8,3 +8,13 @@ int commandState(const ReplayInfo *replay)
         return 0;
     return isEditLockedVersion(*replay) ? CmdCopy | CmdDelete : CmdEdit | CmdCopy | CmdDelete;
 }
+
+EnabledState enabledState(const WindowState &state)
+{
+    EnabledState enabled;
+    enabled.page = state.page;
+    enabled.commands = commandState(state.selected);
+    enabled.chooseStorageFolder = !state.deleteMode;
+    enabled.unreadableList = state.unreadableFiles > 0;
+    return enabled;
+}

@@ -19,6 +19,10 @@ QString typedNameRefusal(const QString &typed)
     if (typed == QLatin1StringView(".") || typed == QLatin1StringView("..")
         || FileNames::isDeviceName(copyTargetFileName(typed)))
         return QStringLiteral("「%1」はファイル名に使えません。").arg(typed);
+    // The folder listing skips such names: the copy would never be shown.
+    if (typed.startsWith(QLatin1Char('.')))
+        return QStringLiteral("「%1」のように「.」で始まる名前のファイルは一覧に表示されないため、使えません。")
+            .arg(copyTargetFileName(typed));
     return {};
 }
 

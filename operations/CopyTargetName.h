@@ -12,7 +12,8 @@ QString copyTargetFileName(const QString &typed);
 // Why a typed name cannot be used, or an empty text when it can: a name with
 // "/" or NUL would reach into another folder or be cut (under Windows also
 // "\" and the other characters Windows refuses, and device names such as
-// "CON", whose file would be the device), and "." or ".." name folders.
+// "CON", whose file would be the device), "." or ".." name folders, and a
+// name starting with "." is hidden (no listing shows it).
 QString typedNameRefusal(const QString &typed);
 
 // Why destinationPath cannot take a copy of sourcePath, or an empty text when

@@ -2,11 +2,12 @@
 
 #include "catalogue/ReplayList.h"
 #include "catalogue/ReplayTableModel.h"
+#include "platform/ReplacementFile.h"
 #include "replay/ContentTables.h"
 #include "replay/ShiftJisText.h"
 
 #include <QDir>
-#include <QSaveFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
@@ -40,7 +41,7 @@ QByteArray CsvExport::storageTable(const ReplayTableModel &table, const QList<in
         if (!item)
             continue;
         QStringList line(cells.begin(), cells.end());
-        const ReplayInfo &info = item->Info;
+        const ReplayInfo info = item->info();
         line << FormatPlayDate(info.PlayDate) << ShiftJisText::decodeField(info.ReplayVer, ReplayVerSize)
              << LimitPlayText(info.LimitPlay) << ShiftJisText::decodeField(info.Comment, CommentSize);
         lines.append(line);
@@ -80,24 +81,19 @@ QByteArray CsvExport::field(const QString &text)
 
 bool CsvExport::save(const QString &path, const QByteArray &bytes, QString *reason)
 {
-    // Unbuffered, so that a short write (full disk) is seen here: commit()
-    // would flush a buffer's last bytes without reporting a short write.
-    QSaveFile file(path);
-    const auto fail = [&file, reason](const QString &fallback) {
-        if (reason)
-            *reason = file.errorString().isEmpty() ? fallback : file.errorString();
-        return false;
-    };
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(QStringLiteral("ファイルを作成できません。"));
-    if (file.write(bytes) != bytes.size() || file.size() != bytes.size()) {
-        fail(QStringLiteral("書き込みが途中で止まりました。"));
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit())
-        return fail(QStringLiteral("ファイルを保存できません。"));
-    return true;
+    // A link the player chose is written through, as an editor would: the
+    // file it points to gets the table, the link stays.
+    const QFileInfo chosen(path);
+    const QString filePath = chosen.isSymbolicLink() && chosen.exists() ? chosen.canonicalFilePath() : path;
+    ReplacementFile file(QFile::encodeName(filePath));
+    FileError error = file.open();
+    if (!error.failed())
+        error = file.write(bytes.constData(), bytes.size());
+    if (!error.failed())
+        error = file.commit();
+    if (error.failed() && reason)
+        *reason = error.reasonText();
+    return !error.failed();
 }
 
 QString CsvExport::suggestedPath()

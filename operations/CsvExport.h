@@ -33,7 +33,7 @@ public:
     static QByteArray field(const QString &text);
 
     // Writes bytes to path in one piece: the old file stays whole until the
-    // new one is complete. False with the system's reason.
+    // new one is complete. False with the reason, for the user.
     static bool save(const QString &path, const QByteArray &bytes, QString *reason);
 
     // Where the file chooser starts the first time: the documents folder (or

@@ -1,9 +1,24 @@
 #include "operations/DecodedNameRename.h"
 
+#include "operations/FileWorkProgress.h"
+#include "platform/FileError.h"
 #include "platform/FileSystem.h"
 #include "replay/ShiftJisText.h"
 
 #include <QFile>
+
+namespace {
+
+// The reason as a clause, to go in parentheses.
+QString clause(const FileError &error)
+{
+    QString text = error.reasonText();
+    if (text.endsWith(u'。'))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
 
 QString DecodedNameRename::decodedName(const QByteArray &name, QString *reason)
 {
@@ -32,7 +47,7 @@ DecodedNameRename::DecodedNameRename(QString folder, QList<QByteArray> names)
 {
 }
 
-QList<DecodedNameRename::Result> DecodedNameRename::run() const
+QList<DecodedNameRename::Result> DecodedNameRename::run(FileWorkProgress *progress) const
 {
     const QByteArray folder = QFile::encodeName(m_folder);
     QList<Result> results;
@@ -40,19 +55,24 @@ QList<DecodedNameRename::Result> DecodedNameRename::run() const
         Result result;
         result.name = name;
         result.newName = decodedName(name, &result.reason);
+        if (progress)
+            progress->beginFile(int(results.size()), int(m_names.size()),
+                                result.newName.isEmpty() ? QFile::decodeName(name) : result.newName);
+        if (FileWorkProgress::isCancelled(progress))
+            break;
         if (!result.newName.isEmpty()) {
-            using FileSystem::RenameOutcome;
-            const FileSystem::RenameResult renamed =
+            using Cause = FileError::Cause;
+            const FileError error =
                 FileSystem::renameNoReplace(folder + name, folder + QFile::encodeName(result.newName));
-            result.renamed = renamed.outcome == RenameOutcome::Renamed;
-            if (renamed.outcome == RenameOutcome::Exists)
+            result.renamed = !error.failed();
+            if (error.cause == Cause::Exists)
                 result.reason = QStringLiteral("同じ名前のファイル「%1」が既にあります").arg(result.newName);
-            else if (renamed.outcome == RenameOutcome::Missing)
+            else if (error.cause == Cause::Missing)
                 result.reason = QStringLiteral("ファイルが見つかりません");
-            else if (renamed.outcome == RenameOutcome::NameTooLong)
+            else if (error.cause == Cause::NameTooLong)
                 result.reason = QStringLiteral("新しい名前が長すぎます");
-            else if (!result.renamed)
-                result.reason = QStringLiteral("名前を変更できません（%1）").arg(renamed.systemText);
+            else if (error.failed())
+                result.reason = QStringLiteral("名前を変更できません（%1）").arg(clause(error));
         }
         results.append(result);
     }

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+class FileWorkProgress;
+
 // Renames files whose names are not UTF-8 (Shift-JIS names kept from a
 // Japanese archive) to their Shift-JIS decoding, so that the program can
 // name and read them. Never replaces an existing file; a name that does not
@@ -25,8 +27,10 @@ public:
     // folder ends with "/"; names are raw names within it.
     DecodedNameRename(QString folder, QList<QByteArray> names);
 
-    // Renames in the given order.
-    QList<Result> run() const;
+    // Renames in the given order. progress (may be null) is told of each
+    // file before it is renamed; once it is cancelled no further file is
+    // renamed, and the results end with the last file tried.
+    QList<Result> run(FileWorkProgress *progress = nullptr) const;
 
 private:
     QString m_folder;

@@ -1,35 +1,28 @@
 #include "operations/DialogPrompter.h"
 
+#include "operations/DuplicatesQuery.h"
 #include "operations/TDuplicateForm.h"
 #include "operations/TReplayCopyForm1.h"
 #include "operations/TReplayInfoExInputForm.h"
 #include "operations/TUnreadableFilesForm.h"
 
-std::optional<QString> DialogPrompter::chooseCopyTarget(QWidget *owner, const CopyTargetRequest &request)
+void DialogPrompter::ask(QWidget *owner, DialogQuery &query)
 {
-    TReplayCopyForm1 form(request, *this, owner);
-    form.exec();
-    return form.result();
-}
-
-std::optional<ReplayTextAnswer> DialogPrompter::editReplayText(QWidget *owner, const ReplayTextRequest &request)
-{
-    TReplayInfoExInputForm form(request, owner);
-    form.exec();
-    return form.result();
-}
-
-std::optional<UnreadableFilesAnswer> DialogPrompter::reviewUnreadableFiles(QWidget *owner,
-                                                                          const UnreadableFilesRequest &request)
-{
-    TUnreadableFilesForm form(request, owner);
-    form.exec();
-    return form.result();
-}
-
-bool DialogPrompter::reviewDuplicates(QWidget *owner, const DuplicateGroups &groups)
-{
-    TDuplicateForm form(groups, owner);
-    form.exec();
-    return form.markRequested();
+    if (auto *copy = dynamic_cast<CopyTargetQuery *>(&query)) {
+        TReplayCopyForm1 form(copy->request, *this, owner);
+        form.exec();
+        copy->answer = form.result();
+    } else if (auto *text = dynamic_cast<ReplayTextQuery *>(&query)) {
+        TReplayInfoExInputForm form(text->request, owner);
+        form.exec();
+        text->answer = form.result();
+    } else if (auto *unreadable = dynamic_cast<UnreadableFilesQuery *>(&query)) {
+        TUnreadableFilesForm form(unreadable->request, owner);
+        form.exec();
+        unreadable->answer = form.result();
+    } else if (auto *duplicates = dynamic_cast<DuplicatesQuery *>(&query)) {
+        TDuplicateForm form(duplicates->groups, owner);
+        form.exec();
+        duplicates->markRequested = form.markRequested();
+    }
 }

@@ -1,14 +1,29 @@
 #pragma once
 
-#include "platform/Prompter.h"
-
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 class ReplayList;
+
+// One file of a group of identical replays in the storage folder.
+struct DuplicateFile {
+    QString fileName;
+    QString playerName;
+    qint64 size = 0;
+    QDateTime modified;
+};
+
+// Files holding the same replay (their streams compared byte for byte); the
+// first is the one kept: the oldest.
+struct DuplicateGroup {
+    std::vector<DuplicateFile> files;
+};
+using DuplicateGroups = std::vector<DuplicateGroup>;
 
 // Finds the files of the storage folder that hold the same replay. Items
 // sharing a stream identity are candidates only: their stream bytes are read

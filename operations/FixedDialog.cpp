@@ -1,5 +1,6 @@
 #include "operations/FixedDialog.h"
 
+#include "platform/WidgetKit.h"
 #include "platform/WindowFont.h"
 
 #include <QKeyEvent>
@@ -16,42 +17,22 @@ FixedDialog::FixedDialog(const char *name, const QString &caption, const QSize &
     setFixedSize(clientSize);
     setSizeGripEnabled(false);
     setModal(true);
-    // The face colour of buttons, as the other windows; the background role
-    // stays Window so that labels keep drawing with WindowText.
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
-    setPalette(palette);
-    setAutoFillBackground(true);
+    WidgetKit::useButtonFace(this);
 }
 
 QLabel *FixedDialog::makeLabel(const char *name, const QString &caption, int left, int top)
 {
-    auto *label = new QLabel(caption, this);
-    label->setObjectName(QLatin1StringView(name));
-    label->setTextFormat(Qt::PlainText);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
+    return WidgetKit::label(this, name, caption, QPoint(left, top));
 }
 
 QLabel *FixedDialog::makeValueLabel(const char *name, const QRect &geometry)
 {
-    auto *label = new QLabel(this);
-    label->setObjectName(QLatin1StringView(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setGeometry(geometry);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Qt::blue);
-    label->setPalette(palette);
-    return label;
+    return WidgetKit::valueLabel(this, name, geometry);
 }
 
 QPushButton *FixedDialog::makeButton(const char *name, const QString &caption, const QRect &geometry)
 {
-    auto *button = new QPushButton(caption, this);
-    button->setObjectName(QLatin1StringView(name));
-    button->setGeometry(geometry);
-    return button;
+    return WidgetKit::button(this, name, caption, geometry);
 }
 
 void FixedDialog::showEvent(QShowEvent *event)

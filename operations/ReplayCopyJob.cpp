@@ -1,27 +1,27 @@
 #include "operations/ReplayCopyJob.h"
 
 #include "operations/CopyTargetName.h"
+#include "operations/CopyTargetQuery.h"
+#include "operations/FileWorkProgress.h"
+#include "operations/ReplayCheck.h"
+#include "platform/FileContentCopy.h"
 #include "platform/Prompter.h"
 #include "platform/RegularFile.h"
+#include "platform/ReplacementFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-
-#include <vector>
 
 namespace {
-
-constexpr qint64 CopyChunkSize = 64 * 1024;
 
 CopyResult failed(const QString &reason)
 {
     return CopyResult{CopyResult::Outcome::Failed, reason};
 }
 
-QString withError(const QString &what, const QString &error)
+CopyResult cancelled()
 {
-    return error.isEmpty() ? what + QStringLiteral("。") : QStringLiteral("%1（%2）。").arg(what, error);
+    return CopyResult{CopyResult::Outcome::Cancelled, {}};
 }
 
 } // namespace
@@ -32,6 +32,12 @@ ReplayCopyJob::ReplayCopyJob(const QString &sourcePath, const QString &destinati
 {
 }
 
+void ReplayCopyJob::expectReplay(const ReplayIdentity &identity)
+{
+    m_checkReplay = true;
+    m_identity = identity;
+}
+
 QString ReplayCopyJob::holdsText(const SlotSummary &slot)
 {
     if (slot.dungeon.isEmpty() && slot.chara.isEmpty() && slot.score.isEmpty() && slot.player.isEmpty())
@@ -40,62 +46,98 @@ QString ReplayCopyJob::holdsText(const SlotSummary &slot)
         .arg(slot.dungeon, slot.floors, slot.chara, slot.score, slot.player);
 }
 
-CopyResult ReplayCopyJob::run(Prompter &prompter, QWidget *owner) const
+CopyPlan ReplayCopyJob::plan() const
 {
-    const QString sourceName = QFileInfo(m_sourcePath).fileName();
-    const QString refusal = destinationRefusal(m_destinationPath, m_sourcePath);
+    CopyPlan plan;
+    plan.refusal = destinationRefusal(m_destinationPath, m_sourcePath);
+    if (!plan.refusal.isEmpty())
+        return plan;
+    // A source that cannot be opened is said before anything is asked.
+    // (A FIFO or device named like the source must never block the window.)
+    QFile source;
+    if (const RegularFile::Result opened = RegularFile::open(source, m_sourcePath); !opened) {
+        plan.refusal = QStringLiteral("コピー元の「%1」を開けません（%2）。")
+                           .arg(QFileInfo(m_sourcePath).fileName(), RegularFile::reasonText(opened));
+        return plan;
+    }
+    const QFileInfo destination(m_destinationPath);
+    // A link is replaced itself, so neither what it points to nor whether
+    // that exists matters.
+    if (destination.isSymbolicLink()) {
+        plan.replaces = true;
+    } else if (destination.exists()) {
+        if (!destination.isFile())
+            plan.refusal = QStringLiteral("コピー先の「%1」は通常のファイルではありません。").arg(destination.fileName());
+        // Renaming over the file would replace it even when it is marked
+        // read-only (and root ignores the mark altogether).
+        else if (!(destination.permissions() & QFileDevice::WriteOwner))
+            plan.refusal = QStringLiteral("コピー先の「%1」は読み取り専用です。").arg(destination.fileName());
+        else
+            plan.replaces = true;
+    }
+    return plan;
+}
+
+CopyResult ReplayCopyJob::run(Prompter &prompter, QWidget *owner, FileWorkProgress *progress) const
+{
+    const CopyPlan planned = plan();
+    if (!planned.refusal.isEmpty())
+        return failed(planned.refusal);
+    if (planned.replaces && !prompter.confirmReplace(owner, m_destinationPath, m_holds))
+        return CopyResult{CopyResult::Outcome::Declined, {}};
+    return copy(progress);
+}
+
+CopyResult ReplayCopyJob::copy(FileWorkProgress *progress) const
+{
+    const QString refusal = plan().refusal;
     if (!refusal.isEmpty())
         return failed(refusal);
+    const QString sourceName = QFileInfo(m_sourcePath).fileName();
 
-    // A FIFO or device named like the source must never block the window.
     QFile source;
     const RegularFile::Result opened = RegularFile::open(source, m_sourcePath);
     if (!opened)
-        return failed(withError(QStringLiteral("コピー元の「%1」を開けません").arg(sourceName),
-                                RegularFile::reasonText(opened)));
+        return failed(QStringLiteral("コピー元の「%1」を開けません（%2）。").arg(sourceName, RegularFile::reasonText(opened)));
 
-    const QFileInfo destination(m_destinationPath);
-    if (destination.exists()) {
-        if (!destination.isFile())
-            return failed(QStringLiteral("コピー先の「%1」は通常のファイルではありません。").arg(destination.fileName()));
-        // Renaming over the file would replace it even when it is marked
-        // read-only (and root ignores the mark altogether).
-        if (!(destination.permissions() & QFileDevice::WriteOwner))
-            return failed(QStringLiteral("コピー先の「%1」は読み取り専用です。").arg(destination.fileName()));
-        if (!prompter.confirmReplace(owner, m_destinationPath, m_holds))
-            return CopyResult{CopyResult::Outcome::Declined, {}};
-    }
+    ReplacementFile target(QFile::encodeName(m_destinationPath));
+    if (const FileError error = target.open(); error.failed())
+        return failed(QStringLiteral("コピー先に書き込めません。") + error.reasonText());
 
-    // Unbuffered, so that every write reports its own count: buffered bytes
-    // written by commit() could fall short unseen and leave a cut replay.
-    QSaveFile target(m_destinationPath);
-    if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return failed(withError(QStringLiteral("コピー先に書き込めません"), target.errorString()));
-
-    std::vector<char> chunk(static_cast<size_t>(CopyChunkSize));
-    qint64 total = 0;
-    for (;;) {
-        const qint64 got = source.read(chunk.data(), CopyChunkSize);
-        if (got < 0) {
-            target.cancelWriting();
-            return failed(withError(QStringLiteral("コピー元の「%1」を読み込めません").arg(sourceName),
-                                    source.errorString()));
-        }
-        if (got == 0)
-            break;
-        if (target.write(chunk.data(), got) != got) {
-            const QString text = target.errorString();
-            target.cancelWriting();
-            return failed(withError(QStringLiteral("コピー先への書き込みに失敗しました"), text));
-        }
-        total += got;
-    }
-    if (target.size() != total) {
-        target.cancelWriting();
-        return failed(QStringLiteral("コピー先への書き込みに失敗しました。"));
-    }
+    // The copy, then the check of what was copied: the bar goes through both.
+    const qint64 size = source.size();
+    const qint64 total = m_checkReplay ? 2 * size : size;
+    const FileError copied = copyFileContent(source.handle(), target.handle(), [progress, total](qint64 done, qint64) {
+        if (progress)
+            progress->advance(done, total);
+        return !FileWorkProgress::isCancelled(progress);
+    });
+    if (copied.cause == FileError::Cause::Cancelled)
+        return cancelled();
+    if (copied.failed())
+        return failed(QStringLiteral("コピー先への書き込みに失敗しました。") + copied.reasonText());
     source.close();
-    if (!target.commit())
-        return failed(withError(QStringLiteral("コピー先のファイルを置き換えられません"), target.errorString()));
+
+    if (m_checkReplay) {
+        // The bytes copied are what the destination will hold, so they are
+        // what is checked: the source may change at any moment.
+        QFile written;
+        if (!written.open(target.handle(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+            return failed(QStringLiteral("コピー先に書き込めません。"));
+        const ReplayCheck check = ReplayCheck::read(written, progress, size, total);
+        if (check.verdict == ReplayCheck::Verdict::Cancelled)
+            return cancelled();
+        if (check.verdict != ReplayCheck::Verdict::Replay)
+            return failed(QStringLiteral("コピー元の「%1」はリプレイとして読めなくなっています"
+                                         "（書き換えられたか、途中で切れています）。コピー先はそのままです。")
+                              .arg(sourceName));
+        if (!m_identity.isNull() && check.identity != m_identity)
+            return failed(QStringLiteral("コピー元の「%1」は別のリプレイに置き換えられています。コピー先はそのままです。")
+                              .arg(sourceName));
+    }
+    if (FileWorkProgress::isCancelled(progress))
+        return cancelled();
+    if (const FileError error = target.commit(); error.failed())
+        return failed(QStringLiteral("コピー先のファイルを置き換えられません。") + error.reasonText());
     return CopyResult{CopyResult::Outcome::Copied, {}};
 }

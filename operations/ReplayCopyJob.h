@@ -1,20 +1,31 @@
 #pragma once
 
+#include "replay/ReplayIdentity.h"
+
 #include <QString>
 
+class FileWorkProgress;
 class Prompter;
+class QIODevice;
 class QWidget;
 struct SlotSummary;
 
 // How a copy ended.
 struct CopyResult {
     enum class Outcome {
-        Copied,   // the destination now holds the source's bytes
-        Declined, // the user kept the existing destination; nothing was written
-        Failed,   // nothing was replaced; reason says why
+        Copied,    // the destination now holds the source's bytes
+        Declined,  // the user kept the existing destination; nothing was written
+        Failed,    // nothing was replaced; reason says why
+        Cancelled, // stopped by the user; nothing was replaced or left behind
     };
     Outcome outcome = Outcome::Failed;
-    QString reason; // Failed: one sentence for the user, with the system's error text
+    QString reason; // Failed: what failed and why, in sentences for the user
+};
+
+// Whether a copy can be made, found before anything is written.
+struct CopyPlan {
+    QString refusal;       // not empty: the copy cannot be made, and why
+    bool replaces = false; // something is at the destination: ask before copying
 };
 
 // Copies one replay file whole, byte for byte, to a full destination name.
@@ -24,6 +35,10 @@ struct CopyResult {
 // byte is written, so a failure leaves the old destination as it was and no
 // temporary file behind. The source is never opened plainly when it is a
 // FIFO or device (the open could block for good).
+//
+// Nothing is ever written through a link: a link at the destination (even
+// one to nothing) is replaced by the copy, after the same question as a
+// file, and what it points to is left alone. Holes in the source stay holes.
 class ReplayCopyJob {
 public:
     ReplayCopyJob(const QString &sourcePath, const QString &destinationPath);
@@ -32,14 +47,35 @@ public:
     // before it is replaced; see holdsText().
     void setDestinationHolds(const QString &holds) { m_holds = holds; }
 
-    CopyResult run(Prompter &prompter, QWidget *owner) const;
+    // The source must still be the replay the player chose: a readable
+    // replay whose stream has this identity (the one the folder scan found;
+    // a null identity asks only for a readable replay). It is checked on the
+    // bytes copied, so a source cut short or replaced at any time before the
+    // copy ends is refused, and the destination stays as it was.
+    void expectReplay(const ReplayIdentity &identity);
+
+    CopyPlan plan() const;
+
+    // Makes the copy without asking anything (the caller asked when the
+    // plan said it replaces something). progress may be null; the copy
+    // reports its bytes through it and stops when it is cancelled. Uses no
+    // widgets: it may run on a worker thread.
+    CopyResult copy(FileWorkProgress *progress = nullptr) const;
+
+    // plan(), the question when the copy replaces something, copy().
+    CopyResult run(Prompter &prompter, QWidget *owner, FileWorkProgress *progress = nullptr) const;
 
     // The lines that describe what a game slot holds, in the copy dialog's
     // words; empty for an empty slot.
     static QString holdsText(const SlotSummary &slot);
 
+    const QString &sourcePath() const { return m_sourcePath; }
+    const QString &destinationPath() const { return m_destinationPath; }
+
 private:
     QString m_sourcePath;
     QString m_destinationPath;
     QString m_holds;
+    bool m_checkReplay = false;
+    ReplayIdentity m_identity;
 };

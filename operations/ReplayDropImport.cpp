@@ -1,10 +1,9 @@
 #include "operations/ReplayDropImport.h"
 
 #include "operations/CopyTargetName.h"
-#include "operations/ReplayCopyJob.h"
+#include "operations/FileWorkProgress.h"
+#include "operations/ReplayCheck.h"
 #include "platform/RegularFile.h"
-#include "replay/ReplayInfo.h"
-#include "replay/ReplayStreamReader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,26 +15,21 @@ QString refusal(const QString &name, const QString &why)
     return QStringLiteral("%1（%2）").arg(name, why);
 }
 
-// Empty when the file reads as a replay, else why not.
-QString replayRefusal(const QString &path)
+// A file on this computer: "file:" with no host, or this one by name.
+bool isLocalFile(const QUrl &url)
 {
-    QFile file;
-    const RegularFile::Result opened = RegularFile::open(file, path);
-    if (!opened)
-        return RegularFile::reasonText(opened);
-    ReplayInfo info{};
-    if (ReadReplayStream(file, info) == -1 || !hasReplayPrefix(info))
-        return QStringLiteral("リプレイファイルではありません");
-    return {};
+    return url.isLocalFile()
+        && (url.host().isEmpty() || url.host().compare(QLatin1StringView("localhost"), Qt::CaseInsensitive) == 0);
 }
 
 } // namespace
 
-ReplayDropImport::ReplayDropImport(const QList<QUrl> &urls, const QString &storageDir)
+ReplayDropImport::ReplayDropImport(const QList<QUrl> &urls, const QString &storageDir, FileWorkProgress *progress)
     : m_storageDir(storageDir)
 {
-    for (const QUrl &url : urls) {
-        if (!url.isLocalFile()) {
+    for (qsizetype i = 0; i < urls.size(); ++i) {
+        const QUrl &url = urls[i];
+        if (!isLocalFile(url)) {
             m_refused.append(refusal(url.toDisplayString(), QStringLiteral("ローカルのファイルではありません")));
             continue;
         }
@@ -43,13 +37,31 @@ ReplayDropImport::ReplayDropImport(const QList<QUrl> &urls, const QString &stora
         if (m_replays.contains(path))
             continue;
         const QFileInfo info(path);
+        if (progress)
+            progress->beginFile(int(i), int(urls.size()), info.fileName());
         if (info.isDir()) {
             m_refused.append(refusal(info.fileName(), QStringLiteral("フォルダです")));
             continue;
         }
-        const QString why = replayRefusal(path);
-        if (!why.isEmpty()) {
-            m_refused.append(refusal(info.fileName(), why));
+        if (targetName(path).startsWith(QLatin1Char('.'))) { // no listing would show it
+            m_refused.append(refusal(info.fileName(), QStringLiteral("「.」で始まる名前は一覧に表示されません")));
+            continue;
+        }
+        QFile file;
+        const RegularFile::Result opened = RegularFile::open(file, path);
+        if (!opened) {
+            m_refused.append(refusal(info.fileName(), RegularFile::reasonText(opened)));
+            continue;
+        }
+        const ReplayCheck check = ReplayCheck::read(file, progress);
+        if (check.verdict == ReplayCheck::Verdict::Cancelled) {
+            m_cancelled = true;
+            m_replays.clear();
+            m_identities.clear();
+            return;
+        }
+        if (check.verdict != ReplayCheck::Verdict::Replay) {
+            m_refused.append(refusal(info.fileName(), QStringLiteral("リプレイファイルではありません")));
             continue;
         }
         if (isSameFile(path, m_storageDir + targetName(path))) {
@@ -57,7 +69,16 @@ ReplayDropImport::ReplayDropImport(const QList<QUrl> &urls, const QString &stora
             continue;
         }
         m_replays.append(path);
+        m_identities.append(check.identity);
     }
+}
+
+QString ReplayDropImport::message(const Result &result) const
+{
+    const QStringList notCopied = m_refused + result.failures;
+    if (notCopied.isEmpty())
+        return {};
+    return QStringLiteral("次のファイルは格納フォルダにコピーしませんでした。\n\n%1").arg(notCopied.join(QLatin1Char('\n')));
 }
 
 QString ReplayDropImport::targetName(const QString &path)
@@ -65,16 +86,36 @@ QString ReplayDropImport::targetName(const QString &path)
     return copyTargetFileName(QFileInfo(path).fileName());
 }
 
-ReplayDropImport::Result ReplayDropImport::run(Prompter &prompter, QWidget *owner) const
+std::vector<ReplayCopyJob> ReplayDropImport::jobs() const
+{
+    std::vector<ReplayCopyJob> jobs;
+    jobs.reserve(size_t(m_replays.size()));
+    for (qsizetype i = 0; i < m_replays.size(); ++i) {
+        jobs.emplace_back(m_replays[i], m_storageDir + targetName(m_replays[i]));
+        jobs.back().expectReplay(m_identities[i]);
+    }
+    return jobs;
+}
+
+ReplayDropImport::Result ReplayDropImport::run(Prompter &prompter, QWidget *owner, FileWorkProgress *progress) const
 {
     Result result;
-    for (const QString &path : m_replays) {
-        const QString name = targetName(path);
-        const CopyResult copy = ReplayCopyJob(path, m_storageDir + name).run(prompter, owner);
+    const std::vector<ReplayCopyJob> copies = jobs();
+    for (size_t i = 0; i < copies.size(); ++i) {
+        if (FileWorkProgress::isCancelled(progress)) {
+            result.cancelled = true;
+            break;
+        }
+        const QString name = QFileInfo(copies[i].destinationPath()).fileName();
+        if (progress)
+            progress->beginFile(int(i), int(copies.size()), name);
+        const CopyResult copy = copies[i].run(prompter, owner, progress);
         if (copy.outcome == CopyResult::Outcome::Copied)
             ++result.copied;
         else if (copy.outcome == CopyResult::Outcome::Failed)
             result.failures.append(QStringLiteral("%1：%2").arg(name, copy.reason));
+        else if (copy.outcome == CopyResult::Outcome::Cancelled)
+            result.cancelled = true;
     }
     return result;
 }

@@ -6,11 +6,6 @@
 
 namespace {
 
-// Code page 932 byte structure: a lead byte and a trail byte make one
-// double-byte character; everything else is one byte.
-bool isLead(uchar b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool isTrail(uchar b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
-
 // A paste far beyond the limit is looked at only this far past it.
 constexpr int ExaminedBeyondLimit = 64;
 
@@ -35,7 +30,7 @@ ShiftJisFieldLimit::ShiftJisFieldLimit(const QByteArray &original, int maxBytes,
 {
     QString joined;
     for (qsizetype i = 0; i < original.size();) {
-        const int length = isLead(uchar(original[i])) && i + 1 < original.size() && isTrail(uchar(original[i + 1])) ? 2 : 1;
+        const int length = ShiftJisText::startsPair(original, i) ? 2 : 1;
         Unit unit{original.mid(i, length), ShiftJisText::decode(QByteArrayView(original).sliced(i, length))};
         joined += unit.text;
         m_units.push_back(std::move(unit));

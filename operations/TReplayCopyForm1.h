@@ -1,7 +1,7 @@
 #pragma once
 
+#include "operations/CopyTargetQuery.h"
 #include "operations/FixedDialog.h"
-#include "platform/Prompter.h"
 
 #include <array>
 #include <optional>

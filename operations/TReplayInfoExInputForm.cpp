@@ -1,5 +1,6 @@
 #include "operations/TReplayInfoExInputForm.h"
 
+#include "platform/WidgetKit.h"
 #include "replay/ReplayInfo.h"
 
 #include <QLabel>
@@ -13,14 +14,7 @@ namespace {
 
 QLabel *makeNote(QWidget *parent, const char *name, const QRect &geometry)
 {
-    auto *note = new QLabel(parent);
-    note->setObjectName(QLatin1StringView(name));
-    note->setTextFormat(Qt::PlainText);
-    note->setGeometry(geometry);
-    QPalette palette = note->palette();
-    palette.setColor(QPalette::WindowText, Qt::darkRed);
-    note->setPalette(palette);
-    return note;
+    return WidgetKit::valueLabel(parent, name, geometry, Qt::darkRed);
 }
 
 } // namespace

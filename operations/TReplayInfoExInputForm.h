@@ -1,8 +1,8 @@
 #pragma once
 
 #include "operations/FixedDialog.h"
+#include "operations/ReplayTextQuery.h"
 #include "operations/ShiftJisFieldLimit.h"
-#include "platform/Prompter.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "operations/FixedDialog.h"
-#include "platform/Prompter.h"
+#include "operations/UnreadableFilesQuery.h"
 
 #include <optional>
 

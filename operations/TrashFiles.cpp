@@ -1,53 +1,15 @@
 #include "operations/TrashFiles.h"
 
-#include <QDateTime>
-#include <QDir>
+#include "operations/FileWorkProgress.h"
+#include "platform/FileError.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
-namespace {
-
-constexpr QFile::Permissions OwnerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-
-// Creates every missing folder of path, each with mode 0700. True when path
-// is a folder afterwards.
-bool makeOwnerFolder(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.isDir())
-        return true;
-    if (info.exists() || info.isSymLink()) // a file (or broken link) in the way
-        return false;
-    const QString parent = info.absolutePath();
-    if (parent == info.absoluteFilePath() || !makeOwnerFolder(parent))
-        return false;
-    if (!QDir().mkdir(info.absoluteFilePath()) && !QFileInfo(path).isDir())
-        return false;
-    QFile::setPermissions(info.absoluteFilePath(), OwnerOnly);
-    return QFileInfo(path).isDir();
-}
-
-// Puts a file that went somewhere other than a trash folder back where it
-// was and removes the note the trashing left beside it. False when the file
-// could not be put back.
-bool putBack(const QString &movedTo, const QString &original)
-{
-    if (!QFile::rename(movedTo, original))
-        return false;
-    const QFileInfo moved(movedTo);
-    const QDir info(moved.absolutePath() + QStringLiteral("/../info"));
-    QFile::remove(info.absoluteFilePath(moved.fileName() + QStringLiteral(".trashinfo")));
-    return true;
-}
-
-} // namespace
+// Where a file goes is the system's: TrashFilesPosix.cpp (the desktop trash)
+// and TrashFilesWindows.cpp (the Recycle Bin).
 
 TrashFiles::TrashFiles(QStringList paths)
 {
@@ -66,33 +28,23 @@ TrashFiles::TrashFiles(QList<QByteArray> rawPaths)
     }
 }
 
-QString TrashFiles::ensureHomeTrash()
+QString TrashFiles::reasonText(const FileError &error)
 {
-    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (dataHome.isEmpty())
-        return {};
-    const QString trash = QDir::cleanPath(QDir(dataHome).absoluteFilePath(QStringLiteral("Trash")));
-    for (const QString &part : {QStringLiteral("/files"), QStringLiteral("/info")}) {
-        if (!makeOwnerFolder(trash + part) || !QFileInfo(trash + part).isWritable())
-            return {};
+    switch (error.cause) {
+    case FileError::Cause::Missing:
+        return QStringLiteral("ファイルが見つかりません。");
+    case FileError::Cause::CrossVolume:
+        return QStringLiteral("ごみ箱と別のドライブにあるため、ごみ箱に移動できません。");
+    case FileError::Cause::Other:
+        return error.systemError != 0
+            ? QStringLiteral("ごみ箱に移動できませんでした（%1）。").arg(FileError::systemText(error.systemError))
+            : QStringLiteral("ごみ箱に移動できませんでした。");
+    default:
+        return QStringLiteral("ごみ箱に移動できませんでした。") + error.reasonText();
     }
-    return trash;
 }
 
-bool TrashFiles::isInTrash(const QString &path, const QString &homeTrash)
-{
-    const QFileInfo entry(QDir::cleanPath(path));
-    const QFileInfo files(entry.absolutePath());
-    if (files.fileName() != QStringLiteral("files"))
-        return false;
-    const QFileInfo trash(files.absolutePath());
-    if (!homeTrash.isEmpty() && trash.absoluteFilePath() == QDir::cleanPath(homeTrash))
-        return true;
-    return trash.fileName().startsWith(QStringLiteral(".Trash-"))
-        || QFileInfo(trash.absolutePath()).fileName() == QStringLiteral(".Trash");
-}
-
-QList<TrashFiles::Result> TrashFiles::run() const
+QList<TrashFiles::Result> TrashFiles::run(FileWorkProgress *progress) const
 {
     // Without a usable trash folder in the user's data folder the platform's
     // trashing either moves a file into a "files" folder under the current
@@ -104,113 +56,13 @@ QList<TrashFiles::Result> TrashFiles::run() const
     QList<Result> results;
     results.reserve(m_entries.size());
     for (const Entry &entry : m_entries) {
-        Result result = entry.rawPath.isEmpty() ? moveNamed(entry.path, homeTrash) : moveRaw(entry.rawPath, homeTrash);
+        if (progress)
+            progress->beginFile(int(results.size()), int(m_entries.size()), QFileInfo(entry.path).fileName());
+        if (FileWorkProgress::isCancelled(progress))
+            break;
+        Result result = entry.rawPath.isEmpty() ? moveNamed(entry.path, homeTrash, m_mover) : moveRaw(entry.rawPath, homeTrash);
         result.path = entry.path;
         results.append(result);
     }
     return results;
-}
-
-TrashFiles::Result TrashFiles::moveNamed(const QString &path, const QString &homeTrash)
-{
-    Result result;
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink()) {
-        result.reason = QStringLiteral("ファイルが見つかりません。");
-    } else if (info.isDir() && !info.isSymLink()) {
-        result.reason = QStringLiteral("ファイルではありません。");
-    } else if (homeTrash.isEmpty()) {
-        result.reason = QStringLiteral("ごみ箱フォルダを用意できませんでした。");
-    } else if (QFile::encodeName(info.fileName()).size() > MaxNameBytes) {
-        result.reason = QStringLiteral("ファイル名が長すぎるため、ごみ箱に移動できません。");
-    } else {
-        QFile file(path);
-        if (!file.moveToTrash()) {
-            result.reason = QStringLiteral("ごみ箱に移動できませんでした（%1）。").arg(file.errorString());
-        } else if (!isInTrash(file.fileName(), homeTrash)) {
-            result.reason = QStringLiteral("ごみ箱フォルダを用意できませんでした。");
-            if (!putBack(file.fileName(), path))
-                result.reason += QStringLiteral("ファイルは「%1」に移動しました。")
-                                     .arg(QFileInfo(file.fileName()).absoluteFilePath());
-        } else {
-            result.moved = true;
-            result.trashPath = file.fileName();
-        }
-    }
-    return result;
-}
-
-TrashFiles::Result TrashFiles::moveRaw(const QByteArray &rawPath, const QString &homeTrash)
-{
-    // The trash's own layout, done by hand: a note "<name>.trashinfo" made
-    // exclusively in "info" (a name taken gets a "-0001" count), then the
-    // file renamed into "files" under the same name. The note records the
-    // path's bytes, percent-encoded, so that restoring gives them back.
-    Result result;
-    const auto fail = [&result](const QString &reason) {
-        result.reason = reason;
-        return result;
-    };
-    const auto systemFailure = [&fail](int error) {
-        return fail(QStringLiteral("ごみ箱に移動できませんでした（%1）。").arg(qt_error_string(error)));
-    };
-    struct stat source {};
-    if (::lstat(rawPath.constData(), &source) != 0)
-        return errno == ENOENT ? fail(QStringLiteral("ファイルが見つかりません。")) : systemFailure(errno);
-    if (S_ISDIR(source.st_mode))
-        return fail(QStringLiteral("ファイルではありません。"));
-    if (homeTrash.isEmpty())
-        return fail(QStringLiteral("ごみ箱フォルダを用意できませんでした。"));
-    const QByteArray name = rawPath.mid(rawPath.lastIndexOf('/') + 1);
-    if (name.size() > MaxNameBytes)
-        return fail(QStringLiteral("ファイル名が長すぎるため、ごみ箱に移動できません。"));
-    const QByteArray trash = QFile::encodeName(homeTrash);
-    struct stat files {};
-    if (::stat((trash + "/files").constData(), &files) != 0)
-        return fail(QStringLiteral("ごみ箱フォルダを用意できませんでした。"));
-    // A move to another volume would be a copy; that is left undone.
-    if (files.st_dev != source.st_dev)
-        return fail(QStringLiteral("ごみ箱と別のドライブにあるため、ごみ箱に移動できません。"));
-
-    QByteArray absolute = rawPath;
-    if (!absolute.startsWith('/'))
-        absolute = QFile::encodeName(QDir::currentPath()) + '/' + absolute;
-    const QByteArray note = "[Trash Info]\nPath=" + absolute.toPercentEncoding("/") + "\nDeletionDate="
-                            + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")).toUtf8()
-                            + '\n';
-
-    // A bounded search for a free name: a trash that refuses every note
-    // must not keep the program busy.
-    constexpr int Tries = 10000;
-    for (int count = 0; count < Tries; ++count) {
-        const QByteArray trashedName =
-            count == 0 ? name : name + '-' + QByteArray::number(count).rightJustified(4, '0');
-        const QByteArray target = trash + "/files/" + trashedName;
-        struct stat taken {};
-        if (::lstat(target.constData(), &taken) == 0)
-            continue;
-        const QByteArray notePath = trash + "/info/" + trashedName + ".trashinfo";
-        const int fd = ::open(notePath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            return systemFailure(errno);
-        }
-        int error = ::write(fd, note.constData(), size_t(note.size())) == note.size() ? 0 : (errno ? errno : EIO);
-        if (::close(fd) != 0 && error == 0)
-            error = errno;
-        if (error != 0) {
-            ::unlink(notePath.constData());
-            return systemFailure(error);
-        }
-        if (::rename(rawPath.constData(), target.constData()) != 0) {
-            const int error = errno;
-            ::unlink(notePath.constData());
-            return systemFailure(error);
-        }
-        result.moved = true;
-        result.trashPath = QFile::decodeName(target);
-        return result;
-    }
-    return systemFailure(EEXIST);
 }

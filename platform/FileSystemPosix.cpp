@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,28 +52,87 @@ bool FileSystem::isSameFile(const QString &a, const QString &b)
     return !first.isEmpty() && first == identity(b);
 }
 
-FileSystem::RenameResult FileSystem::renameNoReplace(const QByteArray &from, const QByteArray &to)
+FileError FileSystem::renameNoReplace(const QByteArray &from, const QByteArray &to)
 {
-    RenameResult result;
-    const int error = renameNoReplaceError(from, to);
-    switch (error) {
-    case 0:
-        result.outcome = RenameOutcome::Renamed;
-        break;
-    case EEXIST:
-        result.outcome = RenameOutcome::Exists;
-        break;
-    case ENOENT:
-        result.outcome = RenameOutcome::Missing;
-        break;
-    case ENAMETOOLONG:
-        result.outcome = RenameOutcome::NameTooLong;
-        break;
-    default:
-        result.systemText = qt_error_string(error);
-        break;
+    return FileError::fromSystem(renameNoReplaceError(from, to));
+}
+
+FileError FileSystem::renameOver(const QByteArray &from, const QByteArray &to)
+{
+    // rename() replaces a link at `to` itself, never what it points to.
+    return FileError::fromSystem(::rename(from.constData(), to.constData()) == 0 ? 0 : errno);
+}
+
+int FileSystem::createExclusive(const QByteArray &path, FileError *error)
+{
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    *error = FileError::fromSystem(fd >= 0 ? 0 : errno);
+    return fd;
+}
+
+FileError FileSystem::takeOverPermissions(const QByteArray &path, int fd)
+{
+    struct stat status {};
+    if (::lstat(path.constData(), &status) != 0 || !S_ISREG(status.st_mode))
+        return {};
+    return FileError::fromSystem(::fchmod(fd, status.st_mode & 0777) == 0 ? 0 : errno);
+}
+
+FileError FileSystem::writeAll(int fd, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size_t(size));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return FileError::fromSystem(written == 0 ? ENOSPC : errno);
+        data += written;
+        size -= written;
     }
+    return {};
+}
+
+FileError FileSystem::syncAndClose(int fd)
+{
+    int error = ::fsync(fd) == 0 ? 0 : errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    return FileError::fromSystem(error);
+}
+
+void FileSystem::closeAndRemove(int fd, const QByteArray &path)
+{
+    if (fd >= 0)
+        ::close(fd);
+    ::unlink(path.constData());
+}
+
+QByteArray FileSystem::resolvedPath(const QByteArray &path, FileError *error)
+{
+    if (path.isEmpty() || path.contains('\0')) {
+        *error = FileError::of(FileError::Cause::Missing);
+        return {};
+    }
+    char *resolved = ::realpath(path.constData(), nullptr);
+    if (!resolved) {
+        *error = FileError::fromSystem(errno);
+        return {};
+    }
+    QByteArray result(resolved);
+    std::free(resolved);
+    *error = {};
     return result;
+}
+
+FileError FileSystem::readOnlyMark(int fd)
+{
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        return FileError::fromSystem(errno);
+    // Replacing the file by renaming would succeed over a read-only file (and
+    // root ignores permission bits altogether), so the owner's write bit is
+    // what decides.
+    return status.st_mode & S_IWUSR ? FileError() : FileError::of(FileError::Cause::ReadOnlyFile);
 }
 
 bool FileSystem::flushToDisk(QFileDevice &file)

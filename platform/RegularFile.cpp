@@ -1,8 +1,28 @@
 #include "platform/RegularFile.h"
 
+#include "platform/FileError.h"
+
 #include <QString>
 
-// The opening itself is the system's: RegularFilePosix.cpp, RegularFileWindows.cpp.
+// The opening itself is the system's: RegularFilePosix.cpp and
+// RegularFileWindows.cpp.
+
+namespace {
+
+void (*betweenLookAndOpen)(const QByteArray &) = nullptr;
+
+} // namespace
+
+void RegularFile::setBetweenLookAndOpen(void (*hook)(const QByteArray &nativePath))
+{
+    betweenLookAndOpen = hook;
+}
+
+void RegularFile::lookedAt(const QByteArray &nativePath)
+{
+    if (betweenLookAndOpen)
+        betweenLookAndOpen(nativePath);
+}
 
 QString RegularFile::reasonText(const Result &result)
 {
@@ -29,6 +49,9 @@ QString RegularFile::reasonText(const Result &result)
     case Refusal::Failed:
         break;
     }
-    return result.systemError != 0 ? qt_error_string(result.systemError)
-                                   : QStringLiteral("ファイルを開けませんでした");
+    if (result.systemError == 0)
+        return QStringLiteral("ファイルを開けませんでした");
+    QString text = FileError::fromSystem(result.systemError).reasonText();
+    text.chop(1); // a clause here, without its "。"
+    return text;
 }

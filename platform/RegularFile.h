@@ -37,6 +37,9 @@ public:
     // ReadWrite (never truncating); the file is opened unbuffered when mode
     // asks for it.
     static Result open(QFile &file, const QByteArray &nativePath, QIODevice::OpenMode mode = QIODevice::ReadOnly);
+    // Tests only: called between the look at a name and its opening, where
+    // another program may swap the file (null: nothing).
+    static void setBetweenLookAndOpen(void (*hook)(const QByteArray &nativePath));
     static Result open(QFile &file, const QString &path, QIODevice::OpenMode mode = QIODevice::ReadOnly);
 
     // What a stat of a name told (following links): errno of a failed call,
@@ -46,7 +49,11 @@ public:
     static Result fromStatus(int systemError, quint32 mode);
 
     // Why a file was refused, in plain Japanese for a message ("通常のファイル
-    // ではありません（名前付きパイプ）", or the system's text); empty when it
-    // was opened.
+    // ではありません（名前付きパイプ）", or the cause in FileError's words),
+    // without a closing "。"; empty when it was opened.
     static QString reasonText(const Result &result);
+
+private:
+    // Runs the tests' hook, if any (the systems' open() between look and open).
+    static void lookedAt(const QByteArray &nativePath);
 };

@@ -75,6 +75,7 @@ RegularFile::Result RegularFile::open(QFile &file, const QByteArray &nativePath,
     if (!S_ISREG(status.st_mode))
         return notRegular(kindOf(status.st_mode));
 
+    lookedAt(nativePath);
     const bool write = mode.testFlag(QIODevice::WriteOnly);
     const int fd = ::open(nativePath.constData(), (write ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)

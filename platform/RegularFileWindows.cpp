@@ -65,15 +65,16 @@ Kind kindOfHandle(DWORD type)
 
 } // namespace
 
-RegularFile::Result RegularFile::open(QFile &file, const QByteArray &nativePath, QIODevice::OpenMode mode)
-{
-    return open(file, QFile::decodeName(nativePath), mode);
-}
-
 RegularFile::Result RegularFile::open(QFile &file, const QString &path, QIODevice::OpenMode mode)
 {
-    if (path.isEmpty() || path.contains(QChar(u'\0')))
+    return open(file, QFile::encodeName(path), mode);
+}
+
+RegularFile::Result RegularFile::open(QFile &file, const QByteArray &nativePath, QIODevice::OpenMode mode)
+{
+    if (nativePath.isEmpty() || nativePath.contains('\0'))
         return failure(ERROR_FILE_NOT_FOUND);
+    const QString path = QFile::decodeName(nativePath);
     const QString native = QDir::toNativeSeparators(path);
     const auto *name = reinterpret_cast<const wchar_t *>(native.utf16());
     // A folder cannot be opened as a file at all; say what it is.
@@ -83,14 +84,21 @@ RegularFile::Result RegularFile::open(QFile &file, const QString &path, QIODevic
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return notRegular(Kind::Folder);
 
+    lookedAt(nativePath);
     const bool write = mode.testFlag(QIODevice::WriteOnly);
     // Sharing as POSIX does: others may read, write, rename and replace the
     // file while it is open here (the game saving a slot).
     const HANDLE handle = CreateFileW(name, GENERIC_READ | (write ? GENERIC_WRITE : 0),
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return failure(GetLastError());
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        // A folder swapped in since the look cannot be opened as a file.
+        const DWORD now = GetFileAttributesW(name);
+        if (error == ERROR_ACCESS_DENIED && now != INVALID_FILE_ATTRIBUTES && (now & FILE_ATTRIBUTE_DIRECTORY))
+            return notRegular(Kind::Folder);
+        return failure(error);
+    }
     // A device name ("NUL", "COM1") or a pipe opens, but is no file.
     const DWORD type = GetFileType(handle);
     if (type != FILE_TYPE_DISK) {

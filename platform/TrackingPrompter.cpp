@@ -37,29 +37,10 @@ bool TrackingPrompter::confirmDelete(QWidget *owner, const QStringList &paths, i
     return m_asked.confirmDelete(owner, paths, hidden);
 }
 
-std::optional<QString> TrackingPrompter::chooseCopyTarget(QWidget *owner, const CopyTargetRequest &request)
+void TrackingPrompter::ask(QWidget *owner, DialogQuery &query)
 {
     const Open open(m_open);
-    return m_asked.chooseCopyTarget(owner, request);
-}
-
-std::optional<ReplayTextAnswer> TrackingPrompter::editReplayText(QWidget *owner, const ReplayTextRequest &request)
-{
-    const Open open(m_open);
-    return m_asked.editReplayText(owner, request);
-}
-
-bool TrackingPrompter::reviewDuplicates(QWidget *owner, const DuplicateGroups &groups)
-{
-    const Open open(m_open);
-    return m_asked.reviewDuplicates(owner, groups);
-}
-
-std::optional<UnreadableFilesAnswer> TrackingPrompter::reviewUnreadableFiles(QWidget *owner,
-                                                                            const UnreadableFilesRequest &request)
-{
-    const Open open(m_open);
-    return m_asked.reviewUnreadableFiles(owner, request);
+    m_asked.ask(owner, query);
 }
 
 std::optional<QString> TrackingPrompter::chooseSaveFile(QWidget *owner, const QString &title,

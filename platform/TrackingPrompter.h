@@ -19,11 +19,7 @@ public:
                                         const QString &preselect) override;
     bool confirmReplace(QWidget *owner, const QString &path, const QString &holds) override;
     bool confirmDelete(QWidget *owner, const QStringList &paths, int hidden) override;
-    std::optional<QString> chooseCopyTarget(QWidget *owner, const CopyTargetRequest &request) override;
-    std::optional<ReplayTextAnswer> editReplayText(QWidget *owner, const ReplayTextRequest &request) override;
-    bool reviewDuplicates(QWidget *owner, const DuplicateGroups &groups) override;
-    std::optional<UnreadableFilesAnswer> reviewUnreadableFiles(QWidget *owner,
-                                                               const UnreadableFilesRequest &request) override;
+    void ask(QWidget *owner, DialogQuery &query) override;
     std::optional<QString> chooseSaveFile(QWidget *owner, const QString &title, const QString &suggestedPath,
                                           const QString &filter) override;
 

@@ -1,6 +1,9 @@
 #include "replay/ReplayTextWriter.h"
 
+#include "platform/FileError.h"
+#include "platform/FileSystem.h"
 #include "platform/RegularFile.h"
+#include "platform/ReplacementFile.h"
 #include "replay/ReplayStreamReader.h"
 
 #include <QByteArray>
@@ -8,26 +11,10 @@
 
 #include <vector>
 
-#ifdef Q_OS_UNIX
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#else
-#include <QFileInfo>
-#include <QSaveFile>
-#endif
-
 namespace {
 
 // Enough to copy quickly, small enough that a large stream is never held whole.
 constexpr qint64 CopyChunkSize = 64 * 1024;
-
-#ifndef Q_OS_UNIX
-constexpr QFileDevice::Permissions ModeBits = QFileDevice::ReadOwner | QFileDevice::WriteOwner
-    | QFileDevice::ExeOwner | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
-    | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-#endif
 
 bool writeAll(QIODevice &target, const char *data, qint64 size)
 {
@@ -52,6 +39,34 @@ bool writeWithText(QIODevice &source, qint64 streamLength, QIODevice &target,
     return writeAll(target, name, PlayerNameSize) && writeAll(target, comment, CommentSize);
 }
 
+// Writes into a replacement file, keeping the cause of a failed write.
+class ReplacementDevice : public QIODevice {
+public:
+    explicit ReplacementDevice(ReplacementFile &file)
+        : m_file(file)
+    {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    qint64 size() const override { return m_written; }
+    const FileError &error() const { return m_error; }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        m_error = m_file.write(data, size);
+        if (m_error.failed())
+            return -1;
+        m_written += size;
+        return size;
+    }
+
+private:
+    ReplacementFile &m_file;
+    FileError m_error;
+    qint64 m_written = 0;
+};
+
 qint64 streamLength(QIODevice &source)
 {
     ReplayHead scratch{};
@@ -67,107 +82,57 @@ bool RewriteReplayText(QIODevice &source, QIODevice &target, const char (&name)[
     return length >= 0 && writeWithText(source, length, target, name, comment);
 }
 
-#ifdef Q_OS_UNIX
-
 bool RewriteReplayText(const QString &path, const char (&name)[PlayerNameSize],
-                       const char (&comment)[CommentSize])
+                       const char (&comment)[CommentSize], QString *reason)
 {
-    return RewriteReplayText(QFile::encodeName(path), name, comment);
+    return RewriteReplayText(QFile::encodeName(path), name, comment, reason);
 }
 
 // Works on the name's bytes throughout, as a Qt path could not name every file.
 // The new content goes to a temporary file beside the old one, which is synced
 // and then renamed over it.
 bool RewriteReplayText(const QByteArray &nativePath, const char (&name)[PlayerNameSize],
-                       const char (&comment)[CommentSize])
+                       const char (&comment)[CommentSize], QString *reason)
 {
+    const auto fail = [reason](const QString &why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    const auto failWith = [&fail](const FileError &error) { return fail(error.reasonText()); };
+
     // Rewrite the file a link points to, so the link itself stays in place.
-    if (nativePath.isEmpty() || nativePath.contains('\0'))
-        return false;
-    char *resolved = ::realpath(nativePath.constData(), nullptr);
-    if (!resolved)
-        return false;
-    const QByteArray filePath(resolved);
-    std::free(resolved);
+    FileError resolveError;
+    const QByteArray filePath = FileSystem::resolvedPath(nativePath, &resolveError);
+    if (resolveError.failed())
+        return failWith(resolveError);
 
     QFile source;
-    if (!RegularFile::open(source, filePath))
-        return false;
-    struct stat status {};
-    if (::fstat(source.handle(), &status) != 0)
-        return false;
+    const RegularFile::Result opened = RegularFile::open(source, filePath);
+    if (!opened)
+        return fail(RegularFile::reasonText(opened) + QStringLiteral("。"));
     // Replacing the file by renaming would succeed over a read-only file (and
-    // root ignores permission bits altogether), so the owner's write bit is
-    // what decides.
-    const mode_t permissions = status.st_mode & 0777;
-    if (!(permissions & S_IWUSR))
-        return false;
+    // root ignores permission bits altogether), so the mark is looked at.
+    if (const FileError mark = FileSystem::readOnlyMark(source.handle()); mark.failed())
+        return failWith(mark);
     const qint64 length = streamLength(source);
     if (length < 0)
-        return false;
+        return fail(QStringLiteral("リプレイファイルとして読めません。"));
 
-    QByteArray tempPath = filePath + ".XXXXXX";
-    const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool written = false;
+    // The temporary file takes the old file's permission bits.
+    ReplacementFile replacement(filePath);
+    if (const FileError error = replacement.open(); error.failed())
+        return failWith(error);
     {
-        // Unbuffered, so that every write reports its own count: a full disk
-        // must not leave a cut replay behind a successful rename.
-        QFile target;
-        written = target.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle)
-            && writeWithText(source, length, target, name, comment) && target.size() == length + ReplayTextSize;
+        // Every write reports its own count: a full disk must not leave a cut
+        // replay behind a successful rename.
+        ReplacementDevice target(replacement);
+        if (!writeWithText(source, length, target, name, comment) || target.size() != length + ReplayTextSize)
+            return failWith(target.error().failed() ? target.error() : FileError::fromSystemText(source.errorString()));
     }
-    written = written && ::fchmod(fd, permissions) == 0 && ::fsync(fd) == 0;
-    written = ::close(fd) == 0 && written;
     source.close();
-    if (!written || ::rename(tempPath.constData(), filePath.constData()) != 0) {
-        ::unlink(tempPath.constData());
-        return false;
-    }
+    if (const FileError error = replacement.commit(); error.failed())
+        return failWith(error);
     return true;
 }
 
-#else
-
-bool RewriteReplayText(const QByteArray &nativePath, const char (&name)[PlayerNameSize],
-                       const char (&comment)[CommentSize])
-{
-    return RewriteReplayText(QFile::decodeName(nativePath), name, comment);
-}
-
-bool RewriteReplayText(const QString &path, const char (&name)[PlayerNameSize],
-                       const char (&comment)[CommentSize])
-{
-    // Rewrite the file a link points to, so the link itself stays in place.
-    const QFileInfo given(path);
-    const QString filePath = given.isSymLink() ? given.canonicalFilePath() : given.absoluteFilePath();
-    if (filePath.isEmpty())
-        return false;
-    // The owner's write bit decides, as a rename would replace a read-only file.
-    const QFileDevice::Permissions permissions = QFileInfo(filePath).permissions() & ModeBits;
-    if (!(permissions & QFileDevice::WriteOwner))
-        return false;
-
-    QFile source;
-    if (!RegularFile::open(source, filePath))
-        return false;
-    const qint64 length = streamLength(source);
-    if (length < 0)
-        return false;
-
-    // Unbuffered, so that every write reports its own count.
-    QSaveFile target(filePath);
-    if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (!writeWithText(source, length, target, name, comment) || target.size() != length + ReplayTextSize
-        || !target.setPermissions(permissions)) {
-        target.cancelWriting();
-        return false;
-    }
-    // Some platforms cannot replace a file that is still open.
-    source.close();
-    return target.commit();
-}
-
-#endif

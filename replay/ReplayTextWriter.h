@@ -21,10 +21,12 @@ bool RewriteReplayText(QIODevice &source, QIODevice &target, const char (&name)[
 // file is left. A read-only file (no owner write bit) is refused. The file's
 // permission bits are kept; a symbolic link is followed and stays a link.
 // Only a regular file is opened (a FIFO or device is refused, never waited on).
+// The temporary file's name is short, so a name of any length can be
+// rewritten. After a failure, reason (may be null) says why, for the user.
 bool RewriteReplayText(const QString &path, const char (&name)[PlayerNameSize],
-                       const char (&comment)[CommentSize]);
+                       const char (&comment)[CommentSize], QString *reason = nullptr);
 
 // The same for a file named by the bytes the system uses, so that a name that
 // is no valid text can be rewritten too.
 bool RewriteReplayText(const QByteArray &nativePath, const char (&name)[PlayerNameSize],
-                       const char (&comment)[CommentSize]);
+                       const char (&comment)[CommentSize], QString *reason = nullptr);

@@ -18,8 +18,6 @@
 
 namespace {
 
-bool isLead(uchar b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool isTrail(uchar b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 bool isHalfWidthKana(uchar b) { return b >= 0xA1 && b <= 0xDF; }
 
 // Control codes that ICU maps differently from the Windows code page.
@@ -31,7 +29,7 @@ int unitLength(QByteArrayView bytes, qsizetype i)
     const uchar b = uchar(bytes[i]);
     if (b < 0x80 || isHalfWidthKana(b))
         return 1;
-    if (isLead(b) && i + 1 < bytes.size() && isTrail(uchar(bytes[i + 1])))
+    if (ShiftJisText::startsPair(bytes, i))
         return 2;
     return 0;
 }
@@ -100,6 +98,17 @@ bool hasSwappedControl(QStringView text)
 }
 
 } // namespace
+
+bool ShiftJisText::startsPair(QByteArrayView bytes, qsizetype i)
+{
+    // Code page 932: lead bytes 0x81-0x9F and 0xE0-0xFC, trail bytes 0x40-0xFC but 0x7F.
+    if (i < 0 || i + 1 >= bytes.size())
+        return false;
+    const uchar lead = uchar(bytes[i]);
+    const uchar trail = uchar(bytes[i + 1]);
+    return ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) && trail >= 0x40 && trail <= 0xFC
+        && trail != 0x7F;
+}
 
 ShiftJisText::ShiftJisText(const QByteArray &bytes)
     : m_bytes(bytes)

@@ -48,6 +48,10 @@ public:
     // character; reports a cut and characters without a Shift-JIS form.
     static ShiftJisEncoded encode(QStringView text, int maxBytes);
 
+    // True when bytes[i] is a lead byte followed by a trail byte: the two
+    // make one double-byte character; every other byte stands alone.
+    static bool startsPair(QByteArrayView bytes, qsizetype i);
+
     // True when bytes are well-formed UTF-8 (file names and settings values
     // written on this system are; Shift-JIS bytes beyond ASCII seldom are).
     static bool isUtf8(QByteArrayView bytes);

@@ -4,15 +4,21 @@
 // by the replay maker, a settings file naming them, a scripted prompter, the
 // window itself, and the clicks a user makes.
 
+#include "app/FolderNotice.h"
+#include "app/GamePage.h"
+#include "app/StoragePage.h"
 #include "app/TMainForm.h"
+#include "operations/DeletionSession.h"
 #include "catalogue/ReplayTableModel.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestFiles.h"
 #include "tools/replaymaker/ReplayMaker.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMetaType>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -71,11 +77,14 @@ inline QByteArray settingsText(const QString &tarnelDir, const QString &storageD
 
 } // namespace MainFormTest
 
-// Test classes derive from this next to QObject and call init() and
-// cleanup() from their own.
-class MainFormHarness {
-protected:
-    void init()
+// The base of the window tests: the fixtures run for every test class
+// (a class may override them and call these), and the clicks a user makes.
+class MainFormHarness : public QObject {
+    Q_OBJECT
+protected slots:
+    virtual void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+
+    virtual void init()
     {
         m_prompter.reset();
         m_openedUrls.clear();
@@ -89,7 +98,7 @@ protected:
         QVERIFY(QDir().mkpath(m_storage));
     }
 
-    void cleanup()
+    virtual void cleanup()
     {
         m_form.reset();
         QVERIFY2(m_prompter.unexpected().isEmpty(), qPrintable(m_prompter.unexpected().join(QStringLiteral("; "))));
@@ -137,14 +146,20 @@ protected:
         return form;
     }
 
-    QTableView *table(int tag) const { return m_form->tableView(tag); }
+protected:
+    QTableView *table(FolderKind folder) const { return m_form->page(folder).view(); }
+    QTableView *table(int tag) const { return table(FolderKind(tag)); }
+    ReplayTableModel &model(FolderKind folder) const { return m_form->page(folder).model(); }
+    ReplayTableModel &model(int tag) const { return model(FolderKind(tag)); }
+    QMenu *menu(int tag) const { return m_form->page(FolderKind(tag)).tableMenu(); }
+    FolderNotice *notice(int tag) const { return m_form->page(FolderKind(tag)).notice(); }
 
     QStringList storageColumn0() const
     {
         QStringList names;
-        const ReplayTableModel &model = m_form->tableModel(TMainForm::StorageTag);
-        for (int r = 1; r < model.rowCountWithHeader(); ++r)
-            names.append(model.cell(r, 0));
+        const ReplayTableModel &storage = model(FolderKind::Storage);
+        for (int r = 1; r < storage.rowCountWithHeader(); ++r)
+            names.append(storage.cell(r, 0));
         return names;
     }
 
@@ -163,6 +178,7 @@ protected:
         return button && button->isEnabled();
     }
 
+    void clickRow(FolderKind folder, int gridRow) { clickRow(folderIndex(folder), gridRow); }
     void clickRow(int tag, int gridRow)
     {
         QTableView *view = table(tag);

@@ -14,13 +14,10 @@
 
 using namespace MainFormTest;
 
-class TestCollectionMarks : public QObject, public MainFormHarness {
+class TestCollectionMarks : public MainFormHarness {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-    void init() { MainFormHarness::init(); }
-    void cleanup() { MainFormHarness::cleanup(); }
 
     void storedMarkFollowsBothFolders();
     void noDuplicates();
@@ -28,7 +25,7 @@ private slots:
     void duplicatesMarked();
 
 private:
-    QStringList storedOf(int gridRow) const { return m_form->tableModel(TMainForm::GameTag).storedNames(gridRow); }
+    QStringList storedOf(int gridRow) const { return model(FolderKind::Game).storedNames(gridRow); }
     bool storedLineShown() const { return m_form->PnlInfoView->LblStoredName->isVisibleTo(m_form->PnlInfoView); }
 };
 
@@ -39,12 +36,12 @@ void TestCollectionMarks::storedMarkFollowsBothFolders()
     QVERIFY(m_form);
     for (int row = 1; row <= 10; ++row)
         QVERIFY(storedOf(row).isEmpty());
-    clickRow(TMainForm::GameTag, 3); // slot 2, Carol
+    clickRow(FolderKind::Game, 3); // slot 2, Carol
     QVERIFY(!storedLineShown());
 
     // A copy into storage marks the slot; the panel names the file.
     m_prompter.answerCopyTarget(QStringLiteral("記録.dat"));
-    m_form->BtnToReplayCopy->click();
+    m_form->gamePage().BtnToReplayCopy->click();
     QCOMPARE(m_prompter.calls().back().copyTarget.storedNames, QStringList());
     QCOMPARE(storedOf(3), QStringList{QStringLiteral("記録.dat")});
     QVERIFY(storedOf(2).isEmpty());
@@ -53,15 +50,15 @@ void TestCollectionMarks::storedMarkFollowsBothFolders()
 
     // The copy dialog says where it is stored, and copies all the same.
     m_prompter.answerCopyTarget(QStringLiteral("again.dat"));
-    m_form->BtnToReplayCopy->click();
+    m_form->gamePage().BtnToReplayCopy->click();
     QCOMPARE(m_prompter.calls().back().copyTarget.storedNames, QStringList{QStringLiteral("記録.dat")});
     QCOMPARE(storedOf(3).size(), 2);
     QVERIFY(storedOf(3).contains(QStringLiteral("again.dat")));
 
     // Another slot and the storage page show no line.
-    clickRow(TMainForm::GameTag, 1);
+    clickRow(FolderKind::Game, 1);
     QVERIFY(!storedLineShown());
-    clickRow(TMainForm::GameTag, 3);
+    clickRow(FolderKind::Game, 3);
     QVERIFY(storedLineShown());
 
     // Files removed behind the program's back: the next read of the folder
@@ -76,9 +73,9 @@ void TestCollectionMarks::storedMarkFollowsBothFolders()
     QVERIFY(QFile::copy(m_storage + QStringLiteral("other.dat"), m_game + QStringLiteral("qv_replay0.dat.new")));
     QVERIFY(QFile::remove(m_game + QStringLiteral("qv_replay0.dat")));
     QVERIFY(QFile::rename(m_game + QStringLiteral("qv_replay0.dat.new"), m_game + QStringLiteral("qv_replay0.dat")));
-    m_form->BtnReload->click();
+    m_form->gamePage().BtnReload->click();
     QCOMPARE(storedOf(1), QStringList{QStringLiteral("other.dat")});
-    QCOMPARE(m_form->storedMarks().namesOfSlot(0), QStringList{QStringLiteral("other.dat")});
+    QCOMPARE(m_form->gamePage().storedMarks().namesOfSlot(0), QStringList{QStringLiteral("other.dat")});
 }
 
 void TestCollectionMarks::noDuplicates()
@@ -122,12 +119,12 @@ void TestCollectionMarks::duplicatesMarked()
     QVERIFY(m_form);
     if (alreadyDeleting) {
         clickTab(1);
-        clickRow(TMainForm::StorageTag, int(storageColumn0().indexOf(QStringLiteral("d.dat"))) + 1);
-        m_form->BtnFileDelete->click();
+        clickRow(FolderKind::Storage, int(storageColumn0().indexOf(QStringLiteral("d.dat"))) + 1);
+        m_form->storagePage().BtnFileDelete->click();
         QCOMPARE(m_form->DelFileList(), QStringList{QStringLiteral("d.dat")});
     }
     if (!filter.isEmpty())
-        m_form->EdtFilter->setText(filter);
+        m_form->storagePage().EdtFilter->setText(filter);
 
     m_prompter.answerDuplicates(mark);
     m_form->ActFindDuplicates->trigger();
@@ -147,13 +144,13 @@ void TestCollectionMarks::duplicatesMarked()
     QCOMPARE(m_form->ActiveTab(), 1);
     QCOMPARE(m_form->DelFileList(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat")}));
     QCOMPARE(label("LblDelFileCnt"), QStringLiteral("2"));
-    QVERIFY(m_form->EdtFilter->text().isEmpty());
-    QVERIFY(m_form->tableModel(TMainForm::StorageTag).isMarked(m_form->ReplayRow())); // the first mark is selected
-    QCOMPARE(m_form->tableModel(TMainForm::StorageTag).cell(m_form->ReplayRow(), 0), QStringLiteral("a.dat"));
+    QVERIFY(m_form->storagePage().EdtFilter->text().isEmpty());
+    QVERIFY(model(FolderKind::Storage).isMarked(m_form->ReplayRow())); // the first mark is selected
+    QCOMPARE(model(FolderKind::Storage).cell(m_form->ReplayRow(), 0), QStringLiteral("a.dat"));
 
     // The deletion mode's own buttons carry it out: the confirmation lists exactly these.
     m_prompter.answerDelete(false);
-    m_form->BtnDeleteExec->click();
+    m_form->storagePage().BtnDeleteExec->click();
     QCOMPARE(m_prompter.calls().back().paths,
              (QStringList{m_storage + QStringLiteral("a.dat"), m_storage + QStringLiteral("b.dat")}));
     QVERIFY(m_form->DeleteMode());

@@ -8,13 +8,10 @@
 
 using namespace MainFormTest;
 
-class TestCopyCommand : public QObject, public MainFormHarness {
+class TestCopyCommand : public MainFormHarness {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-    void init() { MainFormHarness::init(); }
-    void cleanup() { MainFormHarness::cleanup(); }
 
     void gameToStorage();
     void storageToSlot();
@@ -32,12 +29,12 @@ void TestCopyCommand::gameToStorage()
     m_form = start();
     QVERIFY(m_form);
     clickTab(1);
-    clickRow(TMainForm::StorageTag, 2);
+    clickRow(FolderKind::Storage, 2);
     clickTab(0);
-    clickRow(TMainForm::GameTag, 3); // slot 2, Carol
+    clickRow(FolderKind::Game, 3); // slot 2, Carol
 
     m_prompter.answerCopyTarget(QStringLiteral("記録.dat"));
-    m_form->BtnToReplayCopy->click();
+    m_form->gamePage().BtnToReplayCopy->click();
 
     QCOMPARE(m_prompter.count(ScriptedPrompter::Kind::ChooseCopyTarget), 1);
     const CopyTargetRequest &asked = m_prompter.calls().back().copyTarget;
@@ -63,17 +60,17 @@ void TestCopyCommand::storageToSlot()
     m_form = start();
     QVERIFY(m_form);
     clickTab(1);
-    clickRow(TMainForm::StorageTag, 2);
+    clickRow(FolderKind::Storage, 2);
     const QString source = storageColumn0().at(1);
 
     m_prompter.answerCopyTarget(QStringLiteral("qv_replay4.dat")); // the empty slot
-    m_form->BtnToTarnelCopy->click();
+    m_form->storagePage().BtnToTarnelCopy->click();
 
     const CopyTargetRequest &asked = m_prompter.calls().back().copyTarget;
     QVERIFY(asked.slotMode);
     QCOMPARE(asked.sourceName, source);
     QCOMPARE(asked.destinationDir, m_game);
-    const ReplayTableModel &game = m_form->tableModel(TMainForm::GameTag);
+    const ReplayTableModel &game = model(FolderKind::Game);
     QCOMPARE(asked.slotTexts[0].player, QStringLiteral("Alice"));
     QCOMPARE(asked.slotTexts[0].score, game.cell(1, 1));
     QCOMPARE(asked.slotTexts[0].dungeon, game.cell(1, 2));
@@ -109,7 +106,7 @@ void TestCopyCommand::replace()
 
     m_prompter.answerCopyTarget(QStringLiteral("qv_replay0.dat"));
     m_prompter.answerReplace(yes);
-    m_form->BtnToTarnelCopy->click();
+    m_form->storagePage().BtnToTarnelCopy->click();
 
     QCOMPARE(m_prompter.count(ScriptedPrompter::Kind::ConfirmReplace), 1);
     const ScriptedPrompter::Call &asked = m_prompter.calls().back();
@@ -117,7 +114,7 @@ void TestCopyCommand::replace()
     QVERIFY2(asked.holds.contains(QStringLiteral("Alice")), qPrintable(asked.holds));
     QVERIFY(asked.holds.contains(QStringLiteral("1,234,567")));
     QCOMPARE(readAll(slot0), yes ? readAll(m_storage + QStringLiteral("a.dat")) : before);
-    QCOMPARE(m_form->tableModel(TMainForm::GameTag).cell(1, 5), yes ? QStringLiteral("a") : QStringLiteral("Alice"));
+    QCOMPARE(model(FolderKind::Game).cell(1, 5), yes ? QStringLiteral("a") : QStringLiteral("Alice"));
     QVERIFY(m_prompter.errors().isEmpty());
 }
 
@@ -135,7 +132,7 @@ void TestCopyCommand::failureReloadsNothing()
     const QByteArray before = readAll(locked);
 
     m_prompter.answerCopyTarget(QStringLiteral("locked.dat"));
-    m_form->BtnToReplayCopy->click();
+    m_form->gamePage().BtnToReplayCopy->click();
 
     QCOMPARE(m_prompter.errors().size(), 1);
     const QString message = m_prompter.errors().constFirst();
@@ -152,7 +149,7 @@ void TestCopyCommand::cancelledDialog()
     QVERIFY(m_form);
     QVERIFY(writeReplay(m_storage + QStringLiteral("new.dat"), makeSpec("QVreplay Ver107 ", 2), "new"));
     m_prompter.answerCopyTargetCancel();
-    m_form->BtnToReplayCopy->click();
+    m_form->gamePage().BtnToReplayCopy->click();
     QCOMPARE(m_prompter.calls().size(), size_t(1));
     QCOMPARE(storageColumn0(), QStringList{QStringLiteral("a.dat")});
     QCOMPARE(QDir(m_storage).count(), uint(4)); // ".", "..", a.dat, new.dat

@@ -13,13 +13,12 @@
 
 using namespace MainFormTest;
 
-class TestDeletionMode : public QObject, public MainFormHarness {
+class TestDeletionMode : public MainFormHarness {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-    void init();
-    void cleanup();
+    void init() override;
+    void cleanup() override;
 
     void enterAndLeave();
     void emptyFolderNeverEnters();
@@ -63,19 +62,19 @@ void TestDeletionMode::cleanup()
 
 bool TestDeletionMode::inDeletionLayout() const
 {
-    const auto shown = [this](QWidget *w) { return w->isVisibleTo(m_form->PnlReplayCmd); };
-    return !shown(m_form->BtnReload2) && !shown(m_form->BtnToTarnelCopy) && !shown(m_form->BtnFileDelete)
-        && !shown(m_form->BtnReplayInfoEdit2) && shown(m_form->BtnDeleteCancel) && shown(m_form->BtnDeleteExec)
-        && shown(m_form->Label10) && shown(m_form->Label11) && shown(m_form->LblDelFileCnt)
+    const auto shown = [this](QWidget *w) { return w->isVisibleTo(m_form->storagePage().PnlReplayCmd); };
+    return !shown(m_form->storagePage().BtnReload2) && !shown(m_form->storagePage().BtnToTarnelCopy) && !shown(m_form->storagePage().BtnFileDelete)
+        && !shown(m_form->storagePage().BtnReplayInfoEdit2) && shown(m_form->storagePage().BtnDeleteCancel) && shown(m_form->storagePage().BtnDeleteExec)
+        && shown(m_form->storagePage().Label10) && shown(m_form->storagePage().Label11) && shown(m_form->storagePage().LblDelFileCnt)
         && !m_form->R1->isEnabled() && m_form->N1->isEnabled() && m_form->DeleteMode();
 }
 
 bool TestDeletionMode::inNormalLayout() const
 {
-    const auto shown = [this](QWidget *w) { return w->isVisibleTo(m_form->PnlReplayCmd); };
-    return shown(m_form->BtnReload2) && shown(m_form->BtnToTarnelCopy) && shown(m_form->BtnFileDelete)
-        && shown(m_form->BtnReplayInfoEdit2) && !shown(m_form->BtnDeleteCancel) && !shown(m_form->BtnDeleteExec)
-        && !shown(m_form->Label10) && !shown(m_form->Label11) && !shown(m_form->LblDelFileCnt)
+    const auto shown = [this](QWidget *w) { return w->isVisibleTo(m_form->storagePage().PnlReplayCmd); };
+    return shown(m_form->storagePage().BtnReload2) && shown(m_form->storagePage().BtnToTarnelCopy) && shown(m_form->storagePage().BtnFileDelete)
+        && shown(m_form->storagePage().BtnReplayInfoEdit2) && !shown(m_form->storagePage().BtnDeleteCancel) && !shown(m_form->storagePage().BtnDeleteExec)
+        && !shown(m_form->storagePage().Label10) && !shown(m_form->storagePage().Label11) && !shown(m_form->storagePage().LblDelFileCnt)
         && m_form->R1->isEnabled() && !m_form->DeleteMode();
 }
 
@@ -86,25 +85,25 @@ void TestDeletionMode::enterAndLeave()
     QVERIFY(m_form);
     clickTab(1);
     QVERIFY(inNormalLayout());
-    const ReplayTableModel &model = m_form->tableModel(1);
+    const ReplayTableModel &model = MainFormHarness::model(1);
     const QStringList names = storageColumn0();
 
     // The row selected on entering is marked at once.
     clickRow(1, 3);
-    QTest::mouseClick(m_form->BtnFileDelete, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().BtnFileDelete, Qt::LeftButton);
     QVERIFY(inDeletionLayout());
     QCOMPARE(m_form->DelFileList(), QStringList{names[2]});
-    QCOMPARE(m_form->LblDelFileCnt->text(), QStringLiteral("1"));
+    QCOMPARE(m_form->storagePage().LblDelFileCnt->text(), QStringLiteral("1"));
     QVERIFY(model.isMarked(3));
     QCOMPARE(m_form->FileSelectRow(), 0);
 
     // Selecting it unmarks it: the guard is empty on entering.
     clickRow(1, 3);
     QVERIFY(m_form->DelFileList().isEmpty());
-    QCOMPARE(m_form->LblDelFileCnt->text(), QStringLiteral("0"));
+    QCOMPARE(m_form->storagePage().LblDelFileCnt->text(), QStringLiteral("0"));
 
     // Carrying out with nothing marked asks nothing and stays in the mode.
-    QTest::mouseClick(m_form->BtnDeleteExec, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().BtnDeleteExec, Qt::LeftButton);
     QCOMPARE(m_prompter.errors(), QStringList{QStringLiteral("ファイルが選択されていません。")});
     QCOMPARE(m_prompter.count(ScriptedPrompter::Kind::ConfirmDelete), 0);
     QVERIFY(inDeletionLayout());
@@ -114,13 +113,13 @@ void TestDeletionMode::enterAndLeave()
 
     // Cancelling clears every mark and the guard; entering again starts with
     // only the then-selected row.
-    QTest::mouseClick(m_form->BtnDeleteCancel, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().BtnDeleteCancel, Qt::LeftButton);
     QVERIFY(inNormalLayout());
     QVERIFY(m_form->DelFileList().isEmpty());
     QCOMPARE(m_form->FileSelectRow(), 0);
-    QVERIFY(!m_form->tmFileSelect->isActive());
+    QVERIFY(!m_form->session().guardTimer()->isActive());
     QVERIFY(!model.isMarked(1));
-    QTest::mouseClick(m_form->BtnFileDelete, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().BtnFileDelete, Qt::LeftButton);
     QCOMPARE(m_form->DelFileList(), QStringList{names[0]});
     QCOMPARE(m_prompter.calls().size(), size_t(1));
 }
@@ -131,7 +130,7 @@ void TestDeletionMode::emptyFolderNeverEnters()
     m_form = start();
     QVERIFY(m_form);
     clickTab(1);
-    QVERIFY(!m_form->BtnFileDelete->isEnabled());
+    QVERIFY(!m_form->storagePage().BtnFileDelete->isEnabled());
     m_form->BtnFileDeleteClick();
     QVERIFY(inNormalLayout());
 }
@@ -144,14 +143,14 @@ void TestDeletionMode::toggleGuardAndSort()
     QVERIFY(m_form);
     clickTab(1);
     m_form->vSetDeleteMode(true);
-    const ReplayTableModel &model = m_form->tableModel(1);
+    const ReplayTableModel &model = MainFormHarness::model(1);
     const QStringList names = storageColumn0();
     clickRow(1, 1); // takes back the mark made on entering
     QVERIFY(m_form->DelFileList().isEmpty());
 
     clickRow(1, 2);
     QCOMPARE(m_form->DelFileList(), QStringList{names[1]});
-    QCOMPARE(m_form->LblDelFileCnt->text(), QStringLiteral("1"));
+    QCOMPARE(m_form->storagePage().LblDelFileCnt->text(), QStringLiteral("1"));
     QVERIFY(model.isMarked(2));
     QCOMPARE(m_form->FileSelectRow(), 2);
     QCOMPARE(label("LblReplayName"), QFileInfo(names[1]).completeBaseName()); // the panel still follows
@@ -165,18 +164,18 @@ void TestDeletionMode::toggleGuardAndSort()
     QTRY_COMPARE_WITH_TIMEOUT(m_form->FileSelectRow(), 0, 2000);
     clickRow(1, 2);
     QVERIFY(m_form->DelFileList().isEmpty());
-    QCOMPARE(m_form->LblDelFileCnt->text(), QStringLiteral("0"));
+    QCOMPARE(m_form->storagePage().LblDelFileCnt->text(), QStringLiteral("0"));
     QVERIFY(!model.isMarked(2));
 
     // Two different rows in quick succession: both marked.
     clickRow(1, 1);
     clickRow(1, 4);
     QCOMPARE(m_form->DelFileList(), (QStringList{names[0], names[3]}));
-    QCOMPARE(m_form->LblDelFileCnt->text(), QStringLiteral("2"));
+    QCOMPARE(m_form->storagePage().LblDelFileCnt->text(), QStringLiteral("2"));
     QVERIFY(model.isMarked(1) && model.isMarked(4) && !model.isMarked(3));
 
     // Marks belong to file names: sorting moves them with their rows.
-    QTest::mouseClick(m_form->SbtSortScore2, Qt::LeftButton); // d, c, b, a
+    QTest::mouseClick(m_form->storagePage().SbtSortScore2, Qt::LeftButton); // d, c, b, a
     QCOMPARE(storageColumn0(), (QStringList{QStringLiteral("d.dat"), QStringLiteral("c.dat"), QStringLiteral("b.dat"),
                                             QStringLiteral("a.dat")}));
     for (int r = 1; r <= 4; ++r)
@@ -185,9 +184,9 @@ void TestDeletionMode::toggleGuardAndSort()
     // The timer's handler itself clears the guard.
     clickRow(1, 3);
     QCOMPARE(m_form->FileSelectRow(), 3);
-    m_form->tmFileSelectTimer();
+    m_form->session().guardExpired();
     QCOMPARE(m_form->FileSelectRow(), 0);
-    QVERIFY(!m_form->tmFileSelect->isActive());
+    QVERIFY(!m_form->session().guardTimer()->isActive());
 
     m_form->vSetDeleteMode(false);
     QVERIFY(m_form->DelFileList().isEmpty());
@@ -215,7 +214,7 @@ void TestDeletionMode::keyboardAndPageVeto()
     const QStringList marked = m_form->DelFileList();
     QVERIFY(QFile::remove(m_storage + storageColumn0().constLast()));
     m_form->BtnReload2Click();
-    QCOMPARE(m_form->tableModel(1).rowCountWithHeader(), 3);
+    QCOMPARE(model(1).rowCountWithHeader(), 3);
     QCOMPARE(m_form->ReplayRow(), 1);
     QCOMPARE(m_form->DelFileList(), marked);
 
@@ -248,14 +247,14 @@ void TestDeletionMode::declinedKeepsModeAndMarks()
     m_form = start();
     QVERIFY(m_form);
     clickTab(1);
-    QTest::mouseClick(m_form->SbtSortFile2, Qt::LeftButton); // c, b, a
-    QTest::mouseClick(m_form->BtnFileDelete, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().SbtSortFile2, Qt::LeftButton); // c, b, a
+    QTest::mouseClick(m_form->storagePage().BtnFileDelete, Qt::LeftButton);
     clickRow(1, 3);
     const QStringList marked{QStringLiteral("c.dat"), QStringLiteral("a.dat")};
     QCOMPARE(m_form->DelFileList(), marked);
 
     m_prompter.answerDelete(false);
-    QTest::mouseClick(m_form->BtnDeleteExec, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().BtnDeleteExec, Qt::LeftButton);
     // One question for the whole set, full paths in marking order.
     QCOMPARE(m_prompter.count(ScriptedPrompter::Kind::ConfirmDelete), 1);
     QCOMPARE(m_prompter.calls().back().paths,
@@ -263,7 +262,7 @@ void TestDeletionMode::declinedKeepsModeAndMarks()
     QCOMPARE(m_prompter.calls().back().owner, m_form.get());
     QVERIFY(inDeletionLayout());
     QCOMPARE(m_form->DelFileList(), marked);
-    QCOMPARE(m_form->LblDelFileCnt->text(), QStringLiteral("2"));
+    QCOMPARE(m_form->storagePage().LblDelFileCnt->text(), QStringLiteral("2"));
     for (const QString &name : marked)
         QVERIFY(QFile::exists(m_storage + name));
     QVERIFY(!QFileInfo::exists(m_home + QStringLiteral("/.local")));
@@ -283,13 +282,13 @@ void TestDeletionMode::deletesIntoTrash()
     QVERIFY(m_form);
     clickTab(1);
     clickRow(1, rowOf(QStringLiteral("b.dat")));
-    QTest::mouseClick(m_form->BtnFileDelete, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().BtnFileDelete, Qt::LeftButton);
     clickRow(1, rowOf(QStringLiteral("c.dat")));
     QCOMPARE(m_form->DelFileList(), (QStringList{QStringLiteral("b.dat"), QStringLiteral("c.dat")}));
-    QVERIFY(!m_form->tableModel(1).isMarked(rowOf(QStringLiteral("B.dat"))));
+    QVERIFY(!model(1).isMarked(rowOf(QStringLiteral("B.dat"))));
 
     m_prompter.answerDelete(true);
-    QTest::mouseClick(m_form->BtnDeleteExec, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().BtnDeleteExec, Qt::LeftButton);
     QCOMPARE(m_prompter.errors(), QStringList{});
     QVERIFY(inNormalLayout());
     QVERIFY(m_form->DelFileList().isEmpty());
@@ -326,7 +325,7 @@ void TestDeletionMode::partialFailure()
     QVERIFY(m_form);
     clickTab(1);
     clickRow(1, rowOf(QStringLiteral("b.dat")));
-    QTest::mouseClick(m_form->BtnFileDelete, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().BtnFileDelete, Qt::LeftButton);
     clickRow(1, rowOf(longName));
     clickRow(1, rowOf(QStringLiteral("c.dat")));
     QCOMPARE(m_form->DelFileList().size(), 3);
@@ -334,7 +333,7 @@ void TestDeletionMode::partialFailure()
     QVERIFY(QFile::remove(m_storage + QStringLiteral("b.dat")));
 
     m_prompter.answerDelete(true);
-    QTest::mouseClick(m_form->BtnDeleteExec, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().BtnDeleteExec, Qt::LeftButton);
 
     // One message names both failures with their reasons.
     const QStringList errors = m_prompter.errors();
@@ -353,8 +352,8 @@ void TestDeletionMode::partialFailure()
     QCOMPARE(m_form->ReplayRow(), 1);
     QVERIFY(inDeletionLayout());
     QCOMPARE(m_form->DelFileList(), QStringList{longName});
-    QCOMPARE(m_form->LblDelFileCnt->text(), QStringLiteral("1"));
-    QVERIFY(m_form->tableModel(1).isMarked(rowOf(longName)));
+    QCOMPARE(m_form->storagePage().LblDelFileCnt->text(), QStringLiteral("1"));
+    QVERIFY(model(1).isMarked(rowOf(longName)));
     QCOMPARE(m_form->FileSelectRow(), 0);
     QVERIFY(QFile::exists(m_storage + longName));
 #endif

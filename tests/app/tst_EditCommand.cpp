@@ -21,14 +21,19 @@ namespace {
 class DialogPrompter : public ScriptedPrompter {
 public:
     std::function<void(TReplayInfoExInputForm &)> typing;
-    std::optional<ReplayTextAnswer> editReplayText(QWidget *owner, const ReplayTextRequest &request) override
+    void ask(QWidget *owner, DialogQuery &query) override
     {
-        TReplayInfoExInputForm form(request, owner);
+        auto *text = dynamic_cast<ReplayTextQuery *>(&query);
+        if (!text) {
+            ScriptedPrompter::ask(owner, query);
+            return;
+        }
+        TReplayInfoExInputForm form(text->request, owner);
         form.show();
         if (typing)
             typing(form);
         form.BtnOk->click();
-        return form.result();
+        text->answer = form.result();
     }
 };
 
@@ -41,13 +46,10 @@ QByteArray streamOf(const QByteArray &file)
 
 } // namespace
 
-class TestEditCommand : public QObject, public MainFormHarness {
+class TestEditCommand : public MainFormHarness {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-    void init() { MainFormHarness::init(); }
-    void cleanup() { MainFormHarness::cleanup(); }
 
     void editBothTables_data();
     void editBothTables();
@@ -92,8 +94,8 @@ void TestEditCommand::editBothTables()
     int row = 1;
     if (tag == 1) {
         clickTab(1);
-        m_form->SbtSortScore1->click(); // a.dat, c.dat, b.dat
-        clickRow(TMainForm::StorageTag, 2);
+        m_form->storagePage().SbtSortScore1->click(); // a.dat, c.dat, b.dat
+        clickRow(FolderKind::Storage, 2);
         path = m_storage + QStringLiteral("c.dat");
         button = "BtnReplayInfoEdit2";
         row = 2;
@@ -114,7 +116,7 @@ void TestEditCommand::editBothTables()
 
     const QByteArray after = readAll(path);
     QCOMPARE(after, streamOf(before) + ReplayMaker::textFields(name, comment));
-    QCOMPARE(m_form->tableModel(tag).cell(row, 5), shownName);
+    QCOMPARE(model(tag).cell(row, 5), shownName);
     QCOMPARE(label("LblReplayName"), shownName);
     QCOMPARE(label("MemReplayComment"), shownComment);
     QCOMPARE(storageColumn0(), orderBefore);
@@ -128,13 +130,13 @@ void TestEditCommand::cancelChangesNothing()
     m_form = start();
     QVERIFY(m_form);
     const QByteArray before = readAll(m_game + QStringLiteral("qv_replay0.dat"));
-    const ReplayInfo slotBefore = m_form->Slots()[0];
+    const ReplayInfo slotBefore = m_form->workspace().Slots()[0];
 
     m_prompter.answerReplayTextCancel();
-    m_form->BtnReplayInfoEdit->click();
+    m_form->gamePage().BtnReplayInfoEdit->click();
 
     QCOMPARE(readAll(m_game + QStringLiteral("qv_replay0.dat")), before);
-    QCOMPARE(QByteArray(m_form->Slots()[0].PlayerName, PlayerNameSize),
+    QCOMPARE(QByteArray(m_form->workspace().Slots()[0].PlayerName, PlayerNameSize),
              QByteArray(slotBefore.PlayerName, PlayerNameSize));
     QCOMPARE(label("LblReplayName"), QStringLiteral("Alice"));
     QVERIFY(m_prompter.errors().isEmpty());
@@ -153,16 +155,16 @@ void TestEditCommand::failedWriteKeepsFileAndRetries()
     QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
 
     m_prompter.answerReplayText({QByteArrayLiteral("New"), QByteArrayLiteral("note")});
-    m_form->BtnReplayInfoEdit2->click();
+    m_form->storagePage().BtnReplayInfoEdit2->click();
     QCOMPARE(m_prompter.errors(), QStringList{QStringLiteral("リプレイファイルの書き込みに失敗しました。")});
     QCOMPARE(readAll(path), before);
     QCOMPARE(label("LblReplayName"), QStringLiteral("New"));
     QCOMPARE(storageColumn0(), QStringList{QStringLiteral("a.dat")});
-    QCOMPARE(m_form->tableModel(TMainForm::StorageTag).cell(1, 5), QStringLiteral("New"));
+    QCOMPARE(model(FolderKind::Storage).cell(1, 5), QStringLiteral("New"));
 
     QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     m_prompter.answerReplayText({QByteArrayLiteral("New"), QByteArrayLiteral("note")});
-    m_form->BtnReplayInfoEdit2->click();
+    m_form->storagePage().BtnReplayInfoEdit2->click();
     QCOMPARE(m_prompter.calls().back().replayText.playerName, QByteArrayLiteral("New")); // from memory
     QCOMPARE(m_prompter.errors().size(), 1);
     QCOMPARE(readAll(path), streamOf(before) + ReplayMaker::textFields("New", "note"));
@@ -191,8 +193,8 @@ void TestEditCommand::throughTheDialog()
     TMainForm form(prompter, m_settings);
     QVERIFY(form.startUp());
     form.show();
-    form.vReplaySelectCell(TMainForm::GameTag, 4);
-    form.BtnReplayInfoEdit->click();
+    form.vReplaySelectCell(FolderKind::Game, 4);
+    form.gamePage().BtnReplayInfoEdit->click();
 
     QByteArray name;
     for (int i = 0; i < 15; ++i)

@@ -22,13 +22,10 @@ const QString ChooserRoot = QStringLiteral("/");
 
 } // namespace
 
-class TestFolderMenu : public QObject, public MainFormHarness {
+class TestFolderMenu : public MainFormHarness {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-    void init() { MainFormHarness::init(); }
-    void cleanup() { MainFormHarness::cleanup(); }
 
     void gameFolder_data();
     void gameFolder();
@@ -94,9 +91,9 @@ void TestFolderMenu::gameFolder()
     QCOMPARE(call.root, ChooserRoot);
     QCOMPARE(call.preselect, m_game);
     QCOMPARE(call.owner, m_form.get());
-    QCOMPARE(m_form->TarnelDir(), chosen);
+    QCOMPARE(m_form->workspace().TarnelDir(), chosen);
 
-    const ReplayTableModel &game = m_form->tableModel(0);
+    const ReplayTableModel &game = model(0);
     QCOMPARE(game.cell(4, 5), sameFolder ? QStringLiteral("Dave") : QStringLiteral("Zed"));
     QCOMPARE(game.cell(5, 5), sameFolder ? QStringLiteral("Fay") : QString());
     QCOMPARE(game.cell(1, 5), sameFolder ? QStringLiteral("Alice") : QString());
@@ -132,7 +129,7 @@ void TestFolderMenu::storageFolder()
     m_form = start();
     QVERIFY(m_form);
     clickTab(1);
-    QTest::mouseClick(m_form->SbtSortFile2, Qt::LeftButton); // the order outlives the change
+    QTest::mouseClick(m_form->storagePage().SbtSortFile2, Qt::LeftButton); // the order outlives the change
     clickRow(1, 3);
     if (page == 0) {
         clickTab(0);
@@ -146,9 +143,9 @@ void TestFolderMenu::storageFolder()
     QCOMPARE(call.title, QStringLiteral("ダウンロードしたリプレイファイルを格納しているフォルダを指定してください。"));
     QCOMPARE(call.root, ChooserRoot);
     QCOMPARE(call.preselect, m_storage);
-    QCOMPARE(m_form->StorageDir(), m_storage2);
+    QCOMPARE(m_form->workspace().StorageDir(), m_storage2);
     QCOMPARE(storageColumn0(), (QStringList{QStringLiteral("y.dat"), QStringLiteral("x.dat")}));
-    QCOMPARE(m_form->Replays().Count(), 2);
+    QCOMPARE(m_form->workspace().Replays().Count(), 2);
     QCOMPARE(m_form->ReplayRow(), 1);
     QCOMPARE(table(1)->currentIndex().row(), 0);
     if (page == 1) {
@@ -189,8 +186,8 @@ void TestFolderMenu::declinedChangesNothing()
     QCOMPARE(m_prompter.calls()[1].preselect, QString());
 #endif
     QCOMPARE(m_prompter.errors(), QStringList{});
-    QCOMPARE(m_form->TarnelDir(), m_game);
-    QCOMPARE(m_form->StorageDir(), m_storage);
+    QCOMPARE(m_form->workspace().TarnelDir(), m_game);
+    QCOMPARE(m_form->workspace().StorageDir(), m_storage);
     QCOMPARE(storageColumn0(), QStringList{QStringLiteral("a.dat")}); // not read again
     QCOMPARE(label("LblReplayName"), QStringLiteral("Carol"));
     QCOMPARE(m_form->statusPanelText(1), m_game);
@@ -204,7 +201,7 @@ void TestFolderMenu::deletionModeLeavesOnlyTheGameFolder()
     QVERIFY(m_form);
     clickTab(1);
     clickRow(1, 2);
-    QTest::mouseClick(m_form->BtnFileDelete, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().BtnFileDelete, Qt::LeftButton);
     const QStringList marked = m_form->DelFileList();
     QCOMPARE(marked.size(), 1);
 
@@ -217,8 +214,8 @@ void TestFolderMenu::deletionModeLeavesOnlyTheGameFolder()
 
     m_prompter.answerFolder(m_game2.chopped(1));
     m_form->N1->trigger();
-    QCOMPARE(m_form->TarnelDir(), m_game2);
-    QCOMPARE(m_form->tableModel(0).cell(4, 5), QStringLiteral("Zed"));
+    QCOMPARE(m_form->workspace().TarnelDir(), m_game2);
+    QCOMPARE(model(0).cell(4, 5), QStringLiteral("Zed"));
     QCOMPARE(m_form->DelFileList(), marked);
     QVERIFY(m_form->DeleteMode());
     QCOMPARE(label("LblReplayName"), QFileInfo(marked[0]).completeBaseName());

@@ -35,13 +35,11 @@ bool appendTo(const QString &path, const QByteArray &bytes)
 
 } // namespace
 
-class TestLiveFolders : public QObject, public MainFormHarness {
+class TestLiveFolders : public MainFormHarness {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-    void init();
-    void cleanup() { MainFormHarness::cleanup(); }
+    void init() override;
 
     void storageKeepsTheView_data();
     void storageKeepsTheView();
@@ -61,7 +59,7 @@ private:
         names.sort();
         return names;
     }
-    QString selectedName() const { return m_form->tableModel(1).cell(m_form->ReplayRow(), 0); }
+    QString selectedName() const { return model(1).cell(m_form->ReplayRow(), 0); }
     QString m_home;
 };
 
@@ -127,9 +125,9 @@ void TestLiveFolders::storageKeepsTheView()
     prepare(files);
     startLive();
     clickTab(1);
-    m_form->SbtSortScore2->click();
+    m_form->storagePage().SbtSortScore2->click();
     clickRow(1, 3); // gamma
-    m_form->BtnFileDelete->click();
+    m_form->storagePage().BtnFileDelete->click();
     clickRow(1, 4); // alpha
     QCOMPARE(m_form->DelFileList(), (QStringList{u"gamma.dat"_s, u"alpha.dat"_s}));
     QScrollBar *scroll = table(1)->verticalScrollBar();
@@ -154,13 +152,13 @@ void TestLiveFolders::storageKeepsTheView()
     QTRY_COMPARE_WITH_TIMEOUT(int(storageColumn0().size()), rowsAfter, Timeout);
     QTRY_COMPARE_WITH_TIMEOUT(storageColumn0().mid(0, order.size()), order, Timeout);
     QCOMPARE(m_form->SortMode(), 4);
-    QVERIFY(m_form->SbtSortScore2->isChecked());
+    QVERIFY(m_form->storagePage().SbtSortScore2->isChecked());
     QCOMPARE(selectedName(), selected);
-    QCOMPARE(m_form->gridRowOf(1, table(1)->currentIndex()), m_form->ReplayRow());
+    QCOMPARE(m_form->storagePage().gridRowOf(table(1)->currentIndex()), m_form->ReplayRow());
     QCOMPARE(label("LblReplayName"), QFileInfo(selected).completeBaseName());
     QVERIFY(m_form->DeleteMode());
     QCOMPARE(m_form->DelFileList(), marks);
-    QCOMPARE(m_form->LblDelFileCnt->text(), QString::number(marks.size()));
+    QCOMPARE(m_form->storagePage().LblDelFileCnt->text(), QString::number(marks.size()));
     QCOMPARE(scroll->value(), 2);
     QCOMPARE(m_prompter.calls().size(), size_t(0));
 }
@@ -175,23 +173,23 @@ void TestLiveFolders::gameSlotsFollow()
     // The game saves into the selected slot: its row and the panel show it.
     QVERIFY(writeReplay(m_game + u"qv_replay4.dat"_s, makeSpec("QVreplay Ver107 ", 4444, 2), "Fred"));
     QTRY_COMPARE_WITH_TIMEOUT(label("LblReplayName"), u"Fred"_s, Timeout);
-    QCOMPARE(m_form->tableModel(0).cell(5, 1), u"4,444"_s);
+    QCOMPARE(model(0).cell(5, 1), u"4,444"_s);
     QCOMPARE(m_form->TarnelRow(), 5);
     QCOMPARE(table(0)->currentIndex().row(), 4);
-    QVERIFY(m_form->BtnToReplayCopy->isEnabled());
+    QVERIFY(m_form->gamePage().BtnToReplayCopy->isEnabled());
 
     // Another slot changes: its row shows it, the panel stays with slot 4.
     QVERIFY(writeReplay(m_game + u"qv_replay0.dat"_s, makeSpec("QVreplay Ver107 ", 7), "Gina"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_form->tableModel(0).cell(1, 5), u"Gina"_s, Timeout);
+    QTRY_COMPARE_WITH_TIMEOUT(model(0).cell(1, 5), u"Gina"_s, Timeout);
     QCOMPARE(label("LblReplayName"), u"Fred"_s);
 
     // The selected slot's file goes: the row keeps its file name only.
     QVERIFY(QFile::remove(m_game + u"qv_replay4.dat"_s));
     QTRY_COMPARE_WITH_TIMEOUT(label("LblReplayName"), QString(), Timeout);
-    QCOMPARE(m_form->tableModel(0).cell(5, 0), u"qv_replay4.dat"_s);
-    QCOMPARE(m_form->tableModel(0).cell(5, 1), QString());
+    QCOMPARE(model(0).cell(5, 0), u"qv_replay4.dat"_s);
+    QCOMPARE(model(0).cell(5, 1), QString());
     QCOMPARE(m_form->TarnelRow(), 5);
-    QVERIFY(!m_form->BtnToReplayCopy->isEnabled());
+    QVERIFY(!m_form->gamePage().BtnToReplayCopy->isEnabled());
 }
 
 void TestLiveFolders::fileWrittenSlowly()
@@ -239,7 +237,7 @@ void TestLiveFolders::waitsForDialogs()
         QCOMPARE(sortedNames(), before);
     });
     m_prompter.answerReplayTextCancel();
-    m_form->BtnReplayInfoEdit2->click();
+    m_form->storagePage().BtnReplayInfoEdit2->click();
     QVERIFY(asked);
     QTRY_COMPARE_WITH_TIMEOUT(sortedNames(), before + QStringList{u"gamma.dat"_s}, Timeout);
 
@@ -274,20 +272,20 @@ void TestLiveFolders::ownChangesReadOnce()
                        slot ? &ReplayWorkspace::tarnelContentChanged : &ReplayWorkspace::storageContentChanged);
     if (command == u"copy"_s) {
         m_prompter.answerCopyTarget(u"copied.dat"_s);
-        m_form->BtnToReplayCopy->click();
+        m_form->gamePage().BtnToReplayCopy->click();
         QVERIFY(storageColumn0().contains(u"copied.dat"_s));
     } else if (command == u"delete"_s) {
         clickTab(1);
         const QString first = storageColumn0().constFirst();
-        m_form->BtnFileDelete->click();
+        m_form->storagePage().BtnFileDelete->click();
         m_prompter.answerDelete(true);
-        m_form->BtnDeleteExec->click();
+        m_form->storagePage().BtnDeleteExec->click();
         QCOMPARE(storageColumn0().size(), 1);
         QVERIFY(!storageColumn0().contains(first));
     } else {
         clickTab(slot ? 0 : 1);
         m_prompter.answerReplayText({"mine", "comment"});
-        (slot ? m_form->BtnReplayInfoEdit : m_form->BtnReplayInfoEdit2)->click();
+        (slot ? m_form->gamePage().BtnReplayInfoEdit : m_form->storagePage().BtnReplayInfoEdit2)->click();
         QCOMPARE(label("LblReplayName"), u"mine"_s);
     }
     QCOMPARE(m_prompter.pendingAnswers(), 0);
@@ -338,8 +336,8 @@ void TestLiveFolders::missingFolders()
     const QString nowhere = m_dir->filePath(u"nowhere/"_s);
     QVERIFY(ReplayMaker::writeFile(m_settings, settingsText(m_game, nowhere)));
     startLive();
-    FolderNotice *gameNotice = m_form->folderNotice(0);
-    FolderNotice *storageNotice = m_form->folderNotice(1);
+    FolderNotice *gameNotice = notice(0);
+    FolderNotice *storageNotice = notice(1);
     QVERIFY(gameNotice->isHidden());
     QVERIFY(!storageNotice->isHidden());
     QCOMPARE(storageNotice->text(), u"フォルダが見つかりません: "_s + QDir::toNativeSeparators(nowhere));
@@ -370,7 +368,7 @@ void TestLiveFolders::missingFolders()
     QTRY_VERIFY_WITH_TIMEOUT(gameNotice->isHidden(), Timeout);
     QVERIFY(writeReplay(m_game + u"qv_replay0.dat"_s, makeSpec("QVreplay Ver107 ", 8), "Hana"));
     QTRY_COMPARE_WITH_TIMEOUT(label("LblReplayName"), u"Hana"_s, Timeout);
-    QVERIFY(m_form->folderWatcher().isWatching(0));
+    QVERIFY(m_form->folderWatcher().isWatching(FolderKind::Game));
 }
 
 QTEST_MAIN(TestLiveFolders)

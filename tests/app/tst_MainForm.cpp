@@ -4,6 +4,7 @@
 
 #include "tests/app/MainFormHarness.h"
 
+#include "app/CommandLine.h"
 #include "catalogue/ReplayDetailPanel.h"
 #include "replay/ContentTables.h"
 
@@ -22,13 +23,10 @@
 
 using namespace MainFormTest;
 
-class TestMainForm : public QObject, public MainFormHarness {
+class TestMainForm : public MainFormHarness {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-    void init() { MainFormHarness::init(); }
-    void cleanup() { MainFormHarness::cleanup(); }
 
     void startShowsGameSlotZero();
     void layoutFollowsTheDesign();
@@ -68,8 +66,8 @@ void TestMainForm::startShowsGameSlotZero()
     QCOMPARE(m_form->windowTitle(), Caption);
     QCOMPARE(m_form->PcReplayDat->currentIndex(), 0);
     QCOMPARE(m_form->ActiveTab(), 0);
-    QCOMPARE(m_form->TarnelDir(), m_game);
-    QCOMPARE(m_form->StorageDir(), m_storage);
+    QCOMPARE(m_form->workspace().TarnelDir(), m_game);
+    QCOMPARE(m_form->workspace().StorageDir(), m_storage);
     QCOMPARE(m_form->statusPanelText(0), GameKind);
     QCOMPARE(m_form->statusPanelText(1), m_game);
     QCOMPARE(m_form->statusPanelText(2), QString());
@@ -95,7 +93,7 @@ void TestMainForm::startShowsGameSlotZero()
     QVERIFY(!enabled("BtnReplayInfoEdit2"));
 
     // The game table: slot names in column 0, absent slot 4 shows nothing else.
-    const ReplayTableModel &game = m_form->tableModel(0);
+    const ReplayTableModel &game = model(0);
     QCOMPARE(game.rowCountWithHeader(), 11);
     QCOMPARE(game.cell(5, 0), QStringLiteral("qv_replay4.dat"));
     for (int c = 1; c < ReplayTableColumns; ++c)
@@ -104,7 +102,7 @@ void TestMainForm::startShowsGameSlotZero()
     QCOMPARE(game.cell(1, 3), QStringLiteral("クリア"));
     QCOMPARE(game.cell(4, 2), QStringLiteral("unknown"));
     QCOMPARE(game.cell(4, 4), QStringLiteral("unknown"));
-    QCOMPARE(m_form->tableModel(1).rowCountWithHeader(), 3);
+    QCOMPARE(model(1).rowCountWithHeader(), 3);
 }
 
 void TestMainForm::layoutFollowsTheDesign()
@@ -123,8 +121,8 @@ void TestMainForm::layoutFollowsTheDesign()
     QCOMPARE(m_form->PcReplayDat->tabPosition(), QTabWidget::South);
     QCOMPARE(m_form->PcReplayDat->tabText(0), GameKind);
     QCOMPARE(m_form->PcReplayDat->tabText(1), StorageKind);
-    QCOMPARE(m_form->PnlTarnelCmd->height(), 82);
-    QCOMPARE(m_form->PnlReplayCmd->height(), 82);
+    QCOMPARE(m_form->gamePage().PnlTarnelCmd->height(), 82);
+    QCOMPARE(m_form->storagePage().PnlReplayCmd->height(), 82);
 
     for (int tag : {0, 1}) {
         QTableView *view = table(tag);
@@ -168,7 +166,7 @@ void TestMainForm::layoutFollowsTheDesign()
         QCOMPARE(button->isVisibleTo(m_form->PcReplayDat->widget(b.geometry.top() == 22 ? 0 : 1)), b.visible);
     }
     for (const char *name : {"Label10", "Label11", "LblDelFileCnt"})
-        QVERIFY2(!m_form->findChild<QLabel *>(QLatin1String(name))->isVisibleTo(m_form->PnlReplayCmd), name);
+        QVERIFY2(!m_form->findChild<QLabel *>(QLatin1String(name))->isVisibleTo(m_form->storagePage().PnlReplayCmd), name);
 
     const QStringList sortCaptions = {QStringLiteral("な　し"),     QStringLiteral("ファイル順"), QStringLiteral("ファイル逆"),
                                       QStringLiteral("スコア順"),   QStringLiteral("スコア逆"),   QStringLiteral("ダンジョン名"),
@@ -221,10 +219,10 @@ void TestMainForm::firstRunAsksForBothFolders()
     QCOMPARE(calls[0].kind, ScriptedPrompter::Kind::ChooseFolder);
     QCOMPARE(calls[0].title, QStringLiteral("Tarnelのリプレイフォルダを指定してください。"));
     QCOMPARE(calls[1].title, QStringLiteral("ダウンロードしたリプレイファイルを格納しているフォルダを指定してください。"));
-    QCOMPARE(m_form->TarnelDir(), m_game);
-    QCOMPARE(m_form->StorageDir(), m_storage);
+    QCOMPARE(m_form->workspace().TarnelDir(), m_game);
+    QCOMPARE(m_form->workspace().StorageDir(), m_storage);
     QCOMPARE(m_form->statusPanelText(1), m_game);
-    QCOMPARE(m_form->tableModel(1).cell(1, 0), QStringLiteral("a.dat"));
+    QCOMPARE(model(1).cell(1, 0), QStringLiteral("a.dat"));
     // Chosen folders reach the file at the close question, not before.
     QVERIFY(!QFile::exists(m_settings));
 
@@ -290,11 +288,11 @@ void TestMainForm::closeQuestionSavesSettings()
     const QByteArray written = readAll(m_settings);
     QVERIFY(written.contains("[Other]\r\nKey=Value"));
     QVERIFY(written.contains("[Application]"));
-    QVERIFY(written.contains("Version=1.01"));
+    QVERIFY(written.contains("Version=" + programVersion().toUtf8()));
     QVERIFY(written.contains("[Tarnel]\r\nReplayDir=" + m_game.toUtf8()));
     QVERIFY(written.contains("[qvReplayInfo]\r\nReplayDir=" + m_storage.toUtf8()));
     // After Yes the catalogue is released.
-    QCOMPARE(m_form->Replays().Count(), yes ? 0 : 1);
+    QCOMPARE(m_form->workspace().Replays().Count(), yes ? 0 : 1);
 }
 
 // ---------------------------------------------------------------------------
@@ -459,8 +457,8 @@ void TestMainForm::sortOrders()
     }
 
     // Another order first, so that the mode is seen to start from the catalogue.
-    QTest::mouseClick(m_form->SbtSortFile2, Qt::LeftButton);
-    auto *button = qobject_cast<QToolButton *>(m_form->SortButtons->button(mode));
+    QTest::mouseClick(m_form->storagePage().SbtSortFile2, Qt::LeftButton);
+    auto *button = qobject_cast<QToolButton *>(m_form->storagePage().SortButtons->button(mode));
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(m_form->SortMode(), mode);
     QVERIFY(button->isChecked());
@@ -510,10 +508,10 @@ void TestMainForm::sortGroups()
     std::stable_sort(expected.begin(), expected.end(),
                      [&](const QString &a, const QString &b) { return key(a) < key(b); });
 
-    QTest::mouseClick(m_form->SortButtons->button(mode), Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().SortButtons->button(mode), Qt::LeftButton);
     QCOMPARE(storageColumn0(), expected);
     // Back to none: catalogue order again.
-    QTest::mouseClick(m_form->SbtSortNone, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().SbtSortNone, Qt::LeftButton);
     QCOMPARE(storageColumn0(), catalogue);
 }
 
@@ -525,7 +523,7 @@ void TestMainForm::sortKeepsSelectedPosition()
     QVERIFY(m_form);
     clickTab(1);
     clickRow(1, 3);
-    QTest::mouseClick(m_form->SbtSortScore2, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().SbtSortScore2, Qt::LeftButton);
     QCOMPARE(storageColumn0(), (QStringList{QStringLiteral("c.dat"), QStringLiteral("a.dat"), QStringLiteral("d.dat"),
                                             QStringLiteral("b.dat")}));
     QCOMPARE(m_form->ReplayRow(), 3);
@@ -540,13 +538,13 @@ void TestMainForm::sortSurvivesStorageReload()
     m_form = start();
     QVERIFY(m_form);
     clickTab(1);
-    QTest::mouseClick(m_form->SbtSortFile2, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().SbtSortFile2, Qt::LeftButton);
     clickRow(1, 3);
     QCOMPARE(label("LblReplayName"), QStringLiteral("a"));
 
     // A new file appears; the reload keeps the order and goes back to row 1.
     QVERIFY(writeReplay(m_storage + QStringLiteral("d.dat"), makeSpec("QVreplay Ver105 ", 4), "d"));
-    QTest::mouseClick(m_form->BtnReload2, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().BtnReload2, Qt::LeftButton);
     QCOMPARE(storageColumn0(), (QStringList{QStringLiteral("d.dat"), QStringLiteral("c.dat"), QStringLiteral("b.dat"),
                                             QStringLiteral("a.dat")}));
     QCOMPARE(m_form->ReplayRow(), 1);
@@ -563,18 +561,18 @@ void TestMainForm::gameReloadKeepsRow()
     m_form = start();
     QVERIFY(m_form);
     clickRow(0, 4);
-    QTest::mouseClick(m_form->BtnReload, Qt::LeftButton);
+    QTest::mouseClick(m_form->gamePage().BtnReload, Qt::LeftButton);
     QCOMPARE(m_form->TarnelRow(), 4);
     QCOMPARE(table(0)->currentIndex().row(), 3);
     QCOMPARE(label("LblReplayName"), QStringLiteral("Dave"));
 
     // A slot removed on disk disappears on reload; the row stays selected.
     QVERIFY(QFile::remove(m_game + QStringLiteral("qv_replay3.dat")));
-    QTest::mouseClick(m_form->BtnReload, Qt::LeftButton);
+    QTest::mouseClick(m_form->gamePage().BtnReload, Qt::LeftButton);
     QCOMPARE(m_form->TarnelRow(), 4);
     QCOMPARE(label("LblReplayName"), QString());
     QVERIFY(!enabled("BtnToReplayCopy"));
-    QCOMPARE(m_form->tableModel(0).cell(4, 1), QString());
+    QCOMPARE(model(0).cell(4, 1), QString());
 }
 
 void TestMainForm::emptyStorageFolder()
@@ -582,7 +580,7 @@ void TestMainForm::emptyStorageFolder()
     prepare({});
     m_form = start();
     QVERIFY(m_form);
-    const ReplayTableModel &model = m_form->tableModel(1);
+    const ReplayTableModel &model = MainFormHarness::model(1);
     QCOMPARE(model.rowCountWithHeader(), 2);
     for (int c = 0; c < ReplayTableColumns; ++c)
         QCOMPARE(model.cell(1, c), QString());
@@ -593,7 +591,7 @@ void TestMainForm::emptyStorageFolder()
     QVERIFY(!enabled("BtnToTarnelCopy"));
     QVERIFY(!enabled("BtnReplayInfoEdit2"));
     QVERIFY(enabled("BtnReload2"));
-    QTest::mouseClick(m_form->SbtSortScore1, Qt::LeftButton); // nothing to sort, nothing breaks
+    QTest::mouseClick(m_form->storagePage().SbtSortScore1, Qt::LeftButton); // nothing to sort, nothing breaks
     QCOMPARE(model.rowCountWithHeader(), 2);
 }
 
@@ -660,7 +658,7 @@ void TestMainForm::versionBoxShowsNameAndVersion()
         m_form->V1->trigger();
         QVERIFY(seen);
         QCOMPARE(product, Caption);
-        QCOMPARE(version, QStringLiteral("Version 1.01"));
+        QCOMPARE(version, QStringLiteral("Version ") + programVersion());
         QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
 }

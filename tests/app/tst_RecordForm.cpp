@@ -16,13 +16,10 @@
 using namespace MainFormTest;
 using namespace Qt::StringLiterals;
 
-class TestRecordForm : public QObject, public MainFormHarness {
+class TestRecordForm : public MainFormHarness {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-    void init() { MainFormHarness::init(); }
-    void cleanup() { MainFormHarness::cleanup(); }
 
     void opensFromFileMenu();
     void followsTheFolders();
@@ -118,7 +115,7 @@ void TestRecordForm::followsTheFolders()
 
     // A new file and a reload of the storage folder.
     QVERIFY(writeReplay(m_storage + u"d.dat"_s, makeSpec("QVreplay Ver107 ", 999, 0, 7), "d"));
-    m_form->BtnReload2->click();
+    m_form->storagePage().BtnReload2->click();
     QTRY_VERIFY(bestRowOf(u"d.dat"_s) >= 0);
     QCOMPARE(bestRowOf(u"a.dat"_s), -1);
 
@@ -127,14 +124,14 @@ void TestRecordForm::followsTheFolders()
     QVERIFY(slot0 >= 0);
     QCOMPARE(bestCell(slot0, 5), u"Alice"_s);
     m_prompter.answerReplayText({"Alicia", "c"});
-    m_form->BtnReplayInfoEdit->click();
+    m_form->gamePage().BtnReplayInfoEdit->click();
     QTRY_COMPARE(bestCell(bestRowOf(u"qv_replay0.dat"_s), 5), u"Alicia"_s);
 
     // Closed, it catches up when shown again; a copy of a slot into the
     // storage counts once.
     m_records->close();
     m_prompter.answerCopyTarget(u"kept.dat"_s);
-    m_form->BtnToReplayCopy->click(); // slot 0
+    m_form->gamePage().BtnToReplayCopy->click(); // slot 0
     QVERIFY(QFile::exists(m_storage + u"kept.dat"_s));
     QVERIFY(openRecords());
     QCOMPARE(bestRowOf(u"qv_replay0.dat"_s), -1);
@@ -169,13 +166,13 @@ void TestRecordForm::doubleClickSelectsTheFile()
     prepare({{u"a.dat"_s, 10, 0, 7}, {u"b.dat"_s, 50, 2, 7}, {u"c.dat"_s, 3, 1, 7}});
     m_form = start();
     QVERIFY(m_form);
-    clickTab(TMainForm::StorageTag);
-    m_form->SbtSortScore2->click();
+    clickTab(folderIndex(FolderKind::Storage));
+    m_form->storagePage().SbtSortScore2->click();
     if (deleting) {
-        m_form->BtnFileDelete->click();
+        m_form->storagePage().BtnFileDelete->click();
         QVERIFY(m_form->DeleteMode());
     } else {
-        clickTab(TMainForm::GameTag);
+        clickTab(folderIndex(FolderKind::Game));
     }
     const QStringList marks = m_form->DelFileList();
     QVERIFY(openRecords());
@@ -194,9 +191,9 @@ void TestRecordForm::doubleClickSelectsTheFile()
     QCOMPARE(m_prompter.errors().size(), messages);
     QCOMPARE(m_form->ActiveTab(), page);
     QCOMPARE(m_form->PcReplayDat->currentIndex(), page);
-    QCOMPARE(page == TMainForm::StorageTag ? m_form->ReplayRow() : m_form->TarnelRow(), row);
-    QCOMPARE(m_form->tableView(page)->currentIndex().row(), row - 1);
-    QCOMPARE(m_form->statusPanelText(0), page == TMainForm::StorageTag ? StorageKind : GameKind);
+    QCOMPARE(page == folderIndex(FolderKind::Storage) ? m_form->ReplayRow() : m_form->TarnelRow(), row);
+    QCOMPARE(table(page)->currentIndex().row(), row - 1);
+    QCOMPARE(m_form->statusPanelText(0), page == folderIndex(FolderKind::Storage) ? StorageKind : GameKind);
     QCOMPARE(label("LblReplayName"), player);
     QCOMPARE(m_form->DelFileList(), marks); // no mark is toggled by the records window
 }
@@ -206,7 +203,7 @@ void TestRecordForm::csvOfTheTableAsShown()
     prepare({{u"a.dat"_s, 10, 0, 7}, {u"b.dat"_s, 1500, 2, 7}, {u"c.dat"_s, 3, 1, 7}});
     m_form = start();
     QVERIFY(m_form);
-    m_form->SbtSortScore1->click();
+    m_form->storagePage().SbtSortScore1->click();
 
     const QString path = m_dir->filePath(u"list.csv"_s);
     m_prompter.answerSaveFile(path);

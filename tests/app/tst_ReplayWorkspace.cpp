@@ -96,7 +96,7 @@ void TestReplayWorkspace::textInMemoryThenFile()
     QVERIFY(fromStorage ? workspace.setStorageText(name, edit.name, edit.comment)
                         : workspace.setSlotText(4, edit.name, edit.comment));
     QCOMPARE(changed.count(), 2);
-    const ReplayInfo &held = fromStorage ? workspace.Replays().itemByName(name)->Info : workspace.Slots()[4];
+    const ReplayInfo held = fromStorage ? workspace.Replays().itemByName(name)->info() : workspace.Slots()[4];
     QCOMPARE(QByteArray(held.PlayerName, PlayerNameSize), QByteArray(PlayerNameSize, 'N'));
     QCOMPARE(readAll(path), before); // memory first, the file only on request
 
@@ -158,8 +158,8 @@ void TestReplayWorkspace::rewriteNeedsNoReread()
     QCOMPARE(workspace.reloadStorageFolder(nullptr).read, 0);
     const ReplayListItem *item = workspace.Replays().itemByName(QStringLiteral("b.dat"));
     QVERIFY(item);
-    QCOMPARE(fieldBytes(item->Info.PlayerName, PlayerNameSize), QByteArrayLiteral("new name"));
-    QCOMPARE(fieldBytes(item->Info.Comment, CommentSize), QByteArrayLiteral("new comment"));
+    QCOMPARE(fieldBytes(item->info().PlayerName, PlayerNameSize), QByteArrayLiteral("new name"));
+    QCOMPARE(fieldBytes(item->info().Comment, CommentSize), QByteArrayLiteral("new comment"));
 }
 
 void TestReplayWorkspace::renameToDecodedNames()
@@ -209,8 +209,8 @@ void TestReplayWorkspace::renameToDecodedNames()
     // The renamed file is read like any other; the others stay as they were.
     const ReplayListItem *renamed = workspace.Replays().itemByName(QStringLiteral("テスト.dat"));
     QVERIFY(renamed);
-    QCOMPARE(fieldBytes(renamed->Info.PlayerName, PlayerNameSize), QByteArrayLiteral("sjis"));
-    QCOMPARE(fieldBytes(workspace.Replays().itemByName(QStringLiteral("繰.dat"))->Info.PlayerName, PlayerNameSize),
+    QCOMPARE(fieldBytes(renamed->info().PlayerName, PlayerNameSize), QByteArrayLiteral("sjis"));
+    QCOMPARE(fieldBytes(workspace.Replays().itemByName(QStringLiteral("繰.dat"))->info().PlayerName, PlayerNameSize),
              QByteArrayLiteral("here first"));
     QCOMPARE(int(workspace.leftOutFiles().size()), 2);
     QCOMPARE(leftOutChanged.count(), 2);
@@ -338,10 +338,10 @@ void TestReplayWorkspace::liveReload()
     } else if (change == u"slot half"_s) {
         QVERIFY(ReplayMaker::writeFile(game + u"qv_replay1.dat"_s, replay.left(cut)));
     }
-    QCOMPARE(gameChange ? workspace.tarnelChangedOnDisk() : workspace.storageChangedOnDisk(), result != 0);
+    const FolderKind folder = gameChange ? FolderKind::Game : FolderKind::Storage;
+    QCOMPARE(workspace.changedOnDisk(folder), result != 0);
 
-    const ReplayWorkspace::LiveResult got =
-        gameChange ? workspace.liveReloadTarnel(nullptr, mayHold) : workspace.liveReloadStorage(nullptr, mayHold);
+    const ReplayWorkspace::LiveResult got = workspace.liveReload(folder, nullptr, mayHold);
     QCOMPARE(int(got), result);
     QCOMPARE(changed.count(), got == ReplayWorkspace::LiveResult::Updated ? 1 : 0);
     QStringList names;
@@ -364,7 +364,7 @@ void TestReplayWorkspace::liveReload()
         QCOMPARE(workspace.storageSeen().state, FolderSnapshot::State::Missing);
     // Once read, the folder is as the program last saw it.
     if (got == ReplayWorkspace::LiveResult::Updated)
-        QVERIFY(!(gameChange ? workspace.tarnelChangedOnDisk() : workspace.storageChangedOnDisk()));
+        QVERIFY(!workspace.changedOnDisk(folder));
 }
 
 QTEST_MAIN(TestReplayWorkspace)

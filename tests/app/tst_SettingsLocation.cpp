@@ -63,7 +63,7 @@ private slots:
     // <program>, <config> and <home> stand for folders under the scratch folder.
     void choosesFile_data()
     {
-        QTest::addColumn<QString>("beside");   // "file", "folder" or "" (nothing)
+        QTest::addColumn<QString>("beside");   // "file", "folder", "both" (also a user file) or "" (nothing)
         QTest::addColumn<QString>("xdgConfig"); // value of XDG_CONFIG_HOME; "-" unset
         QTest::addColumn<QString>("expected");
         const QString portable = u"<program>/qvReplayInfo.dat"_s;
@@ -71,6 +71,7 @@ private slots:
         const QString home = u"<home>/.config/qvReplayInfo/qvReplayInfo.dat"_s;
         QTest::newRow("portable file, XDG_CONFIG_HOME set") << u"file"_s << u"<config>"_s << portable;
         QTest::newRow("portable file, XDG_CONFIG_HOME unset") << u"file"_s << u"-"_s << portable;
+        QTest::newRow("portable file wins over the user's file") << u"both"_s << u"<config>"_s << portable;
         QTest::newRow("no portable file, XDG_CONFIG_HOME set") << QString() << u"<config>"_s << xdg;
 #ifndef Q_OS_WIN
         // Without the variable Windows asks the system for the folder.
@@ -92,8 +93,12 @@ private slots:
                 .replace(u"<config>"_s, m_dir->filePath(u"config"_s))
                 .replace(u"<home>"_s, m_dir->filePath(u"home"_s));
         };
-        if (beside == u"file")
+        if (beside == u"file" || beside == u"both")
             QVERIFY(writeAll(program + u"/qvReplayInfo.dat"_s, "[Tarnel]\r\n"));
+        if (beside == u"both") {
+            QVERIFY(QDir(m_dir->path()).mkpath(u"config/qvReplayInfo"_s));
+            QVERIFY(writeAll(m_dir->filePath(u"config/qvReplayInfo/qvReplayInfo.dat"_s), "[Tarnel]\r\n"));
+        }
         else if (beside == u"folder")
             QVERIFY(QDir(program).mkdir(u"qvReplayInfo.dat"_s));
         if (xdgConfig == u"-")
@@ -102,6 +107,8 @@ private slots:
             qputenv(ConfigVariable, place(xdgConfig).toLocal8Bit());
 
         QCOMPARE(settingsFilePath(program), place(expected));
+        if (beside == u"both")
+            return;
         // Choosing creates nothing.
         QVERIFY(!QFileInfo::exists(m_dir->filePath(u"config"_s)));
         QVERIFY(!QFileInfo::exists(m_dir->filePath(u"home/.config"_s)));

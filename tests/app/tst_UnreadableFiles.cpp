@@ -36,13 +36,12 @@ QByteArray replayBytes(const QByteArray &player)
 
 } // namespace
 
-class TestUnreadableFiles : public QObject, public MainFormHarness {
+class TestUnreadableFiles : public MainFormHarness {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-    void init();
-    void cleanup();
+    void init() override;
+    void cleanup() override;
 
     void countFollowsFolder();
     void listsReasons_data();
@@ -127,10 +126,10 @@ void TestUnreadableFiles::countFollowsFolder()
     QCOMPARE(shownCount(), QStringLiteral("読み込めないファイル: 1"));
     QVERIFY(m_form->StatusPanels[1]->width() < 600);
     QVERIFY(statusFits());
-    m_form->EdtFilter->setText(QStringLiteral("a")); // the filter's count beside it
+    m_form->storagePage().EdtFilter->setText(QStringLiteral("a")); // the filter's count beside it
     QVERIFY(!m_form->statusPanelText(2).isEmpty());
     QVERIFY(statusFits());
-    m_form->EdtFilter->clear();
+    m_form->storagePage().EdtFilter->clear();
 
     m_prompter.answerUnreadableClose();
     openList();
@@ -139,18 +138,18 @@ void TestUnreadableFiles::countFollowsFolder()
     // Mended outside the program: gone at the next read, and back when two
     // more turn up.
     QVERIFY(writeAll(m_storage + QStringLiteral("cut.dat"), replayBytes("mended")));
-    QTest::mouseClick(m_form->BtnReload2, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().BtnReload2, Qt::LeftButton);
     QCOMPARE(shownCount(), QString());
     QVERIFY(!m_form->ActUnreadable->isEnabled());
     QCOMPARE(m_form->StatusPanels[1]->width(), 600);
     QVERIFY(writeAll(m_storage + QStringLiteral("x.dat"), "text"));
     QVERIFY(writeAll(m_storage + QStringLiteral("y.DAT"), QByteArray()));
-    QTest::mouseClick(m_form->BtnReload2, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().BtnReload2, Qt::LeftButton);
     QCOMPARE(shownCount(), QStringLiteral("読み込めないファイル: 2"));
     QVERIFY(m_form->ActUnreadable->isEnabled());
 
     // In deletion mode the list is shown, but nothing is offered.
-    QTest::mouseClick(m_form->BtnFileDelete, Qt::LeftButton);
+    QTest::mouseClick(m_form->storagePage().BtnFileDelete, Qt::LeftButton);
     QVERIFY(m_form->DeleteMode());
     m_prompter.answerUnreadableClose();
     m_form->ActUnreadable->trigger();
@@ -284,7 +283,7 @@ void TestUnreadableFiles::trashFromList()
     QCOMPARE(requests[1].files[0].name, longName);
     QCOMPARE(requests[1].selected, QList<int>{0});
     QCOMPARE(shownCount(), QStringLiteral("読み込めないファイル: 1"));
-    QCOMPARE(m_form->tableModel(1).cell(m_form->ReplayRow(), 0), QStringLiteral("b.dat"));
+    QCOMPARE(model(1).cell(m_form->ReplayRow(), 0), QStringLiteral("b.dat"));
     QCOMPARE(label("LblReplayName"), QStringLiteral("b"));
 #endif
 }

@@ -17,13 +17,10 @@
 using namespace MainFormTest;
 using namespace Qt::StringLiterals;
 
-class TestViewFeatures : public QObject, public MainFormHarness {
+class TestViewFeatures : public MainFormHarness {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-    void init() { MainFormHarness::init(); }
-    void cleanup() { MainFormHarness::cleanup(); }
 
     void filterKeepsSelectionShown();
     void marksUnderFilter();
@@ -38,7 +35,7 @@ private:
     void startWithFour();
     int rowOf(const QString &name) const { return int(storageColumn0().indexOf(name)) + 1; }
     QStringList shown() const;
-    QString selectedName() const { return m_form->tableModel(1).cell(m_form->ReplayRow(), 0); }
+    QString selectedName() const { return model(1).cell(m_form->ReplayRow(), 0); }
     void key(QWidget *to, int key, Qt::KeyboardModifiers modifiers = {}) const
     {
         QTest::keyClick(to, Qt::Key(key), modifiers);
@@ -85,7 +82,7 @@ void TestViewFeatures::filterKeepsSelectionShown()
     startWithFour();
     clickTab(1);
     clickRow(1, rowOf(u"alpha.dat"_s));
-    m_form->EdtFilter->setText(u"ｶﾞﾙﾄ"_s);
+    m_form->storagePage().EdtFilter->setText(u"ｶﾞﾙﾄ"_s);
 
     // The selected replay is filtered away: the first row shown takes its place.
     QCOMPARE(shown().size(), 2);
@@ -96,13 +93,13 @@ void TestViewFeatures::filterKeepsSelectionShown()
     QCOMPARE(m_form->statusPanelText(2), u"2/4"_s);
 
     // The sorts work on the whole table; the filter leaves rows out.
-    m_form->SbtSortScore1->click();
+    m_form->storagePage().SbtSortScore1->click();
     QCOMPARE(shown(), (QStringList{u"gamma.dat"_s, u"beta.dat"_s}));
     QVERIFY(shown().contains(selectedName()));
     QCOMPARE(label("LblReplayName"), QFileInfo(selectedName()).completeBaseName());
 
     // Nothing matches: an empty panel, no command to give.
-    m_form->EdtFilter->setText(u"ｶﾞﾙﾄ zzz"_s);
+    m_form->storagePage().EdtFilter->setText(u"ｶﾞﾙﾄ zzz"_s);
     QCOMPARE(shown(), QStringList());
     QCOMPARE(label("LblReplayName"), QString());
     QVERIFY(!enabled("BtnReplayInfoEdit2") && !enabled("BtnToTarnelCopy") && !enabled("BtnFileDelete"));
@@ -111,9 +108,9 @@ void TestViewFeatures::filterKeepsSelectionShown()
     key(table(1), Qt::Key_F2); // no dialog: the edit button is disabled
 
     // Esc clears the box; the table and the status bar are as before.
-    m_form->EdtFilter->setFocus();
-    key(m_form->EdtFilter, Qt::Key_Escape);
-    QCOMPARE(m_form->EdtFilter->text(), QString());
+    m_form->storagePage().EdtFilter->setFocus();
+    key(m_form->storagePage().EdtFilter, Qt::Key_Escape);
+    QCOMPARE(m_form->storagePage().EdtFilter->text(), QString());
     QCOMPARE(shown().size(), 4);
     QCOMPARE(m_form->statusPanelText(2), QString());
     QVERIFY(enabled("BtnReplayInfoEdit2"));
@@ -121,10 +118,10 @@ void TestViewFeatures::filterKeepsSelectionShown()
 
     // The CSV export takes the rows shown; a replay chosen in the records
     // window that the filter hides empties the box.
-    m_form->EdtFilter->setText(u"ガルト"_s);
-    QCOMPARE(m_form->storageRowsAsShown().size(), 2);
-    QVERIFY(m_form->selectReplayFile(1, u"delta.dat"_s));
-    QCOMPARE(m_form->EdtFilter->text(), QString());
+    m_form->storagePage().EdtFilter->setText(u"ガルト"_s);
+    QCOMPARE(m_form->storagePage().rowsAsShown().size(), 2);
+    QVERIFY(m_form->selectReplayFile(FolderKind::Storage, u"delta.dat"_s));
+    QCOMPARE(m_form->storagePage().EdtFilter->text(), QString());
     QCOMPARE(label("LblReplayName"), u"delta"_s);
 }
 
@@ -133,11 +130,11 @@ void TestViewFeatures::marksUnderFilter()
     startWithFour();
     clickTab(1);
     clickRow(1, rowOf(u"alpha.dat"_s));
-    m_form->BtnFileDelete->click();
+    m_form->storagePage().BtnFileDelete->click();
     clickRow(1, rowOf(u"beta.dat"_s));
     QCOMPARE(m_form->DelFileList(), (QStringList{u"alpha.dat"_s, u"beta.dat"_s}));
 
-    m_form->EdtFilter->setText(u"ガルト"_s);
+    m_form->storagePage().EdtFilter->setText(u"ガルト"_s);
     QCOMPARE(selectedName(), u"beta.dat"_s); // still shown, still selected
     QCOMPARE(label("LblDelFileCnt"), u"2"_s); // the hidden mark counts
     // Delete toggles the selected row's mark, at once and again.
@@ -148,7 +145,7 @@ void TestViewFeatures::marksUnderFilter()
 
     // The confirmation names every marked file and how many are hidden.
     m_prompter.answerDelete(false);
-    m_form->BtnDeleteExec->click();
+    m_form->storagePage().BtnDeleteExec->click();
     const ScriptedPrompter::Call &asked = m_prompter.calls().back();
     QCOMPARE(asked.paths, (QStringList{m_storage + u"alpha.dat"_s, m_storage + u"beta.dat"_s}));
     QCOMPARE(asked.hidden, 1);
@@ -161,14 +158,14 @@ void TestViewFeatures::editHidesTheRow()
     startWithFour();
     clickTab(1);
     clickRow(1, rowOf(u"beta.dat"_s));
-    m_form->EdtFilter->setText(u"ガルト comment"_s);
+    m_form->storagePage().EdtFilter->setText(u"ガルト comment"_s);
     QCOMPARE(shown().size(), 2);
     const QByteArray gamma = readAll(m_storage + u"gamma.dat"_s);
 
     // The new comment no longer matches: the row goes, and the file written
     // is still the one edited.
     m_prompter.answerReplayText({"beta", "changed"});
-    m_form->BtnReplayInfoEdit2->click();
+    m_form->storagePage().BtnReplayInfoEdit2->click();
     QCOMPARE(shown(), QStringList{u"gamma.dat"_s});
     QCOMPARE(selectedName(), u"gamma.dat"_s);
     QVERIFY(readAll(m_storage + u"beta.dat"_s).contains("changed"));
@@ -179,8 +176,8 @@ void TestViewFeatures::keysFollowTheButtons()
 {
     startWithFour();
     // Menus shown before (their items name the same keys) take no key away.
-    m_form->tableMenu(0);
-    m_form->tableMenu(1);
+    menu(0);
+    menu(1);
     // Game page: slot 1 is version 105, its edit button is disabled.
     clickRow(0, 2);
     QVERIFY(!enabled("BtnReplayInfoEdit"));
@@ -192,12 +189,12 @@ void TestViewFeatures::keysFollowTheButtons()
     m_prompter.answerReplayTextCancel();
     key(table(0), Qt::Key_F2);
     QCOMPARE(m_prompter.count(ScriptedPrompter::Kind::EditReplayText), 1);
-    QCOMPARE(m_form->BtnReload->toolTip(), u"フォルダ再読込 (F5)"_s);
+    QCOMPARE(m_form->gamePage().BtnReload->toolTip(), u"フォルダ再読込 (F5)"_s);
 
     // Ctrl+F brings the storage page and its filter box.
     key(table(0), Qt::Key_F, Qt::ControlModifier);
     QCOMPARE(m_form->ActiveTab(), 1);
-    QCOMPARE(QApplication::focusWidget(), m_form->EdtFilter);
+    QCOMPARE(QApplication::focusWidget(), m_form->storagePage().EdtFilter);
 
     // F5 reads the shown folder again; not in deletion mode, where its button is hidden.
     QVERIFY(writeReplay(m_storage + u"epsilon.dat"_s, makeSpec("QVreplay Ver107 ", 1), "epsilon"));
@@ -206,7 +203,7 @@ void TestViewFeatures::keysFollowTheButtons()
     QVERIFY(m_form->DeleteMode());
     key(table(1), Qt::Key_F5);
     QCOMPARE(storageColumn0().size(), 4);
-    m_form->BtnDeleteCancel->click();
+    m_form->storagePage().BtnDeleteCancel->click();
     key(table(1), Qt::Key_F5);
     QCOMPARE(storageColumn0().size(), 5);
 }
@@ -215,28 +212,28 @@ void TestViewFeatures::contextMenus()
 {
     startWithFour();
     clickRow(0, 2); // version 105: no editing
-    QCOMPARE(menuTexts(m_form->tableMenu(0)),
+    QCOMPARE(menuTexts(menu(0)),
              (QStringList{u"フォルダ再読込 F5"_s, u"格納フォルダへコピー"_s, u"名前・コメント編集 (off) F2"_s, QString(),
                           u"フォルダを開く"_s}));
 
     clickTab(1);
-    m_form->BtnFileDelete->click();
+    m_form->storagePage().BtnFileDelete->click();
     // A right click on another row marks nothing in deletion mode.
     const QRect third = table(1)->visualRect(table(1)->model()->index(2, 1));
     QTest::mouseClick(table(1)->viewport(), Qt::RightButton, {}, third.center());
     QCOMPARE(m_form->DelFileList().size(), 1);
     QCOMPARE(m_form->ReplayRow(), 1);
-    QMenu *menu = m_form->tableMenu(1);
+    QMenu *menu = MainFormHarness::menu(1);
     QCOMPARE(menuTexts(menu), (QStringList{u"削除　取消"_s, u"削除　実行"_s, QString(), u"フォルダを開く"_s}));
     menu->actions().first()->trigger();
     QVERIFY(!m_form->DeleteMode());
 
-    menu = m_form->tableMenu(1);
+    menu = MainFormHarness::menu(1);
     QCOMPARE(menu->actions().size(), 6);
     menu->findChild<QAction *>(u"ActOpenFolder"_s)->trigger();
     QCOMPARE(m_openedUrls, QList<QUrl>{QUrl::fromLocalFile(m_storage)});
     m_openSucceeds = false;
-    m_form->tableMenu(0)->findChild<QAction *>(u"ActOpenFolder"_s)->trigger();
+    MainFormHarness::menu(0)->findChild<QAction *>(u"ActOpenFolder"_s)->trigger();
     QCOMPARE(m_prompter.errors(), QStringList{u"フォルダ「%1」を開けませんでした。"_s.arg(QDir::toNativeSeparators(m_game))});
 }
 
@@ -267,12 +264,12 @@ void TestViewFeatures::dropsAndDrags()
 
     // Rows go out as their files; none while files are marked for deletion,
     // and then nothing is taken in either.
-    const QModelIndex beta = m_form->viewIndex(1, rowOf(u"beta.dat"_s), 2);
+    const QModelIndex beta = m_form->storagePage().viewIndex(rowOf(u"beta.dat"_s), 2);
     std::unique_ptr<QMimeData> out(table(1)->model()->mimeData({beta}));
     QVERIFY(out);
     QCOMPARE(out->urls(), QList<QUrl>{QUrl::fromLocalFile(m_storage + u"beta.dat"_s)});
     QVERIFY(!table(0)->model()->mimeData({table(0)->model()->index(4, 1)})); // slot 4 is empty
-    m_form->BtnFileDelete->click();
+    m_form->storagePage().BtnFileDelete->click();
     QVERIFY(!(table(1)->model()->flags(beta) & Qt::ItemIsDragEnabled));
     QDragEnterEvent refused(at, Qt::CopyAction, &files, Qt::LeftButton, {});
     QApplication::sendEvent(viewport, &refused);
@@ -293,7 +290,7 @@ void TestViewFeatures::rememberedView()
     QCOMPARE(m_form->PcReplayDat->currentIndex(), 1);
     QCOMPARE(m_form->statusPanelText(0), StorageKind);
     QCOMPARE(m_form->statusPanelText(1), m_storage);
-    QVERIFY(m_form->SbtSortScore2->isChecked());
+    QVERIFY(m_form->storagePage().SbtSortScore2->isChecked());
     QCOMPARE(storageColumn0(), (QStringList{u"beta.dat"_s, u"gamma.dat"_s, u"alpha.dat"_s}));
     QCOMPARE(label("LblReplayName"), u"beta"_s);
     QCOMPARE(table(1)->columnWidth(5), 300);
@@ -301,7 +298,7 @@ void TestViewFeatures::rememberedView()
 
     table(0)->horizontalHeader()->resizeSection(0, 170);
     clickTab(0);
-    m_form->SbtSortNone->click();
+    m_form->storagePage().SbtSortNone->click();
     m_prompter.answerQuestion(false);
     m_form->close();
     const QByteArray written = readAll(m_settings);

@@ -101,7 +101,7 @@ void tst_FileLoadDlg::scanLifecycle()
     const QList<std::tuple<int, QString, QString>> steps{
         {1, QStringLiteral("1 / 3"), QStringLiteral("a.dat")},
         {2, QStringLiteral("2 / 3"), QStringLiteral("ボス戦.dat")},
-        {3, QStringLiteral("3 / 3"), QStringLiteral("c.dat")},
+        {3, QStringLiteral("3 / 3"), QStringLiteral("<b>c</b>.dat")}, // shown as typed, never as markup
         {4, QStringLiteral("4 / 3"), QStringLiteral("late.dat")}, // appeared after counting
     };
     for (const auto &[position, count, name] : steps) {
@@ -109,6 +109,7 @@ void tst_FileLoadDlg::scanLifecycle()
         QCOMPARE(dlg->PbrFileLoad->value(), qMin(position, 3));
         QCOMPARE(dlg->LblFileCnt->text(), count);
         QCOMPARE(dlg->LblLoadFileName->text(), name);
+        QCOMPARE(dlg->LblLoadFileName->textFormat(), Qt::PlainText);
         QVERIFY(!main.isEnabled());
     }
 

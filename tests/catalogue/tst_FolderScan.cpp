@@ -1,4 +1,5 @@
 #include "catalogue/FolderScan.h"
+#include "catalogue/FolderScanner.h"
 #include "catalogue/ReplayList.h"
 #include "tools/replaymaker/ReplayMaker.h"
 
@@ -18,11 +19,24 @@ using namespace ReplayMaker;
 
 namespace {
 
+// A full scan without memory or cache, as at the first start.
+void scanTarnel(const QString &tarnelDir, ReplaySlots &tarnelSlots, ScanProgress *progress)
+{
+    SlotIdentities identities;
+    FolderScanner().scanTarnel(tarnelDir, tarnelSlots, identities, progress);
+}
+
+void scanStorage(const QString &storageDir, ReplayList &list, ScanProgress *progress)
+{
+    std::vector<LeftOutFile> leftOut;
+    FolderScanner().scanStorage(storageDir, list, leftOut, progress);
+}
+
 // Records every call as one line of text, so whole sequences compare at once.
 class RecordingProgress : public ScanProgress {
 public:
     QStringList calls;
-    std::function<void()> onStart; // runs between the two passes of a storage scan
+    std::function<void()> onStart; // runs once the scan has listed the folder
 
     void start(int maximum, const QString &heading) override
     {
@@ -108,7 +122,9 @@ private slots:
     void storageCaseOfExtension();
     void storageScanTwice();
     void storageListingOrder();
-    void storageFileAddedBetweenPasses();
+    void storageFileAddedDuringScan();
+    void stampsDiffer_data();
+    void stampsDiffer();
 };
 
 void tst_FolderScan::slotNames()
@@ -126,7 +142,7 @@ void tst_FolderScan::tarnelOnlySlot3()
 
     ReplaySlots tarnelSlots = garbageSlots();
     RecordingProgress progress;
-    LoadTarnelFolder(dir.path() + QLatin1Char('/'), tarnelSlots, &progress);
+    scanTarnel(dir.path() + QLatin1Char('/'), tarnelSlots, &progress);
 
     QCOMPARE(progress.calls, tarnelSteps());
     for (int i = 0; i < ReplaySlotCount; ++i) {
@@ -175,7 +191,7 @@ void tst_FolderScan::tarnelSlotContent()
 
     ReplaySlots tarnelSlots = garbageSlots();
     RecordingProgress progress;
-    LoadTarnelFolder(dir.path() + QLatin1Char('/'), tarnelSlots, &progress);
+    scanTarnel(dir.path() + QLatin1Char('/'), tarnelSlots, &progress);
 
     QCOMPARE(progress.calls, tarnelSteps()); // a damaged file is still counted
     const ReplayInfo &slot = tarnelSlots[5];
@@ -195,7 +211,7 @@ void tst_FolderScan::tarnelMissingFolder()
     QVERIFY(dir.isValid());
     ReplaySlots tarnelSlots = garbageSlots();
     RecordingProgress progress;
-    LoadTarnelFolder(dir.filePath(QStringLiteral("missing")) + QLatin1Char('/'), tarnelSlots, &progress);
+    scanTarnel(dir.filePath(QStringLiteral("missing")) + QLatin1Char('/'), tarnelSlots, &progress);
     QCOMPARE(progress.calls, tarnelSteps());
     for (const ReplayInfo &slot : tarnelSlots)
         QVERIFY(isEmptyRecord(slot));
@@ -216,7 +232,7 @@ void tst_FolderScan::tarnelSpecialEntries()
     QVERIFY(QFile::link(dir.filePath(QStringLiteral("real.dat")), dir.filePath(QStringLiteral("qv_replay3.dat"))));
 
     ReplaySlots tarnelSlots = garbageSlots();
-    LoadTarnelFolder(dir.path() + QLatin1Char('/'), tarnelSlots, nullptr);
+    scanTarnel(dir.path() + QLatin1Char('/'), tarnelSlots, nullptr);
     QVERIFY(isEmptyRecord(tarnelSlots[0]));
     QVERIFY(isEmptyRecord(tarnelSlots[1]));
     QVERIFY(isEmptyRecord(tarnelSlots[2]));
@@ -236,7 +252,7 @@ void tst_FolderScan::storageWithoutReplays()
     for (const QString &path : {dir.path() + QLatin1Char('/'), dir.filePath(QStringLiteral("missing/"))}) {
         ReplayList list;
         RecordingProgress progress;
-        LoadReplayFolder(path, list, &progress);
+        scanStorage(path, list, &progress);
         QCOMPARE(progress.calls, QStringList());
         QCOMPARE(list.Count(), 0);
         QCOMPARE(list.LastId(), 0);
@@ -256,7 +272,7 @@ void tst_FolderScan::storageThreeFilesOneRejected()
 
     ReplayList list;
     RecordingProgress progress;
-    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, &progress);
+    scanStorage(dir.path() + QLatin1Char('/'), list, &progress);
 
     QStringList expected{QStringLiteral("start 3 ")};
     for (int k = 1; k <= 3; ++k)
@@ -299,15 +315,15 @@ void tst_FolderScan::storageSpecialEntries()
 
     ReplayList list;
     RecordingProgress progress;
-    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, &progress);
+    scanStorage(dir.path() + QLatin1Char('/'), list, &progress);
 
     QCOMPARE(progress.calls.first(), QStringLiteral("start 3 "));
     QCOMPARE(progress.calls.size(), 5);
     QStringList names = ids(list);
     names.sort();
     QCOMPARE(names, (QStringList{QStringLiteral("link.dat"), QStringLiteral("readonly.dat"), QStringLiteral("real.dat")}));
-    QCOMPARE(list.itemByName(QStringLiteral("link.dat"))->Info.Score, 1);
-    QCOMPARE(list.itemByName(QStringLiteral("readonly.dat"))->Info.Score, 3);
+    QCOMPARE(list.itemByName(QStringLiteral("link.dat"))->Head.Score, 1);
+    QCOMPARE(list.itemByName(QStringLiteral("readonly.dat"))->Head.Score, 3);
 #endif
 }
 
@@ -321,7 +337,7 @@ void tst_FolderScan::storageCaseOfExtension()
     QVERIFY(writeFile(dir.filePath(QStringLiteral("日本語の名前.dat")), replay(4)));
 
     ReplayList list;
-    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, nullptr);
+    scanStorage(dir.path() + QLatin1Char('/'), list, nullptr);
     QStringList names = ids(list);
     names.sort();
     QCOMPARE(names, (QStringList{QStringLiteral("Mixed.Dat"), QStringLiteral("UPPER.DAT"), QStringLiteral("lower.dat"),
@@ -329,7 +345,7 @@ void tst_FolderScan::storageCaseOfExtension()
     // The stored name is spelled as listed; a lookup must use that spelling.
     QVERIFY(list.FindReplayListByName(QStringLiteral("UPPER.DAT"), nullptr));
     QVERIFY(!list.FindReplayListByName(QStringLiteral("UPPER.dat"), nullptr));
-    QCOMPARE(list.itemByName(QStringLiteral("日本語の名前.dat"))->Info.Score, 4);
+    QCOMPARE(list.itemByName(QStringLiteral("日本語の名前.dat"))->Head.Score, 4);
 }
 
 void tst_FolderScan::storageScanTwice()
@@ -340,12 +356,12 @@ void tst_FolderScan::storageScanTwice()
         QVERIFY(writeFile(dir.filePath(QStringLiteral("r%1.dat").arg(i)), replay(i)));
 
     ReplayList list;
-    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, nullptr);
+    scanStorage(dir.path() + QLatin1Char('/'), list, nullptr);
     const QStringList first = ids(list);
     QCOMPARE(first.size(), 4);
 
     list.ClearReplayList();
-    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, nullptr);
+    scanStorage(dir.path() + QLatin1Char('/'), list, nullptr);
     QCOMPARE(list.LastId(), 4);
     QCOMPARE(ids(list), first);
 }
@@ -360,7 +376,7 @@ void tst_FolderScan::storageListingOrder()
 
     ReplayList list;
     RecordingProgress progress;
-    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, &progress);
+    scanStorage(dir.path() + QLatin1Char('/'), list, &progress);
 
     const QStringList listed = listedReplays(dir.path());
     QCOMPARE(ids(list), listed);
@@ -368,8 +384,10 @@ void tst_FolderScan::storageListingOrder()
         QCOMPARE(progress.calls[k], QStringLiteral("step %1 %1 / 40 %2").arg(k).arg(listed[k - 1]));
 }
 
-void tst_FolderScan::storageFileAddedBetweenPasses()
+void tst_FolderScan::storageFileAddedDuringScan()
 {
+    // The count and the names come from one listing: a file that appears
+    // once the scan shows its progress waits for the next scan.
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QVERIFY(writeFile(dir.filePath(QStringLiteral("a.dat")), replay(1)));
@@ -378,13 +396,43 @@ void tst_FolderScan::storageFileAddedBetweenPasses()
     ReplayList list;
     RecordingProgress progress;
     progress.onStart = [&] { QVERIFY(writeFile(dir.filePath(QStringLiteral("c.dat")), replay(3))); };
-    LoadReplayFolder(dir.path() + QLatin1Char('/'), list, &progress);
+    scanStorage(dir.path() + QLatin1Char('/'), list, &progress);
 
     QCOMPARE(progress.calls.first(), QStringLiteral("start 2 "));
-    QCOMPARE(progress.calls.size(), 5);
-    const QStringList listed = listedReplays(dir.path());
-    QCOMPARE(progress.calls[3], QStringLiteral("step 3 3 / 2 %1").arg(listed[2]));
-    QCOMPARE(ids(list), listed);
+    QCOMPARE(progress.calls.size(), 4);
+    QCOMPARE(list.Count(), 2);
+    progress.onStart = nullptr;
+    list.ClearReplayList();
+    scanStorage(dir.path() + QLatin1Char('/'), list, &progress);
+    QCOMPARE(ids(list), listedReplays(dir.path()));
+    QCOMPARE(list.Count(), 3);
+}
+
+// A file is read again when any part of its stamp differs, each alone: a
+// file replaced within one tick of the clock differs only in its inode, one
+// rewritten in place may differ only in its size.
+void tst_FolderScan::stampsDiffer_data()
+{
+    QTest::addColumn<int>("part");
+    QTest::newRow("size") << 0;
+    QTest::newRow("modification time") << 1;
+    QTest::newRow("change time") << 2;
+    QTest::newRow("inode") << 3;
+}
+
+void tst_FolderScan::stampsDiffer()
+{
+    QFETCH(int, part);
+    const FileStamp then{1000, 2000, 3000, 4000};
+    FileStamp now = then;
+    QCOMPARE(now, then);
+    switch (part) {
+    case 0: ++now.size; break;
+    case 1: ++now.mtimeNs; break;
+    case 2: ++now.ctimeNs; break;
+    default: ++now.inode; break;
+    }
+    QVERIFY(!(now == then));
 }
 
 QTEST_GUILESS_MAIN(tst_FolderScan)

@@ -114,7 +114,7 @@ void TestReplayFilter::proxyKeepsTheTableOrder()
                     {u"a2.dat"_s, {}, {}, 0, 0, 10},
                     {u"c3.dat"_s, u"hit"_s, {}, 0, 0, 20},
                     {u"d4.dat"_s, {}, u"HIT"_s, 0, 0, 5}});
-    ReplayTableModel table(ReplayTableModel::StorageTable);
+    ReplayTableModel table(FolderKind::Storage);
     ReplayFilterProxy proxy(table, list);
     QAbstractItemModelTester tester(&proxy, QAbstractItemModelTester::FailureReportingMode::QtTest);
     int replayRow = 1;
@@ -150,7 +150,7 @@ void TestReplayFilter::proxyFollowsTheCatalogue()
 {
     ReplayList list;
     fillList(list, {{u"one.dat"_s, u"alpha"_s}, {u"two.dat"_s, u"beta"_s}});
-    ReplayTableModel table(ReplayTableModel::StorageTable);
+    ReplayTableModel table(FolderKind::Storage);
     ReplayFilterProxy proxy(table, list);
     QAbstractItemModelTester tester(&proxy, QAbstractItemModelTester::FailureReportingMode::QtTest);
     int replayRow = 1;

@@ -74,7 +74,7 @@ private slots:
 
 void TestReplayTableModel::headers()
 {
-    for (auto tag : {ReplayTableModel::GameTable, ReplayTableModel::StorageTable}) {
+    for (auto tag : {FolderKind::Game, FolderKind::Storage}) {
         ReplayTableModel table(tag);
         QAbstractItemModelTester tester(&table, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(table.columnCount(), 6);
@@ -87,11 +87,11 @@ void TestReplayTableModel::headers()
             QCOMPARE(table.cell(0, c), expected[c]); // grid row 0 is the header row
         }
     }
-    ReplayTableModel game(ReplayTableModel::GameTable);
+    ReplayTableModel game(FolderKind::Game);
     QCOMPARE(game.rowCount(), 10);
     QCOMPARE(game.cell(1, 0), QStringLiteral("qv_replay0.dat"));
     QCOMPARE(game.cell(10, 0), QStringLiteral("qv_replay9.dat"));
-    ReplayTableModel storage(ReplayTableModel::StorageTable);
+    ReplayTableModel storage(FolderKind::Storage);
     QCOMPARE(storage.rowCount(), 1);
     QCOMPARE(storage.rowCountWithHeader(), 2);
 }
@@ -114,19 +114,19 @@ void TestReplayTableModel::alignment()
     QFETCH(int, tag);
     QFETCH(int, column);
     QFETCH(int, horizontal);
-    ReplayTableModel table{ReplayTableModel::Table(tag)};
+    ReplayTableModel table{FolderKind(tag)};
     for (int row : {0, 5, 9}) {
         const int value = table.data(table.index(row, column), Qt::TextAlignmentRole).toInt();
         QCOMPARE(value & Qt::AlignHorizontal_Mask, horizontal);
         QCOMPARE(value & Qt::AlignVertical_Mask, int(Qt::AlignVCenter));
-        if (tag == ReplayTableModel::StorageTable)
+        if (FolderKind(tag) == FolderKind::Storage)
             break; // one data row only
     }
 }
 
 void TestReplayTableModel::backgroundsAndFixedCells()
 {
-    ReplayTableModel game(ReplayTableModel::GameTable);
+    ReplayTableModel game(FolderKind::Game);
     QAbstractItemModelTester tester(&game, QAbstractItemModelTester::FailureReportingMode::QtTest);
     for (int gridRow = 1; gridRow <= 10; ++gridRow) {
         for (int c = 0; c < 6; ++c) {
@@ -139,7 +139,7 @@ void TestReplayTableModel::backgroundsAndFixedCells()
             QCOMPARE(game.data(at, ReplayTableModel::FixedCellRole).toBool(), c == 0);
         }
     }
-    ReplayTableModel storage(ReplayTableModel::StorageTable);
+    ReplayTableModel storage(FolderKind::Storage);
     storage.setRowCountWithHeader(4);
     QVERIFY(!storage.data(storage.index(0, 0), ReplayTableModel::FixedCellRole).toBool());
     QCOMPARE(storage.data(storage.index(1, 3), Qt::BackgroundRole).value<QColor>(), QColor(218, 252, 221));
@@ -151,7 +151,7 @@ void TestReplayTableModel::deletionMarks()
     ReplayList list;
     addReplays(list, {QStringLiteral("one.dat"), QStringLiteral("Two.dat"), QStringLiteral("three.dat"),
                       QStringLiteral("four.dat")});
-    ReplayTableModel table(ReplayTableModel::StorageTable);
+    ReplayTableModel table(FolderKind::Storage);
     QAbstractItemModelTester tester(&table, QAbstractItemModelTester::FailureReportingMode::QtTest);
     int replayRow = 1;
     fillStorageTable(table, list, true, replayRow);
@@ -210,7 +210,7 @@ void TestReplayTableModel::deletionMarks()
 
 void TestReplayTableModel::neverEditable()
 {
-    ReplayTableModel game(ReplayTableModel::GameTable);
+    ReplayTableModel game(FolderKind::Game);
     const Qt::ItemFlags flags = game.flags(game.index(3, 2));
     QVERIFY(flags & Qt::ItemIsEnabled);
     QVERIFY(flags & Qt::ItemIsSelectable);
@@ -275,7 +275,7 @@ void TestReplayTableModel::gameTableWithAbsentSlot()
         static_cast<ReplayHead &>(gameSlots[size_t(i)]) = replayHead(i * 10, 1, i + 1, i % 6);
         std::memcpy(gameSlots[size_t(i)].PlayerName, "p", 1);
     }
-    ReplayTableModel game(ReplayTableModel::GameTable);
+    ReplayTableModel game(FolderKind::Game);
     QAbstractItemModelTester tester(&game, QAbstractItemModelTester::FailureReportingMode::QtTest);
     fillGameTable(game, gameSlots);
     QCOMPARE(game.rowCount(), 10);
@@ -301,7 +301,7 @@ void TestReplayTableModel::gameTableWithAbsentSlot()
 void TestReplayTableModel::emptyStorage()
 {
     ReplayList list;
-    ReplayTableModel table(ReplayTableModel::StorageTable);
+    ReplayTableModel table(FolderKind::Storage);
     QAbstractItemModelTester tester(&table, QAbstractItemModelTester::FailureReportingMode::QtTest);
 
     // A folder that had replays and now has none.
@@ -334,7 +334,7 @@ void TestReplayTableModel::rebuildAndRefillInPlace()
     ReplayList list;
     addReplays(list, {QStringLiteral("e.dat"), QStringLiteral("d.dat"), QStringLiteral("c.dat"),
                       QStringLiteral("b.dat"), QStringLiteral("a.dat")});
-    ReplayTableModel table(ReplayTableModel::StorageTable);
+    ReplayTableModel table(FolderKind::Storage);
     QAbstractItemModelTester tester(&table, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QSignalSpy inserted(&table, &QAbstractItemModel::rowsInserted);
     QSignalSpy reset(&table, &QAbstractItemModel::modelReset);
@@ -404,7 +404,7 @@ void TestReplayTableModel::cellPainting()
     QFETCH(bool, marked);
     QFETCH(int, expectedRole);
 
-    ReplayTableModel table{ReplayTableModel::Table(tag)};
+    ReplayTableModel table{FolderKind(tag)};
     table.setRowCountWithHeader(11);
     table.setCell(gridRow, 0, QStringLiteral("x.dat"));
     table.setCell(gridRow, 2, QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"));
@@ -467,7 +467,7 @@ void TestReplayTableModel::cellPainting()
 // stored names in its tooltip; its text and every other cell stay as they were.
 void TestReplayTableModel::storedMark()
 {
-    ReplayTableModel game(ReplayTableModel::GameTable);
+    ReplayTableModel game(FolderKind::Game);
     QAbstractItemModelTester tester(&game, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QSignalSpy changed(&game, &QAbstractItemModel::dataChanged);
     const QStringList names{QStringLiteral("a.dat"), QStringLiteral("b.dat")};

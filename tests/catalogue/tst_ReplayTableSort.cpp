@@ -101,7 +101,7 @@ private:
     qint32 scoreOf(const QString &name) const
     {
         const ReplayListItem *item = m_list.itemByName(name);
-        return item ? item->Info.Score : 0;
+        return item ? item->Head.Score : 0;
     }
 
     bool comesBefore(const ReplayTableRow &r, const ReplayTableRow &p) const
@@ -229,7 +229,7 @@ void TestReplayTableSort::orders()
 
     ReplayList list;
     fillList(list, entries);
-    ReplayTableModel table(ReplayTableModel::StorageTable);
+    ReplayTableModel table(FolderKind::Storage);
     QAbstractItemModelTester tester(&table, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QCOMPARE(sortedNames(table, list, mode), expected);
 }
@@ -238,7 +238,7 @@ void TestReplayTableSort::singleEntryIsNeverSorted()
 {
     ReplayList list;
     fillList(list, {{QStringLiteral("only.dat"), 5, 20, -1}});
-    ReplayTableModel table(ReplayTableModel::StorageTable);
+    ReplayTableModel table(FolderKind::Storage);
     int replayRow = 1;
     fillStorageTable(table, list, true, replayRow);
     // A stale second row (never left by a fill) shows that no sort runs at all.
@@ -259,7 +259,7 @@ void TestReplayTableSort::noneAfterScoreRestoresCatalogueOrder()
                                    {30, 10, 20, 40});
     ReplayList list;
     fillList(list, entries);
-    ReplayTableModel table(ReplayTableModel::StorageTable);
+    ReplayTableModel table(FolderKind::Storage);
     QAbstractItemModelTester tester(&table, QAbstractItemModelTester::FailureReportingMode::QtTest);
     int replayRow = 3;
     fillStorageTable(table, list, true, replayRow);
@@ -311,7 +311,7 @@ void TestReplayTableSort::matchesLiteralQuicksort()
     ReplayList list;
     fillList(list, entries);
 
-    ReplayTableModel table(ReplayTableModel::StorageTable);
+    ReplayTableModel table(FolderKind::Storage);
     int replayRow = 1;
     fillStorageTable(table, list, true, replayRow);
     std::vector<ReplayTableRow> expected = table.rows();
@@ -331,7 +331,7 @@ void TestReplayTableSort::manyEqualScores()
         entries.append({QStringLiteral("r%1.dat").arg(i), 7, 0, 0});
     ReplayList list;
     fillList(list, entries);
-    ReplayTableModel table(ReplayTableModel::StorageTable);
+    ReplayTableModel table(FolderKind::Storage);
     for (int mode : {SortScoreAscending, SortScoreDescending}) {
         const QStringList names = sortedNames(table, list, mode);
         QCOMPARE(names.size(), entries.size());
@@ -360,7 +360,7 @@ void TestReplayTableSort::everyModeKeepsEveryRowOnce()
                         qint32(random.bounded(-2, 17)), qint32(random.bounded(-1, 8))});
     ReplayList list;
     fillList(list, entries);
-    ReplayTableModel table(ReplayTableModel::StorageTable);
+    ReplayTableModel table(FolderKind::Storage);
     QAbstractItemModelTester tester(&table, QAbstractItemModelTester::FailureReportingMode::QtTest);
 
     QStringList all = catalogueOrder(entries);
@@ -382,15 +382,15 @@ void TestReplayTableSort::rowsMoveWhole()
                         qint32(random.bounded(0, 16)), qint32(random.bounded(0, 7))});
     ReplayList list;
     fillList(list, entries);
-    ReplayTableModel table(ReplayTableModel::StorageTable);
+    ReplayTableModel table(FolderKind::Storage);
     for (int mode = 1; mode <= 6; ++mode) {
         sortedNames(table, list, mode);
         for (int r = 1; r < table.rowCountWithHeader(); ++r) {
             const ReplayListItem *item = list.itemByName(table.cell(r, 0));
             QVERIFY(item);
-            QCOMPARE(table.cell(r, 1), FormatScore(item->Info.Score));
-            QCOMPARE(table.cell(r, 2), DungeonName(item->Info.Dungeon));
-            QCOMPARE(table.cell(r, 4), CharaName(item->Info.Chara));
+            QCOMPARE(table.cell(r, 1), FormatScore(item->Head.Score));
+            QCOMPARE(table.cell(r, 2), DungeonName(item->Head.Dungeon));
+            QCOMPARE(table.cell(r, 4), CharaName(item->Head.Chara));
         }
     }
 }
@@ -399,7 +399,7 @@ void TestReplayTableSort::swapRow()
 {
     ReplayList list;
     fillList(list, scored({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}, {1, 2, 3}));
-    ReplayTableModel table(ReplayTableModel::StorageTable);
+    ReplayTableModel table(FolderKind::Storage);
     QAbstractItemModelTester tester(&table, QAbstractItemModelTester::FailureReportingMode::QtTest);
     int replayRow = 1;
     fillStorageTable(table, list, true, replayRow);

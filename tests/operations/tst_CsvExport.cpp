@@ -30,6 +30,7 @@ private slots:
     void storageTableInGivenOrder();
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
+    void savesOverLongNamesAndThroughChosenLinks();
 };
 
 void TestCsvExport::field_data()
@@ -82,7 +83,7 @@ void TestCsvExport::storageTableInGivenOrder()
     };
     add(u"a.dat"_s, 1234567, "one, \"two\"\r\nthree", 1);
     add(u"b.dat"_s, 5, "", 0);
-    ReplayTableModel table(ReplayTableModel::StorageTable);
+    ReplayTableModel table(FolderKind::Storage);
     int replayRow = 1;
     fillStorageTable(table, list, true, replayRow);
 
@@ -152,6 +153,26 @@ void TestCsvExport::failedSaveKeepsOldFile()
         QCOMPARE(readAll(path), bytes);
     }
 #endif
+}
+
+// A name at the file system's limit is replaced (the temporary name is
+// short); a link the player chose keeps pointing at the file it names.
+void TestCsvExport::savesOverLongNamesAndThroughChosenLinks()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString longName = dir.filePath(QString(251, u'a') + u".csv"_s);
+    QVERIFY(writeAll(longName, "old"));
+    const QString link = dir.filePath(u"link.csv"_s);
+    QVERIFY(QFile::link(longName, link));
+
+    QString reason;
+    QVERIFY2(CsvExport::save(longName, "first", &reason), qPrintable(reason));
+    QCOMPARE(readAll(longName), "first");
+    QVERIFY2(CsvExport::save(link, "second", &reason), qPrintable(reason));
+    QVERIFY(QFileInfo(link).isSymbolicLink());
+    QCOMPARE(readAll(longName), "second");
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 2);
 }
 
 QTEST_APPLESS_MAIN(TestCsvExport)

@@ -17,10 +17,11 @@ using namespace ReplayMaker;
 
 namespace {
 
-QByteArray stream(qint32 score)
+QByteArray stream(qint32 score, int level = 6)
 {
     ReplayRecipe recipe;
     recipe.score = score;
+    recipe.compressionLevel = level;
     return compressedStream(recipe);
 }
 
@@ -115,13 +116,17 @@ void TestDuplicateFinder::groupsAndOldest()
 // files whose streams are byte for byte the same, as read now, are grouped.
 void TestDuplicateFinder::bytesDecide_data()
 {
-    QTest::addColumn<QStringList>("contents"); // per file: "s<score>", "text" or "gone"
+    QTest::addColumn<QStringList>("contents"); // per file: "s<score>", "z<score>" (stored, not deflated), "text" or "gone"
     QTest::addColumn<QStringList>("group");    // the one group expected, empty for none
 
     QTest::newRow("same stream") << QStringList{QStringLiteral("s1"), QStringLiteral("s1")}
                                  << QStringList{QStringLiteral("f0.dat"), QStringLiteral("f1.dat")};
     QTest::newRow("collision: streams differ") << QStringList{QStringLiteral("s1"), QStringLiteral("s2")}
                                                << QStringList();
+    // Stored blocks: the two streams have one length and differ only where
+    // the score (and the checksum) is.
+    QTest::newRow("collision: same length, one field differs") << QStringList{QStringLiteral("z1"), QStringLiteral("z2")}
+                                                                << QStringList();
     QTest::newRow("two alike of three") << QStringList{QStringLiteral("s1"), QStringLiteral("s2"), QStringLiteral("s2")}
                                         << QStringList{QStringLiteral("f1.dat"), QStringLiteral("f2.dat")};
     QTest::newRow("one is gone") << QStringList{QStringLiteral("s1"), QStringLiteral("gone")} << QStringList();
@@ -143,11 +148,14 @@ void TestDuplicateFinder::bytesDecide()
         if (contents[i] == QLatin1String("text"))
             bytes = QByteArrayLiteral("no replay here");
         else if (contents[i] != QLatin1String("gone"))
-            bytes = stream(contents[i].mid(1).toInt()) + textFields("name", QByteArray::number(i));
+            bytes = stream(contents[i].mid(1).toInt(), contents[i].startsWith(u'z') ? 0 : 6)
+                    + textFields("name", QByteArray::number(i));
         QVERIFY(f.add(name, bytes, claimed, "name"));
         if (!bytes.isNull())
             QVERIFY(setModified(f.folder + name, when));
     }
+    if (contents == QStringList{QStringLiteral("z1"), QStringLiteral("z2")})
+        QCOMPARE(stream(1, 0).size(), stream(2, 0).size());
     const DuplicateGroups groups = DuplicateFinder(f.list, f.folder).find();
     if (group.isEmpty()) {
         QVERIFY(groups.empty());

@@ -196,7 +196,6 @@ void TestReplayCopyForm::typedNames_data()
     QTest::newRow("abc.DAT keeps its case") << QStringLiteral("abc.DAT") << false << QStringLiteral("abc.DAT") << none;
     QTest::newRow("abc.dat.txt") << QStringLiteral("abc.dat.txt") << false << QStringLiteral("abc.dat.txt.dat") << none;
     QTest::newRow("dat") << QStringLiteral("dat") << false << QStringLiteral("dat.dat") << none;
-    QTest::newRow(".dat") << QStringLiteral(".dat") << false << QStringLiteral(".dat") << none;
     QTest::newRow("blanks kept") << QStringLiteral(" a b ") << false << QStringLiteral(" a b .dat") << none;
     QTest::newRow("Japanese") << QStringLiteral("記録") << false << QStringLiteral("記録.dat") << none;
     QTest::newRow("existing file: the job asks") << QStringLiteral("kept") << false << QStringLiteral("kept.dat") << none;
@@ -218,6 +217,9 @@ void TestReplayCopyForm::typedNames_data()
 #endif
     QTest::newRow("dot") << QStringLiteral(".") << false << none << QStringLiteral("「.」は");
     QTest::newRow("dot dot") << QStringLiteral("..") << false << none << QStringLiteral("「..」は");
+    // Hidden names: the storage listing would never show the copy.
+    QTest::newRow("hidden .dat") << QStringLiteral(".dat") << false << none << QStringLiteral("「.dat」のように「.」で始まる");
+    QTest::newRow("hidden name") << QStringLiteral(".x") << false << none << QStringLiteral("「.x.dat」のように");
     QTest::newRow("existing folder") << QStringLiteral("sub") << false << none << QStringLiteral("「sub.dat」は既にあるフォルダ");
     QTest::newRow("existing folder typed whole") << QStringLiteral("sub.dat") << false << none
                                                 << QStringLiteral("「sub.dat」は既にあるフォルダ");

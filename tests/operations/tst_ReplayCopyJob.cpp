@@ -1,7 +1,12 @@
 // The safe copy: whole files byte for byte, the replace question, and a
-// failure that must leave the replay it was to replace as it was.
+// failure that must leave the replay it was to replace as it was; never a
+// write through a link, never a source that is no longer the replay chosen,
+// holes kept, and a cancel that leaves nothing.
 
+#include "catalogue/ScannedFile.h"
+#include "operations/FileWorkProgress.h"
 #include "operations/ReplayCopyJob.h"
+#include "platform/FileContentCopy.h"
 #include "platform/Prompter.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestFiles.h"
@@ -14,11 +19,15 @@
 
 #ifndef Q_OS_WIN
 #include <csignal>
+#include <fcntl.h>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 using ReplayMaker::ReplayRecipe;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -40,6 +49,29 @@ QStringList entries(const QString &dir)
 
 using Outcome = CopyResult::Outcome;
 
+// The identity the folder scan gives the file.
+ReplayIdentity scannedIdentity(const QString &path)
+{
+    return ScannedFile::read(QFile::encodeName(path), {}, 0).identity;
+}
+
+// Progress that runs a hook at every report of bytes.
+class HookedProgress : public FileWorkProgress {
+public:
+    std::function<void(qint64 done, qint64 total)> onAdvance;
+    void advance(qint64 done, qint64 total) override
+    {
+        if (onAdvance)
+            onAdvance(done, total);
+    }
+};
+
+qint64 allocatedBytes(const QString &path)
+{
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? qint64(status.st_blocks) * 512 : -1;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(CopyResult::Outcome)
@@ -57,6 +89,15 @@ private slots:
     void refusedDestinations();
     void failedReplaceKeepsOldFile();
     void fifoSourceDoesNotBlock();
+    void sourceFailingMidReadKeepsTarget();
+
+    void neverWritesThroughLinks_data();
+    void neverWritesThroughLinks();
+    void changedSourceIsRefused_data();
+    void changedSourceIsRefused();
+    void cancelledCopyLeavesNothing_data();
+    void cancelledCopyLeavesNothing();
+    void holesStayHoles();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -72,7 +113,8 @@ void TestReplayCopyJob::init()
     QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("storage"))));
     m_source = m_dir->filePath(QStringLiteral("game/qv_replay1.dat"));
     m_storage = m_dir->filePath(QStringLiteral("storage")) + QLatin1Char('/');
-    QVERIFY(writeAll(m_source, replayBytes(1234, 40000)));
+    // Over a megabyte: more than one chunk of the copy.
+    QVERIFY(writeAll(m_source, replayBytes(1234, 100000)));
 }
 
 void TestReplayCopyJob::copiesWholeFile()
@@ -208,6 +250,195 @@ void TestReplayCopyJob::fifoSourceDoesNotBlock()
     QVERIFY(result.reason.contains(QStringLiteral("qv_replay2.dat")));
     QVERIFY(entries(m_storage).isEmpty());
 #endif
+}
+
+void TestReplayCopyJob::neverWritesThroughLinks_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("toExistingFile");
+    QTest::newRow("storage: link to nothing") << u"storage"_s << false;
+    QTest::newRow("storage: link to a file outside") << u"storage"_s << true;
+    QTest::newRow("game: link to nothing") << u"game"_s << false;
+    QTest::newRow("game: link to a file outside") << u"game"_s << true;
+}
+
+// A link planted in either folder is replaced itself, after the usual
+// question (declined first, then accepted); nothing outside is written.
+void TestReplayCopyJob::neverWritesThroughLinks()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, toExistingFile);
+    const QString outside = m_dir->filePath(u"outside"_s);
+    QVERIFY(QDir().mkpath(outside));
+    const QString victim = outside + u"/victim.dat"_s;
+    if (toExistingFile)
+        QVERIFY(writeAll(victim, "the player's other file"));
+    const QString link = m_dir->filePath(folder + u"/qv_replay3.dat"_s);
+    QVERIFY(QFile::link(victim, link));
+    const QStringList outsideBefore = entries(outside);
+
+    ScriptedPrompter prompter;
+    prompter.answerReplace(false);
+    prompter.answerReplace(true);
+    ReplayCopyJob job(m_source, link);
+    job.expectReplay(scannedIdentity(m_source));
+    QCOMPARE(job.run(prompter, nullptr).outcome, Outcome::Declined);
+    QVERIFY(QFileInfo(link).isSymbolicLink());
+    QCOMPARE(job.run(prompter, nullptr).outcome, Outcome::Copied);
+
+    QCOMPARE(prompter.count(ScriptedPrompter::Kind::ConfirmReplace), 2);
+    QVERIFY(!QFileInfo(link).isSymbolicLink());
+    QCOMPARE(readAll(link), readAll(m_source));
+    QCOMPARE(entries(outside), outsideBefore);
+    if (toExistingFile)
+        QCOMPARE(readAll(victim), "the player's other file");
+}
+
+void TestReplayCopyJob::changedSourceIsRefused_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::newRow("cut inside the stream") << u"half"_s << Outcome::Failed;
+    QTest::newRow("replaced by a text file") << u"text"_s << Outcome::Failed;
+    QTest::newRow("replaced by another replay") << u"other"_s << Outcome::Failed;
+    QTest::newRow("cut while it is copied") << u"cut while copying"_s << Outcome::Failed;
+    QTest::newRow("rewritten while it is copied") << u"rewritten while copying"_s << Outcome::Failed;
+    QTest::newRow("only its name and comment changed") << u"texts"_s << Outcome::Copied;
+}
+
+// The source changes after the dialog showed it: the slot it was to replace
+// stays as it was unless the copy is still the same replay.
+void TestReplayCopyJob::changedSourceIsRefused()
+{
+    QFETCH(QString, change);
+    QFETCH(Outcome, outcome);
+    const QString destination = m_dir->filePath(u"game/qv_replay5.dat"_s);
+    const QByteArray old = replayBytes(5);
+    QVERIFY(writeAll(destination, old));
+    ReplayCopyJob job(m_source, destination);
+    job.expectReplay(scannedIdentity(m_source));
+
+    const QByteArray original = readAll(m_source);
+    QFile source(m_source);
+    QVERIFY(source.open(QIODevice::ReadWrite));
+    if (change == u"half"_s)
+        QVERIFY(source.resize(original.size() / 2));
+    else if (change == u"text"_s)
+        QVERIFY(writeAll(m_source, "a plain text file\n"));
+    else if (change == u"other"_s)
+        QVERIFY(writeAll(m_source, replayBytes(777, 100000)));
+    else if (change == u"texts"_s)
+        QVERIFY(writeAll(m_source, original.left(original.size() - 1054 - 14) + ReplayMaker::textFields("new", "new")));
+    // After the first chunk, the end of the source changes.
+    HookedProgress progress;
+    bool first = true;
+    progress.onAdvance = [&](qint64, qint64) {
+        if (!std::exchange(first, false))
+            return;
+        if (change == u"cut while copying"_s)
+            QVERIFY(source.resize(original.size() - 2000));
+        if (change == u"rewritten while copying"_s)
+            QVERIFY(source.seek(original.size() - 5000) && source.write(QByteArray(100, 'x')) == 100 && source.flush());
+    };
+
+    ScriptedPrompter prompter;
+    prompter.answerReplace(true);
+    const CopyResult result = job.run(prompter, nullptr, &progress);
+    QCOMPARE(result.outcome, outcome);
+    QCOMPARE(entries(m_dir->filePath(u"game"_s)), (QStringList{u"qv_replay1.dat"_s, u"qv_replay5.dat"_s}));
+    if (outcome == Outcome::Copied) {
+        QCOMPARE(readAll(destination), readAll(m_source));
+    } else {
+        QVERIFY2(result.reason.contains(u"qv_replay1.dat"_s), qPrintable(result.reason));
+        QCOMPARE(readAll(destination), old);
+    }
+}
+
+void TestReplayCopyJob::cancelledCopyLeavesNothing_data()
+{
+    QTest::addColumn<bool>("replacing");
+    QTest::addColumn<bool>("whileChecking"); // else while copying
+    QTest::newRow("new name, while copying") << false << false;
+    QTest::newRow("replacing, while copying") << true << false;
+    QTest::newRow("replacing, while checking the copy") << true << true;
+}
+
+void TestReplayCopyJob::cancelledCopyLeavesNothing()
+{
+    QFETCH(bool, replacing);
+    QFETCH(bool, whileChecking);
+    const QString destination = m_storage + u"copy.dat"_s;
+    if (replacing)
+        QVERIFY(writeAll(destination, replayBytes(9)));
+    const QStringList before = entries(m_storage);
+    const qint64 size = QFileInfo(m_source).size();
+
+    HookedProgress progress;
+    qint64 last = 0;
+    progress.onAdvance = [&](qint64 done, qint64 total) {
+        QVERIFY(done >= last && done <= total);
+        last = done;
+        if (!whileChecking || done > size)
+            progress.cancel();
+    };
+    ReplayCopyJob job(m_source, destination);
+    job.expectReplay(scannedIdentity(m_source));
+    const CopyResult result = job.copy(&progress);
+    QCOMPARE(result.outcome, Outcome::Cancelled);
+    QVERIFY(last < 2 * size); // stopped before the end
+    QCOMPARE(entries(m_storage), before);
+    if (replacing)
+        QCOMPARE(readAll(destination), replayBytes(9));
+}
+
+// A replay with a long empty tail is copied without writing the tail.
+void TestReplayCopyJob::holesStayHoles()
+{
+    constexpr qint64 Tail = 64 * 1024 * 1024;
+    const QString source = m_dir->filePath(u"game/qv_replay4.dat"_s);
+    QVERIFY(writeAll(source, replayBytes(4)));
+    QVERIFY(::truncate(QFile::encodeName(source).constData(), QFileInfo(source).size() + Tail) == 0);
+    if (allocatedBytes(source) > Tail / 2)
+        QSKIP("the file system here keeps no holes");
+
+    ReplayCopyJob job(source, m_storage + u"sparse.dat"_s);
+    job.expectReplay(scannedIdentity(source));
+    ScriptedPrompter prompter;
+    QCOMPARE(job.run(prompter, nullptr).outcome, Outcome::Copied);
+    const QString copy = m_storage + u"sparse.dat"_s;
+    QCOMPARE(QFileInfo(copy).size(), QFileInfo(source).size());
+    QVERIFY2(allocatedBytes(copy) < 1024 * 1024, qPrintable(QString::number(allocatedBytes(copy))));
+    QCOMPARE(readAll(copy), readAll(source));
+}
+
+// A source that fails halfway through (here: its descriptor can no longer be
+// read after the first chunk) leaves the file it would replace byte for byte,
+// and no temporary file beside it.
+void TestReplayCopyJob::sourceFailingMidReadKeepsTarget()
+{
+    const QString target = m_storage + QStringLiteral("kept.dat");
+    const QByteArray old = replayBytes(7, 20000);
+    QVERIFY(writeAll(target, old));
+    const QString source = m_dir->filePath(QStringLiteral("big.dat"));
+    QVERIFY(writeAll(source, QByteArray(3 * CopyChunkBytes, 'r')));
+
+    HookedProgress progress;
+    progress.onAdvance = [&](qint64, qint64) {
+        const QString canonical = QFileInfo(source).canonicalFilePath();
+        const int unreadable = ::open(QFile::encodeName(source).constData(), O_WRONLY);
+        QVERIFY(unreadable >= 0);
+        for (const QFileInfo &fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::Files | QDir::System)) {
+            if (fd.symLinkTarget() == canonical && fd.fileName().toInt() != unreadable)
+                ::dup2(unreadable, fd.fileName().toInt());
+        }
+        ::close(unreadable);
+    };
+    ScriptedPrompter prompter;
+    prompter.answerReplace(true);
+    const CopyResult result = ReplayCopyJob(source, target).run(prompter, nullptr, &progress);
+    QCOMPARE(result.outcome, CopyResult::Outcome::Failed);
+    QCOMPARE(readAll(target), old);
+    QCOMPARE(QDir(m_storage).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("kept.dat")});
 }
 
 QTEST_GUILESS_MAIN(TestReplayCopyJob)

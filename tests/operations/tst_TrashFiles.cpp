@@ -1,7 +1,11 @@
 // Trashing into the trash of a home of the test's own, which starts without
-// ".local" as on a fresh account.
+// ".local" as on a fresh account; the reasons a player meets most (a full
+// disk, a read-only drive, no permission, another drive) in the program's
+// words, never the system's English text.
 
+#include "operations/FileWorkProgress.h"
 #include "operations/TrashFiles.h"
+#include "platform/FileError.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
@@ -10,7 +14,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestTrashFiles : public QObject {
     Q_OBJECT
@@ -25,6 +33,10 @@ private slots:
     void results();
     void unusableTrashMovesNothing();
     void namesThatAreNotUtf8();
+    void misplacedOrOtherVolume();
+    void cancelStopsBetweenFiles();
+    void reasonsInPlainWords_data();
+    void reasonsInPlainWords();
 
 private:
     QString homeTrash() const { return m_home + QStringLiteral("/.local/share/Trash"); }
@@ -195,6 +207,93 @@ void TestTrashFiles::namesThatAreNotUtf8()
     QCOMPARE(refused[1].reason, QStringLiteral("ファイル名が長すぎるため、ごみ箱に移動できません。"));
     QVERIFY(!refused[0].moved && !refused[1].moved);
     removeNonUtf8Names(m_store);
+}
+
+// A move that lands outside any trash folder is no success: the file is put
+// back and the failure said. A name that is not UTF-8 on another volume than
+// the trash is refused with the program's own reason, and stays.
+void TestTrashFiles::misplacedOrOtherVolume()
+{
+    const QString path = m_store + QStringLiteral("a.dat");
+    QVERIFY(writeAll(path, "replay"));
+    const QString elsewhere = m_dir->filePath(QStringLiteral("elsewhere"));
+    QVERIFY(QDir().mkpath(elsewhere));
+    TrashFiles misplacing(QStringList{path});
+    misplacing.setMover([&](QFile &file) { return file.rename(elsewhere + QStringLiteral("/a.dat")); });
+    const QList<TrashFiles::Result> results = misplacing.run();
+    QCOMPARE(results.size(), 1);
+    QVERIFY(!results[0].moved);
+    QCOMPARE(results[0].reason, QStringLiteral("ごみ箱フォルダを用意できませんでした。"));
+    QCOMPARE(readAll(path), QByteArray("replay"));
+    QVERIFY(QDir(elsewhere).isEmpty());
+
+    struct stat shm {};
+    struct stat trash {};
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(QFile::encodeName(m_home).constData(), &trash) != 0
+        || shm.st_dev == trash.st_dev)
+        QSKIP("no second volume at /dev/shm");
+    QTemporaryDir other(QStringLiteral("/dev/shm/qvtrash-XXXXXX"));
+    QVERIFY(other.isValid());
+    const QByteArray raw = QFile::encodeName(other.path()) + "/" + QByteArray::fromHex("836583588367") + ".dat";
+    QVERIFY(writeRawFile(raw, "replay"));
+    const QList<TrashFiles::Result> refused = TrashFiles(QList<QByteArray>{raw}).run();
+    QCOMPARE(refused.size(), 1);
+    QVERIFY(!refused[0].moved);
+    QCOMPARE(refused[0].reason, QStringLiteral("ごみ箱と別のドライブにあるため、ごみ箱に移動できません。"));
+    QCOMPARE(readRawFile(raw), QByteArray("replay"));
+    QVERIFY(::unlink(raw.constData()) == 0);
+}
+
+// Told of each file before it goes; a cancel leaves the rest where they are.
+void TestTrashFiles::cancelStopsBetweenFiles()
+{
+    const QStringList paths{m_store + QStringLiteral("a.dat"), m_store + QStringLiteral("b.dat"),
+                            m_store + QStringLiteral("c.dat")};
+    for (const QString &path : paths)
+        QVERIFY(writeAll(path, "replay"));
+    struct StopAtSecond : FileWorkProgress {
+        QStringList names;
+        void beginFile(int index, int count, const QString &name) override
+        {
+            QCOMPARE(count, 3);
+            names.append(name);
+            if (index == 1)
+                cancel();
+        }
+    } progress;
+    const QList<TrashFiles::Result> results = TrashFiles(paths).run(&progress);
+    QCOMPARE(progress.names, (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat")}));
+    QCOMPARE(results.size(), 1);
+    QVERIFY(results[0].moved);
+    QVERIFY(QFileInfo::exists(paths[1]) && QFileInfo::exists(paths[2]));
+}
+
+void TestTrashFiles::reasonsInPlainWords_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("words");      // in the reason of any file operation
+    QTest::addColumn<QString>("trashWords"); // in the trashing's reason
+    QTest::newRow("disk full") << ENOSPC << QStringLiteral("ディスクの空き容量が足りません") << QStringLiteral("空き容量");
+    QTest::newRow("quota used up") << EDQUOT << QStringLiteral("ディスクの空き容量が足りません") << QStringLiteral("空き容量");
+    QTest::newRow("read-only drive") << EROFS << QStringLiteral("読み取り専用のドライブ") << QStringLiteral("読み取り専用");
+    QTest::newRow("no permission") << EACCES << QStringLiteral("権限がありません") << QStringLiteral("権限");
+    QTest::newRow("not permitted") << EPERM << QStringLiteral("権限がありません") << QStringLiteral("権限");
+    QTest::newRow("another drive") << EXDEV << QStringLiteral("別のドライブ") << QStringLiteral("ごみ箱と別のドライブにあるため");
+}
+
+// The trashing gives only the system's text; it is worded like the rest.
+void TestTrashFiles::reasonsInPlainWords()
+{
+    QFETCH(int, code);
+    QFETCH(QString, words);
+    QFETCH(QString, trashWords);
+    const FileError error = FileError::fromSystem(code);
+    QVERIFY2(error.reasonText().contains(words), qPrintable(error.reasonText()));
+    const FileError fromText = FileError::fromSystemText(qt_error_string(code));
+    QCOMPARE(fromText.cause, error.cause);
+    const QString trash = TrashFiles::reasonText(fromText);
+    QVERIFY2(trash.contains(trashWords), qPrintable(trash));
+    QVERIFY(!trash.contains(qt_error_string(code)) && !error.reasonText().contains(qt_error_string(code)));
 }
 
 QTEST_MAIN(TestTrashFiles)

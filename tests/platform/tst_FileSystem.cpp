@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using Outcome = FileSystem::RenameOutcome;
+using Cause = FileError::Cause;
 
 // The file-system steps that differ between Linux and Windows, with names
 // beyond ASCII (UTF-16 under Windows, UTF-8 bytes here).
@@ -24,17 +24,17 @@ void tst_FileSystem::renameNoReplace_data()
 {
     QTest::addColumn<bool>("targetExists");
     QTest::addColumn<bool>("sourceExists");
-    QTest::addColumn<int>("outcome");
-    QTest::newRow("free name") << false << true << int(Outcome::Renamed);
-    QTest::newRow("name taken") << true << true << int(Outcome::Exists);
-    QTest::newRow("source gone") << false << false << int(Outcome::Missing);
+    QTest::addColumn<Cause>("cause");
+    QTest::newRow("free name") << false << true << Cause::None;
+    QTest::newRow("name taken") << true << true << Cause::Exists;
+    QTest::newRow("source gone") << false << false << Cause::Missing;
 }
 
 void tst_FileSystem::renameNoReplace()
 {
     QFETCH(bool, targetExists);
     QFETCH(bool, sourceExists);
-    QFETCH(int, outcome);
+    QFETCH(Cause, cause);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString from = dir.filePath(QStringLiteral("テスト.dat"));
@@ -44,9 +44,9 @@ void tst_FileSystem::renameNoReplace()
     if (targetExists)
         QVERIFY(writeAll(to, "taken"));
 
-    const FileSystem::RenameResult result = FileSystem::renameNoReplace(QFile::encodeName(from), QFile::encodeName(to));
-    QCOMPARE(int(result.outcome), outcome);
-    if (outcome == int(Outcome::Renamed)) {
+    const FileError result = FileSystem::renameNoReplace(QFile::encodeName(from), QFile::encodeName(to));
+    QCOMPARE(result.cause, cause);
+    if (!result.failed()) {
         QVERIFY(!QFile::exists(from));
         QCOMPARE(readAll(to), QByteArray("source"));
     } else {

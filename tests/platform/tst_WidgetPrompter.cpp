@@ -74,13 +74,7 @@ void answerBox(BoxSeen &seen, std::optional<QMessageBox::StandardButton> press)
 class MessageBoxes : public WidgetPrompter {
 public:
     using WidgetPrompter::WidgetPrompter;
-    std::optional<QString> chooseCopyTarget(QWidget *, const CopyTargetRequest &) override { return {}; }
-    std::optional<ReplayTextAnswer> editReplayText(QWidget *, const ReplayTextRequest &) override { return {}; }
-    std::optional<UnreadableFilesAnswer> reviewUnreadableFiles(QWidget *, const UnreadableFilesRequest &) override
-    {
-        return {};
-    }
-    bool reviewDuplicates(QWidget *, const DuplicateGroups &) override { return false; }
+    void ask(QWidget *, DialogQuery &) override {}
 };
 
 } // namespace

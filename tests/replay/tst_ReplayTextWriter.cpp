@@ -1,3 +1,4 @@
+#include "platform/FileError.h"
 #include "replay/ReplayTextWriter.h"
 #include "tests/replay/FailDevice.h"
 #include "tests/support/TestFiles.h"
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <cstring>
 
 #ifndef Q_OS_WIN
@@ -64,6 +66,7 @@ class TestReplayTextWriter : public QObject
 private slots:
     void rewritesFile_data();
     void rewritesFile();
+    void rewritesLongName();
     void refusesFile_data();
     void refusesFile();
     void writeFailureIsReported_data();
@@ -113,6 +116,25 @@ void TestReplayTextWriter::rewritesFile()
     QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("replay.dat")});
 }
 
+// A name the copy itself makes, near the file system's limit of 255 bytes:
+// the temporary name beside it does not grow with it.
+void TestReplayTextWriter::rewritesLongName()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString name = QString(83, QChar(u'記')) + QStringLiteral("a.dat"); // 3 bytes each
+    QCOMPARE(QFile::encodeName(name).size(), 254);
+    const QString path = dir.filePath(name);
+    const QByteArray stream = compressedStream(runSpec(50));
+    QVERIFY(writeFile(path, stream + textFields("old", "old")));
+
+    const TextFields fields(NewName, NewComment);
+    QString reason;
+    QVERIFY2(RewriteReplayText(path, fields.name, fields.comment, &reason), qPrintable(reason));
+    QCOMPARE(readAll(path), stream + textFields(NewName, NewComment));
+    QCOMPARE(entries(dir.path()), QStringList{name});
+}
+
 void TestReplayTextWriter::refusesFile_data()
 {
     QTest::addColumn<QString>("kind"); // "file", "missing" or "folder"
@@ -149,7 +171,9 @@ void TestReplayTextWriter::refusesFile()
     const QStringList before = entries(dir.path());
 
     const TextFields fields(NewName, NewComment);
-    QVERIFY(!RewriteReplayText(path, fields.name, fields.comment));
+    QString reason;
+    QVERIFY(!RewriteReplayText(path, fields.name, fields.comment, &reason));
+    QVERIFY(!reason.isEmpty());
 
     QCOMPARE(entries(dir.path()), before);
     if (kind == QLatin1String("file"))
@@ -316,11 +340,13 @@ void TestReplayTextWriter::fullDiskLeavesFileAlone()
     QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
 
     const TextFields fields(NewName, NewComment);
-    const bool written = RewriteReplayText(path, fields.name, fields.comment);
+    QString reason;
+    const bool written = RewriteReplayText(path, fields.name, fields.comment, &reason);
 
     QCOMPARE(::setrlimit(RLIMIT_FSIZE, &saved), 0);
     std::signal(SIGXFSZ, oldHandler);
     QVERIFY(!written);
+    QCOMPARE(reason, FileError::fromSystem(EFBIG).reasonText()); // the limit's own words
     QCOMPARE(readAll(path), content);
     QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("replay.dat")});
 #endif

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "operations/CopyTargetQuery.h"
+#include "operations/DuplicatesQuery.h"
+#include "operations/ReplayTextQuery.h"
+#include "operations/UnreadableFilesQuery.h"
 #include "platform/Prompter.h"
 
 #include <QString>
@@ -135,13 +139,6 @@ public:
         c.text = text;
     }
 
-    bool reviewDuplicates(QWidget *owner, const DuplicateGroups &groups) override
-    {
-        Call &c = record(Kind::ReviewDuplicates, owner);
-        c.duplicates = groups;
-        return take(m_duplicates, false, QStringLiteral("duplicate list of %1 groups").arg(groups.size()));
-    }
-
     bool question(QWidget *owner, const QString &text) override
     {
         Call &c = record(Kind::Question, owner);
@@ -180,28 +177,6 @@ public:
                     QStringLiteral("delete confirmation for \"%1\"").arg(paths.join(QStringLiteral("\", \""))));
     }
 
-    std::optional<QString> chooseCopyTarget(QWidget *owner, const CopyTargetRequest &request) override
-    {
-        Call &c = record(Kind::ChooseCopyTarget, owner);
-        c.copyTarget = request;
-        const CopyTargetAnswer answer = take(m_copyTargets, CopyTargetAnswer{false, {}},
-                                             QStringLiteral("copy dialog for \"%1\"").arg(request.sourceName));
-        if (!answer.chosen)
-            return std::nullopt;
-        return answer.fileName;
-    }
-
-    std::optional<ReplayTextAnswer> editReplayText(QWidget *owner, const ReplayTextRequest &request) override
-    {
-        Call &c = record(Kind::EditReplayText, owner);
-        c.replayText = request;
-        const TextAnswer answer = take(m_replayTexts, TextAnswer{false, {}},
-                                       QStringLiteral("name and comment dialog for \"%1\"").arg(request.fileName));
-        if (!answer.ok)
-            return std::nullopt;
-        return answer.texts;
-    }
-
     std::optional<QString> chooseSaveFile(QWidget *owner, const QString &title, const QString &suggestedPath,
                                           const QString &filter) override
     {
@@ -216,16 +191,38 @@ public:
         return answer.path;
     }
 
-    std::optional<UnreadableFilesAnswer> reviewUnreadableFiles(QWidget *owner,
-                                                               const UnreadableFilesRequest &request) override
+    // The command dialogs, each answered from its own queue.
+    void ask(QWidget *owner, DialogQuery &query) override
     {
-        Call &c = record(Kind::ReviewUnreadableFiles, owner);
-        c.unreadable = request;
-        const ListAnswer answer = take(m_unreadables, ListAnswer{false, {}},
-                                       QStringLiteral("list of %1 unreadable files").arg(request.files.size()));
-        if (!answer.chosen)
-            return std::nullopt;
-        return answer.answer;
+        if (auto *copy = dynamic_cast<CopyTargetQuery *>(&query)) {
+            Call &c = record(Kind::ChooseCopyTarget, owner);
+            c.copyTarget = copy->request;
+            const CopyTargetAnswer answer = take(m_copyTargets, CopyTargetAnswer{false, {}},
+                                                 QStringLiteral("copy dialog for \"%1\"").arg(copy->request.sourceName));
+            copy->answer = answer.chosen ? std::optional<QString>(answer.fileName) : std::nullopt;
+        } else if (auto *text = dynamic_cast<ReplayTextQuery *>(&query)) {
+            Call &c = record(Kind::EditReplayText, owner);
+            c.replayText = text->request;
+            const TextAnswer answer =
+                take(m_replayTexts, TextAnswer{false, {}},
+                     QStringLiteral("name and comment dialog for \"%1\"").arg(text->request.fileName));
+            text->answer = answer.ok ? std::optional<ReplayTextAnswer>(answer.texts) : std::nullopt;
+        } else if (auto *list = dynamic_cast<UnreadableFilesQuery *>(&query)) {
+            Call &c = record(Kind::ReviewUnreadableFiles, owner);
+            c.unreadable = list->request;
+            const ListAnswer answer =
+                take(m_unreadables, ListAnswer{false, {}},
+                     QStringLiteral("list of %1 unreadable files").arg(list->request.files.size()));
+            list->answer = answer.chosen ? std::optional<UnreadableFilesAnswer>(answer.answer) : std::nullopt;
+        } else if (auto *duplicates = dynamic_cast<DuplicatesQuery *>(&query)) {
+            Call &c = record(Kind::ReviewDuplicates, owner);
+            c.duplicates = duplicates->groups;
+            duplicates->markRequested = take(m_duplicates, false,
+                                             QStringLiteral("duplicate list of %1 groups").arg(duplicates->groups.size()));
+        } else {
+            record(Kind::Error, owner).text = QStringLiteral("<a dialog the test prompter does not know>");
+            m_unexpected.append(QStringLiteral("unknown dialog"));
+        }
     }
 
     // The requests of every list of unreadable files shown, in order.

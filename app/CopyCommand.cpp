@@ -1,0 +1,86 @@
+#include "app/CopyCommand.h"
+
+#include "app/ReplayWorkspace.h"
+#include "catalogue/ReplayList.h"
+#include "catalogue/ReplayTableFill.h"
+#include "operations/ReplayCopyJob.h"
+#include "platform/Prompter.h"
+
+CopyCommand::CopyCommand(ReplayWorkspace &workspace, Prompter &prompter, QWidget *owner)
+    : m_workspace(workspace),
+      m_prompter(prompter),
+      m_owner(owner)
+{
+}
+
+CopyTargetRequest CopyCommand::request(FolderKind from, const QString &fileName, const QStringList &storedNames) const
+{
+    CopyTargetRequest request;
+    request.sourceName = fileName;
+    request.sourcePath = m_workspace.dir(from) + fileName;
+    request.destinationDir = m_workspace.dir(otherFolder(from));
+    if (from == FolderKind::Game) {
+        request.storedNames = storedNames;
+        return request;
+    }
+    request.slotMode = true;
+    // What the game table shows: what each slot's copy would replace.
+    for (int slot = 0; slot < ReplaySlotCount; ++slot) {
+        const ReplayInfo &info = m_workspace.Slots()[size_t(slot)];
+        if (info.PlayDate == 0)
+            continue;
+        const ReplayTableRow row = replayRowTexts(slotFileName(slot), info);
+        request.slotTexts[size_t(slot)] = SlotSummary{row[2], row[3], row[4], row[1], row[5]};
+    }
+    return request;
+}
+
+ReplayIdentity CopyCommand::shownIdentity(FolderKind from, const QString &fileName) const
+{
+    if (from == FolderKind::Game) {
+        for (int slot = 0; slot < ReplaySlotCount; ++slot) {
+            if (slotFileName(slot) == fileName)
+                return m_workspace.slotIdentities()[size_t(slot)];
+        }
+        return {};
+    }
+    const ReplayListItem *item = m_workspace.Replays().itemByName(fileName);
+    return item ? item->Identity : ReplayIdentity();
+}
+
+CommandResult CopyCommand::run(FolderKind from, const QString &fileName, const QStringList &storedNames) const
+{
+    CommandResult result;
+    const ReplayIdentity shown = shownIdentity(from, fileName); // the copy must still find it
+    CopyTargetQuery query(request(from, fileName, storedNames));
+    m_prompter.ask(m_owner, query);
+    if (!query.answer) {
+        result.cancelled = true;
+        return result;
+    }
+    const QString &target = *query.answer;
+    const CopyTargetRequest &asked = query.request;
+    ReplayCopyJob job(asked.sourcePath, asked.destinationDir + target);
+    job.expectReplay(shown);
+    for (int slot = 0; asked.slotMode && slot < ReplaySlotCount; ++slot) {
+        if (target == slotFileName(slot))
+            job.setDestinationHolds(ReplayCopyJob::holdsText(asked.slotTexts[size_t(slot)]));
+    }
+    const CopyResult copy = job.run(m_prompter, m_owner);
+    switch (copy.outcome) {
+    case CopyResult::Outcome::Declined:
+    case CopyResult::Outcome::Cancelled:
+        result.cancelled = true;
+        break;
+    case CopyResult::Outcome::Failed:
+        result.files.append(FileOutcome{target, false, copy.reason});
+        result.message =
+            QStringLiteral("「%1」を「%2」にコピーできませんでした。\n%3").arg(fileName, target, copy.reason);
+        break;
+    case CopyResult::Outcome::Copied:
+        result.files.append(FileOutcome{target, true, {}});
+        m_workspace.noteCopiedInto(asked.destinationDir, target);
+        break;
+    }
+    return result;
+}

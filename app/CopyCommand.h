@@ -1,0 +1,38 @@
+#pragma once
+
+#include "catalogue/FolderKind.h"
+#include "operations/CommandResult.h"
+#include "operations/CopyTargetQuery.h"
+#include "replay/ReplayIdentity.h"
+
+class Prompter;
+class QWidget;
+class ReplayWorkspace;
+
+// Copies one replay to the other folder: a game slot into the storage folder
+// under a name the user types, a storage file into one of the ten slots. The
+// destination is asked through the copy dialog; an existing file is replaced
+// only after the user said Yes, and a failed copy leaves it as it was. The
+// folder copied into is to be read again after a copy (the workspace knows
+// the new file as the program's own).
+class CopyCommand {
+public:
+    CopyCommand(ReplayWorkspace &workspace, Prompter &prompter, QWidget *owner);
+
+    // from: the folder of the file; fileName: the file, without folder;
+    // storedNames: storage files that already hold this replay (shown when a
+    // game slot is copied). Cancelled when the user cancelled or kept the
+    // existing file; otherwise one outcome, for the destination's name.
+    CommandResult run(FolderKind from, const QString &fileName, const QStringList &storedNames = {}) const;
+
+    // The copy dialog's request for this copy.
+    CopyTargetRequest request(FolderKind from, const QString &fileName, const QStringList &storedNames) const;
+
+private:
+    // The replay the dialog shows for this file (null when none is known).
+    ReplayIdentity shownIdentity(FolderKind from, const QString &fileName) const;
+
+    ReplayWorkspace &m_workspace;
+    Prompter &m_prompter;
+    QWidget *m_owner;
+};

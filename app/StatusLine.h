@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+class QLabel;
+class QStatusBar;
+class QToolButton;
+
+// The window's status bar: the folder's name, its path, the filter's count,
+// and at the right the count of the storage folder's unreadable files (a
+// button that opens their list), shown only while there are any.
+class StatusLine {
+public:
+    explicit StatusLine(QStatusBar *bar);
+
+    // What the bar shows for the page in view: countTexts as ReplayPage
+    // gives them (text and tip of panel 2), unreadable files to count (0:
+    // the button is hidden).
+    void show(const QString &caption, const QString &path, const std::array<QString, 2> &countTexts,
+              int unreadable);
+
+    // Says what just happened (a copy made, files moved to the trash, ...)
+    // over the panels for a few seconds; the panels come back by themselves.
+    void say(const QString &text);
+
+    std::array<QLabel *, 3> panels;
+    QToolButton *unreadableButton;
+
+private:
+    void fitPanels();
+
+    QStatusBar *m_bar;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// What a command did to one file.
+struct FileOutcome {
+    QString name;   // as shown to the user
+    bool done = false;
+    QString reason; // why not, for the user; empty when done
+};
+
+// What a command gives back to the window, which only shows it: whether the
+// user declined, one outcome per file touched, and the message to show
+// (failures and refusals; empty when there is nothing to say).
+struct CommandResult {
+    bool cancelled = false;
+    QList<FileOutcome> files;
+    QString message;
+
+    bool anyDone() const
+    {
+        for (const FileOutcome &file : files) {
+            if (file.done)
+                return true;
+        }
+        return false;
+    }
+    QStringList failedNames() const
+    {
+        QStringList names;
+        for (const FileOutcome &file : files) {
+            if (!file.done)
+                names.append(file.name);
+        }
+        return names;
+    }
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QColor>
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+// The pieces of the fixed-size windows and dialogs, placed by pixel in the
+// window font. Every label shows its text as typed: a file name, a path or a
+// comment is never taken for markup.
+namespace WidgetKit {
+
+// A caption sized to its text, its top-left corner at `at`.
+QLabel *label(QWidget *parent, const char *name, const QString &text, const QPoint &at);
+// A caption of fixed place and size.
+QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &geometry);
+// A label of fixed place and size for a value, in `colour` (blue unless told).
+QLabel *valueLabel(QWidget *parent, const char *name, const QRect &geometry, const QColor &colour = Qt::blue);
+// A push button (in a dialog it becomes the default while focused, as Qt's do).
+QPushButton *button(QWidget *parent, const char *name, const QString &caption, const QRect &geometry);
+// Text colour of a label.
+void setTextColour(QLabel *label, const QColor &colour);
+// The window's background in the face colour of buttons; the background role
+// stays Window, so labels keep drawing with WindowText.
+void useButtonFace(QWidget *window);
+
+} // namespace WidgetKit
