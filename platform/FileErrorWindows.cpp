@@ -6,6 +6,9 @@ namespace {
 
 using Cause = FileError::Cause;
 
+// Not in every SDK's headers.
+constexpr DWORD DiskQuotaExceeded = 1295; // ERROR_DISK_QUOTA_EXCEEDED
+
 Cause causeOfCode(DWORD error)
 {
     switch (error) {
@@ -26,7 +29,7 @@ Cause causeOfCode(DWORD error)
         return Cause::ReadOnlyVolume;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-    case ERROR_DISK_QUOTA_EXCEEDED:
+    case DiskQuotaExceeded:
         return Cause::DiskFull;
     case ERROR_FILE_TOO_LARGE:
         return Cause::TooLarge;
