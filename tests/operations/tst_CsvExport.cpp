@@ -163,16 +163,20 @@ void TestCsvExport::savesOverLongNamesAndThroughChosenLinks()
     QVERIFY(dir.isValid());
     const QString longName = dir.filePath(QString(251, u'a') + u".csv"_s);
     QVERIFY(writeAll(longName, "old"));
-    const QString link = dir.filePath(u"link.csv"_s);
-    QVERIFY(QFile::link(longName, link));
 
     QString reason;
     QVERIFY2(CsvExport::save(longName, "first", &reason), qPrintable(reason));
     QCOMPARE(readAll(longName), "first");
+#ifdef Q_OS_WIN
+    QSKIP("POSIX only: symbolic links (QFile::link makes a shortcut under Windows)");
+#else
+    const QString link = dir.filePath(u"link.csv"_s);
+    QVERIFY(QFile::link(longName, link));
     QVERIFY2(CsvExport::save(link, "second", &reason), qPrintable(reason));
     QVERIFY(QFileInfo(link).isSymbolicLink());
     QCOMPARE(readAll(longName), "second");
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 2);
+#endif
 }
 
 QTEST_APPLESS_MAIN(TestCsvExport)
