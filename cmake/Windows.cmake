@@ -48,3 +48,60 @@ function(qv_add_manifests dir)
         qv_add_manifests(${subdir})
     endforeach()
 endfunction()
+
+# Precompiled headers: mingw GCC spends most of a compile reading Qt's
+# headers, so the Windows build reads the common ones once for the code
+# (as shipped, -O2) and once for the tests (-O0), and every target reuses
+# the set that matches its options. QtTest is left out: its headers depend
+# on macros that differ between tests. A set that does not fit a target is
+# reported (invalid-pch) and the headers are read as usual.
+set(QV_PRECOMPILED_HEADERS
+    <algorithm> <functional> <memory> <optional> <vector>
+    <QByteArray> <QString> <QStringList> <QList> <QHash> <QSet> <QMap> <QVariant>
+    <QObject> <QPointer> <QTimer> <QElapsedTimer> <QDateTime> <QCoreApplication>
+    <QFile> <QFileInfo> <QDir> <QTemporaryDir> <QSaveFile> <QSettings> <QThread> <QMutex>
+    <QRegularExpression> <QUrl> <QImage> <QPixmap> <QPainter> <QFont> <QFontMetrics> <QIcon>
+    <QKeyEvent> <QMouseEvent> <QAbstractTableModel> <QSortFilterProxyModel> <QGuiApplication>
+    <QApplication> <QWidget> <QDialog> <QFrame> <QLabel> <QPushButton> <QToolButton> <QAction>
+    <QMenu> <QMenuBar> <QLineEdit> <QPlainTextEdit> <QTableView> <QHeaderView> <QTabWidget>
+    <QBoxLayout> <QMessageBox> <QFileDialog> <QStyledItemDelegate> <QSqlDatabase> <QSqlQuery>)
+add_compile_options(-Winvalid-pch -Wno-error=invalid-pch)
+
+# Gives every C++ target below dir the precompiled set that matches its
+# options (the tests' -O0 or the code's). Called once all targets exist,
+# from the top folder, whose compile options the two sets then have.
+function(qv_use_precompiled_headers dir)
+    if(NOT TARGET qvpch_code)
+        foreach(kind code tests)
+            add_library(qvpch_${kind} STATIC ${CMAKE_SOURCE_DIR}/cmake/windows/precompiled.cpp)
+            # Qt's headers, without the QT_<MODULE>_LIB macros that linking
+            # the modules defines: GCC takes a set only where every macro it
+            # was made with is defined alike, and every target has Qt Core's
+            # alone in common.
+            target_link_libraries(qvpch_${kind} PRIVATE Qt6::Core)
+            target_include_directories(qvpch_${kind} SYSTEM PRIVATE
+                $<TARGET_PROPERTY:Qt6::Widgets,INTERFACE_INCLUDE_DIRECTORIES>
+                $<TARGET_PROPERTY:Qt6::Sql,INTERFACE_INCLUDE_DIRECTORIES>)
+            target_precompile_headers(qvpch_${kind} PRIVATE ${QV_PRECOMPILED_HEADERS})
+            set_target_properties(qvpch_${kind} PROPERTIES AUTOMOC OFF)
+        endforeach()
+        target_compile_options(qvpch_tests PRIVATE -O0)
+    endif()
+    get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+    foreach(target ${targets})
+        get_target_property(type ${target} TYPE)
+        if(target MATCHES "^qvpch_" OR NOT type MATCHES "^(EXECUTABLE|STATIC_LIBRARY)$")
+            continue()
+        endif()
+        get_target_property(options ${target} COMPILE_OPTIONS)
+        if("-O0" IN_LIST options)
+            target_precompile_headers(${target} REUSE_FROM qvpch_tests)
+        else()
+            target_precompile_headers(${target} REUSE_FROM qvpch_code)
+        endif()
+    endforeach()
+    get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+    foreach(subdir ${subdirs})
+        qv_use_precompiled_headers(${subdir})
+    endforeach()
+endfunction()

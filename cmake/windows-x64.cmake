@@ -50,4 +50,5 @@ set(CMAKE_CXX_FLAGS_INIT "-Wno-attributes")
 # ISA-L is not built for Windows: the stream reader uses libdeflate alone.
 set(QV_WITH_ISAL OFF CACHE BOOL "Decode replay streams with ISA-L where it is installed")
 # -O2 rather than GCC's -O3 for Release: a quicker build of the same program.
-set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
+# (CMake adds its own -O3 to a _INIT value, so the flags are set whole.)
+set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags of a Release build")
