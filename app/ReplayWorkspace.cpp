@@ -306,12 +306,12 @@ bool ReplayWorkspace::setStorageText(const QString &fileName, const char (&name)
     return true;
 }
 
-bool ReplayWorkspace::writeSlotText(int slot)
+bool ReplayWorkspace::writeSlotText(int slot, QString *reason)
 {
     if (slot < 0 || slot >= ReplaySlotCount)
         return false;
     const ReplayInfo &info = m_slots[size_t(slot)];
-    if (!RewriteReplayText(slotPath(slot), info.PlayerName, info.Comment))
+    if (!RewriteReplayText(slotPath(slot), info.PlayerName, info.Comment, reason))
         return false;
     // The next scan need not read the file again.
     m_scanner.noteTextsRewritten(m_folders.TarnelDir, slotFileName(slot), info);
@@ -319,12 +319,12 @@ bool ReplayWorkspace::writeSlotText(int slot)
     return true;
 }
 
-bool ReplayWorkspace::writeStorageText(const QString &fileName)
+bool ReplayWorkspace::writeStorageText(const QString &fileName, QString *reason)
 {
     const ReplayListItem *item = m_replayList.itemByName(fileName);
     if (!item)
         return false;
-    if (!RewriteReplayText(storagePath(item->FileName), item->Info.PlayerName, item->Info.Comment))
+    if (!RewriteReplayText(storagePath(item->FileName), item->Info.PlayerName, item->Info.Comment, reason))
         return false;
     m_scanner.noteTextsRewritten(m_folders.StorageDir, item->FileName, item->Info);
     noteOwnRewrite(m_folders.StorageDir, item->FileName);

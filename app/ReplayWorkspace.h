@@ -109,9 +109,10 @@ public:
                         const char (&comment)[CommentSize]);
     // Rewrites the replay's file with the name and comment held in memory,
     // behind its unchanged stream. False when the file could not be rewritten
-    // (the old file is then unchanged) or there is no such slot or item.
-    bool writeSlotText(int slot);
-    bool writeStorageText(const QString &fileName);
+    // (the old file is then unchanged; reason, may be null, says why) or
+    // there is no such slot or item.
+    bool writeSlotText(int slot, QString *reason = nullptr);
+    bool writeStorageText(const QString &fileName, QString *reason = nullptr);
 
     // --- files whose names are not UTF-8 ---
     // Renames these storage files (raw names) to their Shift-JIS decoding,
