@@ -3,23 +3,34 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace {
 
-// Runs a message box modal to the whole program; true when Yes was pressed.
+// Sets up a message box modal to the whole program. Its texts hold names and
+// paths: they are plain text, never markup (the details always are).
+void prepare(QMessageBox &box, const QString &informative, const QString &details)
+{
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setTextFormat(Qt::PlainText);
+    if (!informative.isEmpty()) {
+        box.setInformativeText(informative);
+        if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
+            label->setTextFormat(Qt::PlainText);
+    }
+    if (!details.isEmpty())
+        box.setDetailedText(details);
+}
+
+// Runs a message box; true when Yes was pressed.
 bool askYesNo(QWidget *owner, const QString &title, const QString &text, QMessageBox::StandardButton defaultButton,
               const QString &informative = {}, const QString &details = {})
 {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, owner);
-    box.setWindowModality(Qt::ApplicationModal);
     box.setDefaultButton(defaultButton);
     box.setEscapeButton(QMessageBox::No);
-    box.setTextFormat(Qt::PlainText);
-    if (!informative.isEmpty())
-        box.setInformativeText(informative);
-    if (!details.isEmpty())
-        box.setDetailedText(details);
+    prepare(box, informative, details);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -33,14 +44,14 @@ WidgetPrompter::WidgetPrompter(const QString &title)
 void WidgetPrompter::error(QWidget *owner, const QString &text)
 {
     QMessageBox box(QMessageBox::Critical, m_title, text, QMessageBox::Ok, owner);
-    box.setWindowModality(Qt::ApplicationModal);
+    prepare(box, {}, {});
     box.exec();
 }
 
 void WidgetPrompter::information(QWidget *owner, const QString &text)
 {
     QMessageBox box(QMessageBox::Information, m_title, text, QMessageBox::Ok, owner);
-    box.setWindowModality(Qt::ApplicationModal);
+    prepare(box, {}, {});
     box.exec();
 }
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -46,6 +47,7 @@ struct BoxSeen {
     QList<QMessageBox::StandardButton> buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     bool appModal = false;
+    bool plain = false; // the text and the informative text are shown as typed
 };
 
 // Records the box and presses the given button (or its default with Return).
@@ -63,6 +65,8 @@ void answerBox(BoxSeen &seen, std::optional<QMessageBox::StandardButton> press)
             seen.buttons.append(box->standardButton(b));
         seen.defaultButton = box->standardButton(box->defaultButton());
         seen.appModal = box->windowModality() == Qt::ApplicationModal;
+        const auto *informative = box->findChild<QLabel *>(u"qt_msgbox_informativelabel"_s);
+        seen.plain = box->textFormat() == Qt::PlainText && (!informative || informative->textFormat() == Qt::PlainText);
         if (press)
             box->button(*press)->click();
         else
@@ -102,6 +106,7 @@ void tst_WidgetPrompter::error()
     prompter.error(nullptr, u"設定ファイルの書込に失敗しました。"_s);
     QCOMPARE(seen.title, Caption);
     QCOMPARE(seen.text, u"設定ファイルの書込に失敗しました。"_s);
+    QVERIFY(seen.plain);
     QCOMPARE(seen.icon, QMessageBox::Critical);
     QCOMPARE(seen.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
     QVERIFY(seen.appModal);
@@ -157,6 +162,7 @@ void tst_WidgetPrompter::confirmations()
         QVERIFY(seen.text.contains(u"うち 1 個は絞り込みで"_s));
         QCOMPARE(seen.informative, u"a.dat\nb.dat"_s); // named in the box, not only in its details
         QCOMPARE(seen.details, u"a.dat\nb.dat"_s);
+        QVERIFY(seen.plain);
     } else {
         QCOMPARE(prompter.confirmReplace(nullptr, u"/s/a.dat"_s, u"スコア：1,200"_s), result);
         QVERIFY(seen.text.contains(u"/s/a.dat"_s));
