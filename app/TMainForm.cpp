@@ -212,7 +212,7 @@ void TMainForm::BtnDeleteExecClick()
     const QStringList failed = result.failedNames();
     m_session->keepListed(
         [&](const QString &name) { return failed.contains(name) && m_workspace->Replays().itemByName(name); });
-    m_prompter.error(this, result.message);
+    m_prompter.error(this, result.message, result.details);
 }
 
 void TMainForm::PcReplayDatChanging(bool &allowChange)
@@ -332,8 +332,9 @@ void TMainForm::StgReplayTblDrop(const QList<QUrl> &urls)
     const ReplayDropImport::Result result = drop.run(m_prompter, this);
     if (result.copied > 0)
         BtnReload2Click();
-    if (!drop.message(result).isEmpty())
-        m_prompter.error(this, drop.message(result));
+    const FileListMessage message = drop.message(result);
+    if (!message.isEmpty())
+        m_prompter.error(this, message.text, message.details);
 }
 
 void TMainForm::ActRecordsClick()

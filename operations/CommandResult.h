@@ -18,6 +18,7 @@ struct CommandResult {
     bool cancelled = false;
     QList<FileOutcome> files;
     QString message;
+    QString details; // the whole list of files the message names only in part
 
     bool anyDone() const
     {

@@ -27,11 +27,13 @@ CommandResult TrashCommand::run(const QList<TrashItem> &items, int hidden) const
     const QList<TrashFiles::Result> moved = TrashFiles(paths).run();
     for (qsizetype i = 0; i < moved.size(); ++i)
         result.files.append(FileOutcome{items[i].shownName, moved[i].moved, moved[i].reason});
-    result.message = failureMessage(result.files);
+    const FileListMessage message = failureMessage(result.files);
+    result.message = message.text;
+    result.details = message.details;
     return result;
 }
 
-QString TrashCommand::failureMessage(const QList<FileOutcome> &files)
+FileListMessage TrashCommand::failureMessage(const QList<FileOutcome> &files)
 {
     QStringList lines;
     for (const FileOutcome &file : files) {
@@ -40,5 +42,5 @@ QString TrashCommand::failureMessage(const QList<FileOutcome> &files)
     }
     if (lines.isEmpty())
         return {};
-    return QStringLiteral("次のファイルをごみ箱に移動できませんでした。\n\n%1").arg(lines.join(QLatin1Char('\n')));
+    return FileListMessage::of(QStringLiteral("次のファイルをごみ箱に移動できませんでした。"), lines);
 }

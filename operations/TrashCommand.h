@@ -1,6 +1,7 @@
 #pragma once
 
 #include "operations/CommandResult.h"
+#include "platform/FileListMessage.h"
 
 #include <QByteArray>
 #include <QList>
@@ -30,7 +31,7 @@ public:
 
     // The one message of a trash result: the files that could not be moved,
     // each with its reason; empty when all went.
-    static QString failureMessage(const QList<FileOutcome> &files);
+    static FileListMessage failureMessage(const QList<FileOutcome> &files);
 
 private:
     Prompter &m_prompter;

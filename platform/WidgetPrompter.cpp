@@ -1,5 +1,7 @@
 #include "platform/WidgetPrompter.h"
 
+#include "platform/FileListMessage.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -41,10 +43,10 @@ WidgetPrompter::WidgetPrompter(const QString &title)
 {
 }
 
-void WidgetPrompter::error(QWidget *owner, const QString &text)
+void WidgetPrompter::error(QWidget *owner, const QString &text, const QString &details)
 {
     QMessageBox box(QMessageBox::Critical, m_title, text, QMessageBox::Ok, owner);
-    prepare(box, {}, {});
+    prepare(box, {}, details);
     box.exec();
 }
 
@@ -55,9 +57,9 @@ void WidgetPrompter::information(QWidget *owner, const QString &text)
     box.exec();
 }
 
-bool WidgetPrompter::question(QWidget *owner, const QString &text)
+bool WidgetPrompter::question(QWidget *owner, const QString &text, const QString &details)
 {
-    return askYesNo(owner, m_title, text, QMessageBox::Yes);
+    return askYesNo(owner, m_title, text, QMessageBox::Yes, {}, details);
 }
 
 std::optional<QString> WidgetPrompter::chooseFolder(QWidget *owner, const QString &title, const QString &root,
@@ -89,11 +91,8 @@ bool WidgetPrompter::confirmDelete(QWidget *owner, const QStringList &paths, int
     if (hidden > 0)
         text += QStringLiteral("\n（うち %1 個は絞り込みで表に表示されていません）").arg(hidden);
     // The box names the first files itself; the whole list is in the details.
-    constexpr qsizetype Shown = 10;
-    QString shown = names.mid(0, Shown).join(QLatin1Char('\n'));
-    if (names.size() > Shown)
-        shown += QStringLiteral("\n…ほか %1 個").arg(names.size() - Shown);
-    return askYesNo(owner, m_title, text, QMessageBox::No, shown, names.join(QLatin1Char('\n')));
+    return askYesNo(owner, m_title, text, QMessageBox::No, FileListMessage::shownLines(names),
+                    names.join(QLatin1Char('\n')));
 }
 
 std::optional<QString> WidgetPrompter::chooseSaveFile(QWidget *owner, const QString &title,
