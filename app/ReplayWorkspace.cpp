@@ -1,5 +1,6 @@
 #include "app/ReplayWorkspace.h"
 
+#include "operations/FileWorkRunner.h"
 #include "replay/ReplayTextWriter.h"
 
 #include <QFile>
@@ -279,9 +280,11 @@ void ReplayWorkspace::clearStorage()
 }
 
 QList<DecodedNameRename::Result> ReplayWorkspace::renameToDecodedNames(const QList<QByteArray> &names,
-                                                                       ScanProgress *progress)
+                                                                       ScanProgress *progress, FileWorkRunner *runner)
 {
-    const QList<DecodedNameRename::Result> results = DecodedNameRename(m_folders.StorageDir, names).run();
+    const DecodedNameRename rename(m_folders.StorageDir, names);
+    const QList<DecodedNameRename::Result> results = FileWorkRunner::run(
+        runner, QStringLiteral("ファイル名を変更中"), [&](FileWorkProgress &work) { return rename.run(&work); });
     reloadStorageFolder(progress);
     return results;
 }

@@ -87,7 +87,7 @@ bool UnreadableFilesCommand::trash(const QList<QByteArray> &names)
         }
         items.append(TrashItem{shown, m_workspace.StorageDir() + shown, folder + name});
     }
-    const CommandResult result = TrashCommand(m_prompter, m_owner).run(items);
+    const CommandResult result = TrashCommand(m_prompter, m_owner, m_runner).run(items);
     if (result.cancelled)
         return false;
     // Whatever went, the folder is read again.
@@ -139,7 +139,7 @@ bool UnreadableFilesCommand::renameNames()
     if (!m_prompter.question(m_owner, question, cut ? details : QString()))
         return false;
 
-    const QList<DecodedNameRename::Result> results = m_workspace.renameToDecodedNames(names, m_progress);
+    const QList<DecodedNameRename::Result> results = m_workspace.renameToDecodedNames(names, m_progress, m_runner);
     if (m_refresh)
         m_refresh();
     QStringList failures;
