@@ -131,10 +131,14 @@ void tst_WidgetPrompter::error()
     QCOMPARE(seen.text, text);
     QCOMPARE(seen.details, details);
     QVERIFY(seen.plain);
-    QVERIFY(seen.fitsScreen);
     QCOMPARE(seen.icon, QMessageBox::Critical);
     QCOMPARE(seen.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
     QVERIFY(seen.appModal);
+    // The minimal platform's screen (the Windows tests' under wine) is 240 by
+    // 320 pixels, smaller than any desktop's.
+    if (QGuiApplication::primaryScreen()->availableGeometry().height() < 480)
+        QSKIP("a screen smaller than any desktop's");
+    QVERIFY(seen.fitsScreen);
 }
 
 void tst_WidgetPrompter::question_data()
