@@ -2,15 +2,12 @@
 
 #include "operations/FileWorkProgress.h"
 #include "platform/FileError.h"
+#include "platform/NoReplaceRename.h"
 #include "replay/ShiftJisText.h"
 
 #include <QFile>
 
 #include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -21,32 +18,6 @@ QString systemText(int error)
     if (text.endsWith(u'。'))
         text.chop(1);
     return text;
-}
-
-// Renames without ever replacing: the system's no-replace rename where the
-// file system has it, else a new link and the old name removed, else a look
-// first. 0 or the errno.
-int renameNoReplace(const QByteArray &from, const QByteArray &to)
-{
-#ifdef RENAME_NOREPLACE
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return errno;
-#endif
-    if (::link(from.constData(), to.constData()) == 0) {
-        if (::unlink(from.constData()) == 0)
-            return 0;
-        const int error = errno;
-        ::unlink(to.constData());
-        return error;
-    }
-    if (errno == EEXIST)
-        return EEXIST;
-    struct stat status {};
-    if (::lstat(to.constData(), &status) == 0)
-        return EEXIST;
-    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
 }
 
 } // namespace
@@ -92,7 +63,8 @@ QList<DecodedNameRename::Result> DecodedNameRename::run(FileWorkProgress *progre
         if (FileWorkProgress::isCancelled(progress))
             break;
         if (!result.newName.isEmpty()) {
-            const int error = renameNoReplace(folder + name, folder + QFile::encodeName(result.newName));
+            const int error =
+                renameNoReplace(folder + name, folder + QFile::encodeName(result.newName)).systemError;
             result.renamed = error == 0;
             if (error == EEXIST)
                 result.reason = QStringLiteral("同じ名前のファイル「%1」が既にあります").arg(result.newName);

@@ -1,5 +1,7 @@
 #include "platform/ReplacementFile.h"
 
+#include "platform/NoReplaceRename.h"
+
 #include <QRandomGenerator>
 
 #include <utility>
@@ -147,23 +149,34 @@ FileError ReplacementFile::write(const char *data, qint64 size)
     return FileError::fromSystem(writeAll(m_fd, data, size));
 }
 
-FileError ReplacementFile::commit()
+FileError ReplacementFile::finish()
 {
-    if (m_fd < 0)
+    if (m_temporaryPath.isEmpty())
         return FileError::of(FileError::Cause::Other);
-    const int fd = std::exchange(m_fd, -1);
-    int error = syncAndClose(fd);
-    if (error == 0)
-        error = renameOver(m_temporaryPath, m_path);
+    if (m_fd < 0) // finished already
+        return {};
+    const int error = syncAndClose(std::exchange(m_fd, -1));
     if (error != 0)
+        discard();
+    return FileError::fromSystem(error);
+}
+
+FileError ReplacementFile::commit(Commit mode)
+{
+    FileError error = finish();
+    if (error.failed())
+        return error;
+    error = mode == Commit::Replace ? FileError::fromSystem(renameOver(m_temporaryPath, m_path))
+                                    : renameNoReplace(m_temporaryPath, m_path);
+    if (error.failed())
         closeAndRemove(-1, m_temporaryPath);
     m_temporaryPath.clear();
-    return FileError::fromSystem(error);
+    return error;
 }
 
 void ReplacementFile::discard()
 {
-    if (m_fd < 0)
+    if (m_temporaryPath.isEmpty())
         return;
     closeAndRemove(std::exchange(m_fd, -1), m_temporaryPath);
     m_temporaryPath.clear();
