@@ -79,6 +79,8 @@ CommandResult CopyCommand::run(FolderKind from, const QString &fileName, const Q
         break;
     case CopyResult::Outcome::Copied:
         result.files.append(FileOutcome{target, true, {}});
+        if (copy.replaced)
+            result.trashed.append(*copy.replaced);
         m_workspace.noteCopiedInto(asked.destinationDir, target);
         break;
     }

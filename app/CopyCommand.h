@@ -22,7 +22,8 @@ public:
     // from: the folder of the file; fileName: the file, without folder;
     // storedNames: storage files that already hold this replay (shown when a
     // game slot is copied). Cancelled when the user cancelled or kept the
-    // existing file; otherwise one outcome, for the destination's name.
+    // existing file; otherwise one outcome, for the destination's name, and
+    // the file it replaced, now in the trash.
     CommandResult run(FolderKind from, const QString &fileName, const QStringList &storedNames = {}) const;
 
     // The copy dialog's request for this copy.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "operations/TrashedFile.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -12,12 +14,14 @@ struct FileOutcome {
 };
 
 // What a command gives back to the window, which only shows it: whether the
-// user declined, one outcome per file touched, and the message to show
-// (failures and refusals; empty when there is nothing to say).
+// user declined, one outcome per file touched, the message to show
+// (failures and refusals; empty when there is nothing to say), and the files
+// it moved to the trash (deleted or replaced), which undo can bring back.
 struct CommandResult {
     bool cancelled = false;
     QList<FileOutcome> files;
     QString message;
+    QList<TrashedFile> trashed;
 
     bool anyDone() const
     {

@@ -25,8 +25,11 @@ CommandResult TrashCommand::run(const QList<TrashItem> &items, int hidden) const
         return result;
     }
     const QList<TrashFiles::Result> moved = TrashFiles(paths).run();
-    for (qsizetype i = 0; i < moved.size(); ++i)
+    for (qsizetype i = 0; i < moved.size(); ++i) {
         result.files.append(FileOutcome{items[i].shownName, moved[i].moved, moved[i].reason});
+        if (moved[i].moved)
+            result.trashed.append(TrashedFile{items[i].shownName, items[i].path, moved[i].trashNativePath, {}});
+    }
     result.message = failureMessage(result.files);
     return result;
 }

@@ -165,6 +165,7 @@ TrashFiles::Result TrashFiles::moveNamed(const QString &path, const QString &hom
         } else {
             result.moved = true;
             result.trashPath = file.fileName();
+            result.trashNativePath = QFile::encodeName(file.fileName());
         }
     }
     return result;
@@ -238,6 +239,7 @@ TrashFiles::Result TrashFiles::moveRaw(const QByteArray &rawPath, const QString 
         }
         result.moved = true;
         result.trashPath = QFile::decodeName(target);
+        result.trashNativePath = target;
         return result;
     }
     return systemFailure(EEXIST);

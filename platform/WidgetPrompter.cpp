@@ -62,7 +62,7 @@ std::optional<QString> WidgetPrompter::chooseFolder(QWidget *owner, const QStrin
 
 bool WidgetPrompter::confirmReplace(QWidget *owner, const QString &path, const QString &holds)
 {
-    QString text = QStringLiteral("「%1」は既に存在します。上書きしますか？").arg(path);
+    QString text = QStringLiteral("「%1」は既に存在します。上書きしますか？\n（今のファイルはごみ箱に移動します）").arg(path);
     if (!holds.isEmpty())
         text += QStringLiteral("\n\n現在の内容：\n") + holds;
     return askYesNo(owner, m_title, text, QMessageBox::No);

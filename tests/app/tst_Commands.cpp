@@ -43,6 +43,9 @@ private:
 void TestCommands::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
+    // A replaced file goes to a trash of the test's own.
+    qputenv("HOME", QFile::encodeName(m_dir->filePath(u"home"_s)));
+    qunsetenv("XDG_DATA_HOME");
     m_game = m_dir->filePath(u"game/"_s);
     m_storage = m_dir->filePath(u"storage/"_s);
     QVERIFY(QDir().mkpath(m_game) && QDir().mkpath(m_storage));
@@ -77,6 +80,9 @@ void TestCommands::copyIntoASlot()
     QVERIFY(result.files[0].done);
     QVERIFY(result.message.isEmpty());
     QCOMPARE(readAll(m_game + u"qv_replay2.dat"_s), readAll(m_storage + u"a.dat"_s));
+    // What the slot held is in the trash, for undo.
+    QCOMPARE(result.trashed.size(), 1);
+    QCOMPARE(readAll(QFile::decodeName(result.trashed[0].trashPath)), replay(77, "slot"));
     QVERIFY(prompter.unexpected().isEmpty());
 }
 
