@@ -1,7 +1,9 @@
 #include "operations/DialogPrompter.h"
 
 #include "operations/DuplicatesQuery.h"
+#include "operations/TBulkRenameForm.h"
 #include "operations/TDuplicateForm.h"
+#include "operations/TNameTemplateForm.h"
 #include "operations/TReplayCopyForm1.h"
 #include "operations/TReplayInfoExInputForm.h"
 #include "operations/TUnreadableFilesForm.h"
@@ -24,5 +26,13 @@ void DialogPrompter::ask(QWidget *owner, DialogQuery &query)
         TDuplicateForm form(duplicates->groups, owner);
         form.exec();
         duplicates->markRequested = form.markRequested();
+    } else if (auto *edit = dynamic_cast<NameTemplateQuery *>(&query)) {
+        TNameTemplateForm form(*edit, owner);
+        form.exec();
+        edit->answer = form.result();
+    } else if (auto *rename = dynamic_cast<BulkRenameQuery *>(&query)) {
+        TBulkRenameForm form(*rename, owner);
+        form.exec();
+        rename->apply = form.applyRequested();
     }
 }
