@@ -6,6 +6,8 @@
 #include "operations/ReplayCopyJob.h"
 #include "platform/Prompter.h"
 
+#include <QFile>
+
 CopyCommand::CopyCommand(ReplayWorkspace &workspace, Prompter &prompter, QWidget *owner)
     : m_workspace(workspace),
       m_prompter(prompter),
@@ -21,6 +23,14 @@ CopyTargetRequest CopyCommand::request(FolderKind from, const QString &fileName,
     request.destinationDir = m_workspace.dir(otherFolder(from));
     if (from == FolderKind::Game) {
         request.storedNames = storedNames;
+        for (int slot = 0; slot < ReplaySlotCount; ++slot) {
+            if (slotFileName(slot) == fileName && m_workspace.Slots()[size_t(slot)].PlayDate != 0)
+                request.templateName = m_template.fileName(
+                    NameSource{&m_workspace.Slots()[size_t(slot)], slot, fileName},
+                    [this](const QString &name) {
+                        return FileIdentity::of(QFile::encodeName(m_workspace.storagePath(name))).has_value();
+                    });
+        }
         return request;
     }
     request.slotMode = true;

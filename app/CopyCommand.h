@@ -3,6 +3,7 @@
 #include "catalogue/FolderKind.h"
 #include "operations/CommandResult.h"
 #include "operations/CopyTargetQuery.h"
+#include "operations/NameTemplate.h"
 #include "replay/ReplayIdentity.h"
 
 class Prompter;
@@ -18,6 +19,9 @@ class ReplayWorkspace;
 class CopyCommand {
 public:
     CopyCommand(ReplayWorkspace &workspace, Prompter &prompter, QWidget *owner);
+
+    // The template whose name the dialog offers for a game slot (by default the default template).
+    void setNameTemplate(const NameTemplate &nameTemplate) { m_template = nameTemplate; }
 
     // from: the folder of the file; fileName: the file, without folder;
     // storedNames: storage files that already hold this replay (shown when a
@@ -36,4 +40,5 @@ private:
     ReplayWorkspace &m_workspace;
     Prompter &m_prompter;
     QWidget *m_owner;
+    NameTemplate m_template;
 };

@@ -215,6 +215,10 @@ QMenu *ReplayPage::tableMenu()
         m_menu = new QMenu(this);
     m_menu->clear();
     m_commands.addTo(m_menu);
+    for (QAction *action : std::as_const(m_menuActions)) {
+        if (action->isEnabled()) // as the page's commands: only what can be given now
+            m_menu->addAction(action);
+    }
     m_menu->addSeparator();
     QAction *open = m_menu->addAction(QStringLiteral("フォルダを開く"));
     open->setObjectName(QStringLiteral("ActOpenFolder"));

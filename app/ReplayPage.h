@@ -15,6 +15,7 @@
 #include <optional>
 
 class FolderNotice;
+class QAction;
 class QMenu;
 class QModelIndex;
 class QPushButton;
@@ -92,6 +93,9 @@ public:
     virtual void deleteKeyPressed() {}
     // The context menu, filled for the moment it is asked for.
     QMenu *tableMenu();
+    // A command of the window's menus that the context menu offers too,
+    // below the page's own, while it is enabled.
+    void addMenuAction(QAction *action) { m_menuActions.append(action); }
 
     // Status panel 2 while the page is shown: text and tip (empty: none).
     virtual std::array<QString, 2> countTexts() const { return {}; }
@@ -151,6 +155,7 @@ private:
     PageCommands m_commands;
     std::array<QPushButton *, 6> m_buttons{}; // by PageCommand
     QMenu *m_menu = nullptr;
+    QList<QAction *> m_menuActions;
     bool m_quiet = false;
     // The current row just before a mouse press, so that a press on the row
     // that is already current still counts as a selection.

@@ -10,11 +10,13 @@
 #include "app/Seldir.h"
 #include "app/SettingsLocation.h"
 #include "app/StatusLine.h"
+#include "app/StorageKeeping.h"
 #include "app/StoragePage.h"
 #include "app/TAboutBox.h"
 #include "app/TRecordForm.h"
 #include "app/UnreadableFilesCommand.h"
 #include "catalogue/DelayedProgress.h"
+#include "catalogue/ReplayFilterProxy.h"
 #include "catalogue/ReplayDetailPanel.h"
 #include "catalogue/TFileLoadDlg.h"
 #include "operations/CommandState.h"
@@ -76,6 +78,7 @@ bool TMainForm::startUp()
     activePage().view()->setFocus(); // the arrow keys move through the table at once
     ActAutoReload->setChecked(view.autoReload);
     m_watcher->setEnabled(ActAutoReload->isChecked());
+    m_keeping->start(view);
     return true;
 }
 
@@ -104,10 +107,14 @@ void TMainForm::updateActions()
     ReplayInfo info{};
     state.selected = activePage().replayAt(activePage().selectedRow(), info);
     state.unreadableFiles = int(m_workspace->leftOutFiles().size());
+    state.undoable = m_keeping && !m_keeping->undo().isEmpty();
+    state.storageRows = m_workspace->Replays().Count() > 0 && m_storage->proxy().rowCount() > 0;
     const EnabledState enabled = enabledState(state);
     m_pages[size_t(enabled.page)]->vSetCmdButton(enabled.commands);
     R1->setEnabled(enabled.chooseStorageFolder);
     ActUnreadable->setEnabled(enabled.unreadableList);
+    if (m_keeping)
+        m_keeping->setEnabled(enabled);
 }
 
 void TMainForm::showStatus()
@@ -201,6 +208,7 @@ void TMainForm::BtnDeleteExecClick()
     const CommandResult result = TrashCommand(m_prompter, this).run(items, hidden);
     if (result.cancelled)
         return; // declined: mode and marks stay
+    m_keeping->remember(result.trashed);
     // Whatever went, the folder is read again so that no file that is gone
     // stays listed.
     BtnReload2Click();
@@ -294,8 +302,10 @@ void TMainForm::BtnToReplayCopyClick(FolderKind from)
     const int row = source.selectedRow();
     if (row < 1 || source.selectedName().isEmpty())
         return;
-    const CommandResult result =
-        CopyCommand(*m_workspace, m_prompter, this).run(from, source.selectedName(), source.storedNames(row));
+    CopyCommand copy(*m_workspace, m_prompter, this);
+    copy.setNameTemplate(m_keeping->autoStore().nameTemplate());
+    const CommandResult result = copy.run(from, source.selectedName(), source.storedNames(row));
+    m_keeping->remember(result.trashed); // a file replaced
     if (!result.message.isEmpty())
         m_prompter.error(this, result.message);
     if (result.anyDone()) // the folder copied into is read again
@@ -330,6 +340,7 @@ void TMainForm::StgReplayTblDrop(const QList<QUrl> &urls)
         return;
     const ReplayDropImport drop(urls, m_workspace->StorageDir());
     const ReplayDropImport::Result result = drop.run(m_prompter, this);
+    m_keeping->remember(result.trashed);
     if (result.copied > 0)
         BtnReload2Click();
     if (!drop.message(result).isEmpty())
@@ -387,6 +398,7 @@ void TMainForm::ActUnreadableClick()
     command.setProgress(&progress);
     // Marks would be read again under the user's hands.
     command.setCanChange(!m_session->isOn());
+    command.setUndo(&m_keeping->undo());
     command.setRefresh([this] {
         m_storage->refillKeepingSelection();
         showActive();

@@ -23,6 +23,7 @@ class QTabWidget;
 class QToolButton;
 class ReplayDetailPanel;
 class StatusLine;
+class StorageKeeping;
 class StoragePage;
 class TRecordForm;
 
@@ -91,6 +92,8 @@ public:
     DeletionSession &session() const { return *m_session; }
     ReplayWorkspace &workspace() const { return *m_workspace; }
     FolderWatcher &folderWatcher() const { return *m_watcher; }
+    // Auto-store, the name template, bulk rename and undo.
+    StorageKeeping &keeping() const { return *m_keeping; }
     const QString &SettingFileName() const { return m_settingFileName; }
     const QString &VersionText() const { return m_versionText; }
     int TarnelRow() const;
@@ -147,4 +150,5 @@ private:
     TRecordForm *m_recordForm = nullptr; // made when first opened
     FolderWatcher *m_watcher = nullptr;
     std::unique_ptr<StatusLine> m_status;
+    StorageKeeping *m_keeping = nullptr;
 };

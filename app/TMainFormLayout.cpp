@@ -8,6 +8,7 @@
 #include "app/GamePage.h"
 #include "app/PageChangeGate.h"
 #include "app/StatusLine.h"
+#include "app/StorageKeeping.h"
 #include "app/StoragePage.h"
 #include "app/StoredMarks.h"
 #include "catalogue/ReplayDetailPanel.h"
@@ -85,6 +86,7 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
     buildStatusBar();
     buildCommandKeys();
     buildLiveFolders();
+    m_keeping = new StorageKeeping(*this, m_prompter, *m_status);
     connect(m_session, &DeletionSession::modeChanged, this, &TMainForm::updateActions);
 
     // No resizing, no maximising: the layout is placed by pixel.
@@ -232,5 +234,6 @@ ViewSettings TMainForm::viewSettings() const
     view.tarnelColumns = m_game->columnWidths();
     view.replayColumns = m_storage->columnWidths();
     view.autoReload = ActAutoReload->isChecked();
+    m_keeping->saveInto(view);
     return view;
 }

@@ -3,6 +3,7 @@
 #include "app/ReplayWorkspace.h"
 #include "operations/DecodedNameRename.h"
 #include "operations/TrashCommand.h"
+#include "operations/TrashUndo.h"
 
 #include <QFile>
 #include <QStringList>
@@ -100,6 +101,8 @@ bool UnreadableFilesCommand::trash(const QList<QByteArray> &names)
     const CommandResult result = TrashCommand(m_prompter, m_owner).run(items);
     if (result.cancelled)
         return false;
+    if (m_undo)
+        m_undo->remember(result.trashed);
     // Whatever went, the folder is read again.
     reread();
     if (!result.message.isEmpty())

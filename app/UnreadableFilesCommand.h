@@ -10,6 +10,7 @@
 class QWidget;
 class ReplayWorkspace;
 class ScanProgress;
+class TrashUndo;
 
 // The list of the storage folder's files that are left out of the table, and
 // what can be done from it: moving files to the trash, and renaming the
@@ -29,6 +30,8 @@ public:
     // Called after every new read of the storage folder, so that the window
     // shows the new catalogue.
     void setRefresh(std::function<void()> refresh) { m_refresh = std::move(refresh); }
+    // Where the files moved to the trash are remembered for undo; null (the default): nowhere.
+    void setUndo(TrashUndo *undo) { m_undo = undo; }
 
     void run();
 
@@ -54,4 +57,5 @@ private:
     ScanProgress *m_progress = nullptr;
     bool m_canChange = true;
     std::function<void()> m_refresh;
+    TrashUndo *m_undo = nullptr;
 };

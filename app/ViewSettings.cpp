@@ -22,6 +22,8 @@ const QString KeySort = QStringLiteral("SortMode");
 const QString KeyTarnelColumns = QStringLiteral("TarnelColumns");
 const QString KeyReplayColumns = QStringLiteral("ReplayColumns");
 const QString KeyAutoReload = QStringLiteral("AutoReload");
+const QString KeyAutoStore = QStringLiteral("AutoStore");
+const QString KeyAutoStoreName = QStringLiteral("AutoStoreName");
 
 // Far beyond any desktop, but no overflow when a frame is added.
 constexpr int MaxCoordinate = 100000;
@@ -73,6 +75,8 @@ ViewSettings LoadViewSettings(const QString &settingFileName)
     view.tarnelColumns = readColumns(ini, KeyTarnelColumns);
     view.replayColumns = readColumns(ini, KeyReplayColumns);
     view.autoReload = readInt(ini, KeyAutoReload, 0, 1).value_or(1) == 1;
+    view.autoStore = readInt(ini, KeyAutoStore, 0, 1).value_or(0) == 1;
+    view.autoStoreName = ini.readString(section(), KeyAutoStoreName);
     return view;
 }
 
@@ -95,6 +99,9 @@ bool SaveViewSettings(const QString &settingFileName, const ViewSettings &view)
     if (view.replayColumns)
         write(KeyReplayColumns, columnsText(*view.replayColumns));
     write(KeyAutoReload, view.autoReload ? QStringLiteral("1") : QStringLiteral("0"));
+    write(KeyAutoStore, view.autoStore ? QStringLiteral("1") : QStringLiteral("0"));
+    if (!view.autoStoreName.isEmpty())
+        write(KeyAutoStoreName, view.autoStoreName);
     return written;
 }
 

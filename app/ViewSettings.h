@@ -23,6 +23,8 @@ struct ViewSettings {
     std::optional<ColumnWidths> tarnelColumns;
     std::optional<ColumnWidths> replayColumns;
     bool autoReload = true; // the folders are followed as other programs change them
+    bool autoStore = false; // new game replays are stored in the storage folder by themselves
+    QString autoStoreName;  // the storage file name template as stored (empty: the default)
 
     // Narrower columns could no longer be found and grabbed again.
     static constexpr int MinColumnWidth = 20;

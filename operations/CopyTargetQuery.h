@@ -26,6 +26,7 @@ struct CopyTargetRequest {
     QString destinationDir;  // the folder the copy goes to, ending with "/"
     std::array<SlotSummary, 10> slotTexts; // slot mode: what each slot holds now
     QStringList storedNames; // name entry: storage files that already hold this replay
+    QString templateName;    // name entry: the name the storage file name template gives (empty: none)
 };
 
 // The copy dialog's question: the destination file name without folder, or

@@ -59,6 +59,15 @@ TReplayCopyForm1::TReplayCopyForm1(const CopyTargetRequest &request, Prompter &p
     LblStoredNote->setGeometry(16, 116, 325, 20);
     LblStoredNote->hide();
 
+    BtnTemplateName = makeButton("BtnTemplateName", QStringLiteral("形式で命名"), QRect(240, 64, 89, 20));
+    BtnTemplateName->setToolTip(QStringLiteral("格納ファイル名の形式（設定メニュー）で作った名前を入れます"));
+    BtnTemplateName->setAutoDefault(false);
+    BtnTemplateName->hide();
+    connect(BtnTemplateName, &QPushButton::clicked, this, [this] {
+        EdtCopySakiFileName->setText(m_request.templateName);
+        EdtCopySakiFileName->setFocus();
+    });
+
     BtnOk = makeButton("BtnOk", QStringLiteral("Ｏ　Ｋ"), QRect(56, 144, 89, 25));
     BtnOk->setDefault(true);
     BtnCancel = makeButton("BtnCancel", QStringLiteral("キャンセル"), QRect(216, 144, 89, 25));
@@ -67,6 +76,7 @@ TReplayCopyForm1::TReplayCopyForm1(const CopyTargetRequest &request, Prompter &p
     setTabOrder(EdtCopySakiFileName, CmbCopySakiFileName);
     setTabOrder(CmbCopySakiFileName, BtnOk);
     setTabOrder(BtnOk, BtnCancel);
+    setTabOrder(BtnCancel, BtnTemplateName); // after the dialog's own order
 
     connect(CmbCopySakiFileName, &QComboBox::currentIndexChanged, this, &TReplayCopyForm1::CmbCopySakiFileNameChange);
     connect(BtnOk, &QPushButton::clicked, this, &TReplayCopyForm1::BtnOkClick);
@@ -87,6 +97,7 @@ void TReplayCopyForm1::FormShow()
         EdtCopySakiFileName->move(EdtCopySakiFileName->x(), 88);
         EdtCopySakiFileName->show();
         EdtCopySakiFileName->setFocus();
+        BtnTemplateName->setVisible(!m_request.templateName.isEmpty());
         showStoredNote();
         return;
     }

@@ -49,6 +49,8 @@ public:
     // Name entry only: a note when the replay is already in the storage
     // folder, naming the file; the copy goes ahead all the same.
     QLabel *LblStoredNote;
+    // Name entry only, when the request has one: puts the template's name in the box.
+    QPushButton *BtnTemplateName;
     QPushButton *BtnOk;
     QPushButton *BtnCancel;
 

@@ -227,7 +227,8 @@ void TestViewFeatures::contextMenus()
     QVERIFY(!m_form->DeleteMode());
 
     menu = MainFormHarness::menu(1);
-    QCOMPARE(menu->actions().size(), 6);
+    QCOMPARE(menu->actions().size(), 7); // the four commands, the bulk rename, a line, the folder
+    QCOMPARE(menu->actions()[4]->objectName(), u"ActBulkRename"_s);
     menu->findChild<QAction *>(u"ActOpenFolder"_s)->trigger();
     QCOMPARE(m_openedUrls, QList<QUrl>{QUrl::fromLocalFile(m_storage)});
     m_openSucceeds = false;

@@ -55,6 +55,7 @@ private slots:
     void cancelAndEscape();
     void storedNote_data();
     void storedNote();
+    void templateName();
 
 private:
     CopyTargetRequest request(bool slotMode, bool intoSourceFolder = false) const;
@@ -365,6 +366,30 @@ void TestReplayCopyForm::storedNote()
         form.EdtCopySakiFileName->setText(QStringLiteral("again"));
         form.BtnOk->click();
         QCOMPARE(form.result(), std::optional<QString>(QStringLiteral("again.dat")));
+    }
+    QVERIFY(prompter.calls().empty());
+}
+
+// The button fills in the name the template gives; the typed-name rules
+// still decide on OK.
+void TestReplayCopyForm::templateName()
+{
+    ScriptedPrompter prompter;
+    CopyTargetRequest asked = request(false);
+    asked.templateName = QStringLiteral("2024-05-01_21-03-09_ガルト_灰の塔_12階.dat");
+    TReplayCopyForm1 form(asked, prompter);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(form.BtnTemplateName->isVisible());
+    form.EdtCopySakiFileName->setText(QStringLiteral("typed"));
+    form.BtnTemplateName->click();
+    QCOMPARE(form.EdtCopySakiFileName->text(), asked.templateName);
+    form.BtnOk->click();
+    QCOMPARE(form.result(), std::optional<QString>(asked.templateName));
+
+    for (bool slotMode : {false, true}) { // none given, or a slot chosen
+        TReplayCopyForm1 plain(request(slotMode), prompter);
+        QVERIFY(!plain.BtnTemplateName->isVisibleTo(&plain));
     }
     QVERIFY(prompter.calls().empty());
 }
