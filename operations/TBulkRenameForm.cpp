@@ -16,7 +16,7 @@ TBulkRenameForm::TBulkRenameForm(const BulkRenameQuery &query, QWidget *parent)
     setWindowTitle(QStringLiteral("名前の一括変更"));
     setFont(windowFont());
     setModal(true);
-    resize(760, 420);
+    resize(900, 460);
 
     auto *layout = new QVBoxLayout(this);
     int numbered = 0;
@@ -55,8 +55,11 @@ TBulkRenameForm::TBulkRenameForm(const BulkRenameQuery &query, QWidget *parent)
             item->setForeground(NoteColumn, Qt::darkRed);
         }
     }
-    TvBulkRename->header()->resizeSection(OldNameColumn, 320);
-    TvBulkRename->header()->resizeSection(NewNameColumn, 320);
+    // Whole names, where the dialog has room for them.
+    for (int column : {OldNameColumn, NewNameColumn}) {
+        TvBulkRename->resizeColumnToContents(column);
+        TvBulkRename->header()->resizeSection(column, qBound(120, TvBulkRename->columnWidth(column) + 16, 420));
+    }
     layout->addWidget(TvBulkRename, 1);
 
     auto *buttons = new QHBoxLayout;
