@@ -30,13 +30,16 @@ CommandResult EditCommand::run(FolderKind folder, const QString &fileName, const
     CommandResult result;
     result.cancelled = true;
     const ReplayInfo *info = nullptr;
+    ReplayInfo stored; // a storage item keeps its texts compact: the record is made for the edit
     const int slot = slotOf(fileName);
     if (folder == FolderKind::Game && slot >= 0) {
         if (m_workspace.Slots()[size_t(slot)].PlayDate != 0) // an empty slot holds no replay
             info = &m_workspace.Slots()[size_t(slot)];
     } else if (folder == FolderKind::Storage && !fileName.isEmpty()) {
-        if (const ReplayListItem *item = m_workspace.Replays().itemByName(fileName))
-            info = &item->Info;
+        if (const ReplayListItem *item = m_workspace.Replays().itemByName(fileName)) {
+            stored = item->info();
+            info = &stored;
+        }
     }
     if (!info)
         return result;

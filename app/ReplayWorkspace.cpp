@@ -324,9 +324,10 @@ bool ReplayWorkspace::writeStorageText(const QString &fileName)
     const ReplayListItem *item = m_replayList.itemByName(fileName);
     if (!item)
         return false;
-    if (!RewriteReplayText(storagePath(item->FileName), item->Info.PlayerName, item->Info.Comment))
+    const ReplayInfo info = item->info();
+    if (!RewriteReplayText(storagePath(item->FileName), info.PlayerName, info.Comment))
         return false;
-    m_scanner.noteTextsRewritten(m_folders.StorageDir, item->FileName, item->Info);
+    m_scanner.noteTextsRewritten(m_folders.StorageDir, item->FileName, info);
     noteOwnRewrite(m_folders.StorageDir, item->FileName);
     return true;
 }

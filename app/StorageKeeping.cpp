@@ -184,7 +184,7 @@ void StorageKeeping::ActBulkRenameClick()
     QList<BulkRename::Source> files;
     for (int row : page.rowsAsShown()) {
         if (const ReplayListItem *item = workspace.Replays().itemByName(page.model().cell(row, 0)))
-            files.append(BulkRename::Source{item->FileName, item->Info});
+            files.append(BulkRename::Source{item->FileName, item->info()});
     }
     int unchanged = 0;
     const QString folder = workspace.StorageDir();

@@ -41,7 +41,7 @@ QByteArray CsvExport::storageTable(const ReplayTableModel &table, const QList<in
         if (!item)
             continue;
         QStringList line(cells.begin(), cells.end());
-        const ReplayInfo &info = item->Info;
+        const ReplayInfo info = item->info();
         line << FormatPlayDate(info.PlayDate) << ShiftJisText::decodeField(info.ReplayVer, ReplayVerSize)
              << LimitPlayText(info.LimitPlay) << ShiftJisText::decodeField(info.Comment, CommentSize);
         lines.append(line);

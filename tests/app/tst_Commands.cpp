@@ -119,7 +119,7 @@ void TestCommands::editShowsBeforeItWrites()
     const CommandResult result =
         EditCommand(*m_workspace, prompter, nullptr).run(FolderKind::Storage, u"a.dat"_s, [&] {
             shown = true;
-            QCOMPARE(m_workspace->Replays().itemByName(u"a.dat"_s)->Info.PlayerName, QByteArray("Bob"));
+            QCOMPARE(m_workspace->Replays().itemByName(u"a.dat"_s)->PlayerName, QByteArray("Bob"));
             QVERIFY(!readAll(m_storage + u"a.dat"_s).contains("Bob"));
         });
     QVERIFY(shown);
