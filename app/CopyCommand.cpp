@@ -3,15 +3,17 @@
 #include "app/ReplayWorkspace.h"
 #include "catalogue/ReplayList.h"
 #include "catalogue/ReplayTableFill.h"
+#include "operations/FileWorkRunner.h"
 #include "operations/ReplayCopyJob.h"
 #include "platform/Prompter.h"
 
 #include <QFile>
 
-CopyCommand::CopyCommand(ReplayWorkspace &workspace, Prompter &prompter, QWidget *owner)
+CopyCommand::CopyCommand(ReplayWorkspace &workspace, Prompter &prompter, QWidget *owner, FileWorkRunner *runner)
     : m_workspace(workspace),
       m_prompter(prompter),
-      m_owner(owner)
+      m_owner(owner),
+      m_runner(runner)
 {
 }
 
@@ -76,7 +78,11 @@ CommandResult CopyCommand::run(FolderKind from, const QString &fileName, const Q
         if (target == slotFileName(slot))
             job.setDestinationHolds(ReplayCopyJob::holdsText(asked.slotTexts[size_t(slot)]));
     }
-    const CopyResult copy = job.run(m_prompter, m_owner);
+    const CopyResult copy = FileWorkRunner::run(m_runner, QStringLiteral("リプレイファイルをコピー中"),
+                                                [&](FileWorkProgress &progress) {
+                                                    progress.beginFile(0, 1, target);
+                                                    return job.run(m_prompter, m_owner, &progress);
+                                                });
     switch (copy.outcome) {
     case CopyResult::Outcome::Declined:
     case CopyResult::Outcome::Cancelled:

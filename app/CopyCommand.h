@@ -6,6 +6,7 @@
 #include "operations/NameTemplate.h"
 #include "replay/ReplayIdentity.h"
 
+class FileWorkRunner;
 class Prompter;
 class QWidget;
 class ReplayWorkspace;
@@ -18,7 +19,8 @@ class ReplayWorkspace;
 // the new file as the program's own).
 class CopyCommand {
 public:
-    CopyCommand(ReplayWorkspace &workspace, Prompter &prompter, QWidget *owner);
+    // runner: where the copy runs (null: here, as it is asked for).
+    CopyCommand(ReplayWorkspace &workspace, Prompter &prompter, QWidget *owner, FileWorkRunner *runner = nullptr);
 
     // The template whose name the dialog offers for a game slot (by default the default template).
     void setNameTemplate(const NameTemplate &nameTemplate) { m_template = nameTemplate; }
@@ -26,8 +28,8 @@ public:
     // from: the folder of the file; fileName: the file, without folder;
     // storedNames: storage files that already hold this replay (shown when a
     // game slot is copied). Cancelled when the user cancelled or kept the
-    // existing file; otherwise one outcome, for the destination's name, and
-    // the file it replaced, now in the trash.
+    // existing file, or stopped the copy; otherwise one outcome, for the
+    // destination's name, and the file it replaced, now in the trash.
     CommandResult run(FolderKind from, const QString &fileName, const QStringList &storedNames = {}) const;
 
     // The copy dialog's request for this copy.
@@ -41,4 +43,5 @@ private:
     Prompter &m_prompter;
     QWidget *m_owner;
     NameTemplate m_template;
+    FileWorkRunner *m_runner;
 };

@@ -62,18 +62,22 @@ CommandResult EditCommand::run(FolderKind folder, const QString &fileName, const
         return result;
     result.cancelled = false;
     shown();
-    const bool written = WriteReplayText(folder, fileName);
-    result.files.append(FileOutcome{fileName, written, {}});
-    if (!written)
+    QString reason;
+    const bool written = WriteReplayText(folder, fileName, &reason);
+    result.files.append(FileOutcome{fileName, written, reason});
+    if (!written) {
         result.message = QStringLiteral("リプレイファイルの書き込みに失敗しました。");
+        if (!reason.isEmpty())
+            result.message += QLatin1Char('\n') + reason;
+    }
     return result;
 }
 
-bool EditCommand::WriteReplayText(FolderKind folder, const QString &fileName) const
+bool EditCommand::WriteReplayText(FolderKind folder, const QString &fileName, QString *reason) const
 {
     if (folder == FolderKind::Game) {
         const int slot = slotOf(fileName);
-        return slot >= 0 && m_workspace.writeSlotText(slot);
+        return slot >= 0 && m_workspace.writeSlotText(slot, reason);
     }
-    return !fileName.isEmpty() && m_workspace.writeStorageText(fileName);
+    return !fileName.isEmpty() && m_workspace.writeStorageText(fileName, reason);
 }

@@ -1,5 +1,6 @@
 #include "app/FolderNotice.h"
 
+#include "platform/PlainToolTip.h"
 #include "platform/WidgetKit.h"
 
 #include <QDir>
@@ -61,7 +62,7 @@ void FolderNotice::refresh()
         hide();
         return;
     }
-    setToolTip(m_text);
+    setToolTip(plainToolTip(m_text));
     place();
     show();
     raise();

@@ -1,5 +1,6 @@
 #include "app/StatusLine.h"
 
+#include "platform/PlainToolTip.h"
 #include "platform/WidgetKit.h"
 
 #include <QLabel>
@@ -61,7 +62,7 @@ void StatusLine::show(const QString &caption, const QString &path, const std::ar
 {
     panels[0]->setText(caption);
     panels[1]->setText(path);
-    panels[1]->setToolTip(path); // the panel may be too narrow for it
+    panels[1]->setToolTip(plainToolTip(path)); // the panel may be too narrow for it
     unreadableButton->setText(QStringLiteral("読み込めないファイル: %1").arg(unreadable));
     unreadableButton->setFixedWidth(unreadableButton->sizeHint().width());
     unreadableButton->setHidden(unreadable == 0);

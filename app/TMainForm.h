@@ -14,6 +14,8 @@
 #include <memory>
 
 class DeletionSession;
+class FileWorkBox;
+class FileWorkRunner;
 class FolderWatcher;
 class GamePage;
 class QAction;
@@ -94,6 +96,8 @@ public:
     FolderWatcher &folderWatcher() const { return *m_watcher; }
     // Auto-store, the name template, bulk rename and undo.
     StorageKeeping &keeping() const { return *m_keeping; }
+    // Runs the long file work of the commands, with its progress box.
+    FileWorkRunner &fileWork() const { return *m_fileWork; }
     const QString &SettingFileName() const { return m_settingFileName; }
     const QString &VersionText() const { return m_versionText; }
     int TarnelRow() const;
@@ -151,4 +155,6 @@ private:
     FolderWatcher *m_watcher = nullptr;
     std::unique_ptr<StatusLine> m_status;
     StorageKeeping *m_keeping = nullptr;
+    std::unique_ptr<FileWorkBox> m_fileWorkBox;
+    std::unique_ptr<FileWorkRunner> m_fileWork;
 };

@@ -13,6 +13,7 @@
 #include "app/StoredMarks.h"
 #include "catalogue/ReplayDetailPanel.h"
 #include "operations/DeletionSession.h"
+#include "operations/FileWorkBox.h"
 #include "platform/WidgetKit.h"
 #include "platform/WindowFont.h"
 #include "resources/ArtResources.h"
@@ -79,6 +80,8 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
         PcReplayDatChanging(allow);
         return allow;
     });
+    m_fileWorkBox = std::make_unique<FileWorkBox>(this);
+    m_fileWork = std::make_unique<FileWorkRunner>(m_fileWorkBox.get());
     buildPages();
     PnlInfoView = new ReplayDetailPanel(central);
     PnlInfoView->setObjectName(QStringLiteral("PnlInfoView"));

@@ -18,9 +18,13 @@ struct FileOutcome {
 // (failures and refusals; empty when there is nothing to say), and the files
 // it moved to the trash (deleted or replaced), which undo can bring back.
 struct CommandResult {
-    bool cancelled = false;
+    bool cancelled = false; // declined, or stopped before anything was changed
     QList<FileOutcome> files;
+    // The player stopped the work midway: these files (after those in
+    // files) were not tried, and are as they were.
+    QStringList untouched;
     QString message;
+    QString details; // the whole list of files the message names only in part
     QList<TrashedFile> trashed;
 
     bool anyDone() const

@@ -1,6 +1,7 @@
 #include "operations/TReplayCopyForm1.h"
 
 #include "operations/CopyTargetName.h"
+#include "platform/PlainToolTip.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
@@ -120,7 +121,7 @@ void TReplayCopyForm1::showStoredNote()
     const int room = LblStoredNote->width() - metrics.horizontalAdvance(pattern.arg(QString(), more));
     const QString name = metrics.elidedText(names.first(), Qt::ElideMiddle, qMax(room, 40));
     LblStoredNote->setText(pattern.arg(name, more));
-    LblStoredNote->setToolTip(QStringLiteral("格納フォルダに保存済み：\n") + names.join(QLatin1Char('\n')));
+    LblStoredNote->setToolTip(plainToolTip(QStringLiteral("格納フォルダに保存済み：\n") + names.join(QLatin1Char('\n'))));
     LblStoredNote->show();
 }
 

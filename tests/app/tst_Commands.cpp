@@ -131,7 +131,7 @@ void TestCommands::editShowsBeforeItWrites()
     prompter.answerReplayText({"Eve", ""});
     const CommandResult failed =
         EditCommand(*m_workspace, prompter, nullptr).run(FolderKind::Game, u"qv_replay2.dat"_s, [] {});
-    QCOMPARE(failed.message, u"リプレイファイルの書き込みに失敗しました。"_s);
+    QCOMPARE(failed.message, u"リプレイファイルの書き込みに失敗しました。\nファイルまたはフォルダが見つかりません。"_s);
     QCOMPARE(QByteArray(m_workspace->Slots()[2].PlayerName), QByteArray("Eve"));
     // No replay, no question.
     QVERIFY(EditCommand(*m_workspace, prompter, nullptr).run(FolderKind::Game, u"qv_replay0.dat"_s, [] {}).cancelled);
