@@ -9,10 +9,12 @@
 #include "catalogue/ReplayTableModel.h"
 #include "operations/BulkRenameQuery.h"
 #include "operations/CommandState.h"
+#include "operations/FileWorkRunner.h"
 #include "operations/NameTemplateQuery.h"
 #include "platform/Prompter.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
@@ -154,8 +156,9 @@ void StorageKeeping::showAutoStore(const AutoStore::Result &result)
                                .arg(result.failure));
     else if (!result.stored.isEmpty())
         notice->setProblem({});
-    // The stored files, and the "already stored" marks of their slots.
-    if (!result.stored.isEmpty())
+    // The stored files, and the "already stored" marks of their slots; a
+    // storage folder gone shows its own notice, as when it is read.
+    if (!result.stored.isEmpty() || (!result.failure.isEmpty() && !QFileInfo(m_window.workspace().StorageDir()).isDir()))
         m_window.liveFolderChanged(FolderKind::Storage, false);
 }
 
@@ -177,7 +180,7 @@ void StorageKeeping::ActNameTemplateClick()
 
 void StorageKeeping::ActBulkRenameClick()
 {
-    if (!ActBulkRename->isEnabled())
+    if (!ActBulkRename->isEnabled() || m_window.fileWork().isRunning())
         return;
     StoragePage &page = m_window.storagePage();
     const ReplayWorkspace &workspace = m_window.workspace();
@@ -199,7 +202,8 @@ void StorageKeeping::ActBulkRenameClick()
         return;
 
     QString selected = page.selectedName();
-    const CommandResult result = BulkRename::run(folder, rows);
+    const CommandResult result = m_window.fileWork().run(
+        QStringLiteral("ファイル名を変更中"), [&](FileWorkProgress &progress) { return BulkRename::run(folder, rows, &progress); });
     for (qsizetype i = 0; i < result.files.size(); ++i) {
         if (result.files[i].done && rows[i].oldName == selected)
             selected = rows[i].newName;
@@ -213,7 +217,7 @@ void StorageKeeping::ActBulkRenameClick()
     if (const int done = doneCount(result); done > 0)
         m_status.say(QStringLiteral("%1 件の名前を変更しました").arg(done));
     if (!result.message.isEmpty())
-        m_prompter.error(&m_window, result.message);
+        m_prompter.error(&m_window, result.message, result.details);
 }
 
 // ---------------------------------------------------------------------------
@@ -221,15 +225,16 @@ void StorageKeeping::ActBulkRenameClick()
 
 void StorageKeeping::ActUndoClick()
 {
-    if (!ActUndo->isEnabled())
+    if (!ActUndo->isEnabled() || m_window.fileWork().isRunning())
         return;
-    const CommandResult result = m_undo.run();
+    const CommandResult result = m_window.fileWork().run(QStringLiteral("ごみ箱から元の場所に移動中"),
+                                                         [&](FileWorkProgress &progress) { return m_undo.run(&progress); });
     // Read again as after any change; the view stays as it was.
     for (FolderKind folder : BothFolders)
         m_window.liveFolderChanged(folder, false);
     if (const int done = doneCount(result); done > 0)
         m_status.say(QStringLiteral("%1 件をごみ箱から元に戻しました").arg(done));
     if (!result.message.isEmpty())
-        m_prompter.error(&m_window, result.message);
+        m_prompter.error(&m_window, result.message, result.details);
     m_window.updateActions();
 }

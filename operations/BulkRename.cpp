@@ -2,6 +2,7 @@
 
 #include "operations/FileWorkProgress.h"
 #include "operations/TrashedFile.h"
+#include "platform/FileListMessage.h"
 #include "platform/NoReplaceRename.h"
 
 #include <QFile>
@@ -65,7 +66,10 @@ CommandResult BulkRename::run(const QString &folder, const QList<BulkRenameRow> 
         if (error.failed())
             failures.append(QStringLiteral("%1：%2").arg(row.oldName, reason));
     }
-    if (!failures.isEmpty())
-        result.message = QStringLiteral("次のファイルの名前を変更できませんでした。\n\n%1").arg(failures.join(u'\n'));
+    for (qsizetype i = result.files.size(); i < rows.size(); ++i)
+        result.untouched.append(rows[i].oldName);
+    const FileListMessage message = FileListMessage::of(QStringLiteral("次のファイルの名前を変更できませんでした。"), failures);
+    result.message = message.text;
+    result.details = message.details;
     return result;
 }

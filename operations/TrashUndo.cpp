@@ -2,6 +2,7 @@
 
 #include "operations/FileWorkProgress.h"
 #include "operations/TrashFiles.h"
+#include "platform/FileListMessage.h"
 
 #include <QFile>
 #include <QStringList>
@@ -39,6 +40,8 @@ CommandResult TrashUndo::run(FileWorkProgress *progress)
         if (progress)
             progress->beginFile(int(i), int(m_files.size()), file.name);
         if (FileWorkProgress::isCancelled(progress)) {
+            for (const TrashedFile &untried : m_files.mid(i))
+                result.untouched.append(untried.name);
             left += m_files.mid(i);
             break;
         }
@@ -73,7 +76,8 @@ CommandResult TrashUndo::run(FileWorkProgress *progress)
         result.files.append(FileOutcome{file.name, true, {}});
     }
     m_files = left;
-    if (!failures.isEmpty())
-        result.message = QStringLiteral("次のファイルをごみ箱から戻せませんでした。\n\n%1").arg(failures.join(u'\n'));
+    const FileListMessage message = FileListMessage::of(QStringLiteral("次のファイルをごみ箱から戻せませんでした。"), failures);
+    result.message = message.text;
+    result.details = message.details;
     return result;
 }
