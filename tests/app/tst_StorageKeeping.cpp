@@ -41,7 +41,8 @@ private slots:
     void slotWrittenInPieces();
     void decides_data();
     void decides();
-    void fullDisk();
+    void failures_data();
+    void failures();
     void switchAsksAndIsRemembered();
     void bulkRename();
     void undo();
@@ -169,37 +170,56 @@ void TestStorageKeeping::decides()
     QCOMPARE(QFileInfo::exists(m_storage + firstName), scenario == u"edited"_s);
 }
 
-// A full disk: no partial file, the failure said once in the status bar and
-// kept on the storage table's notice, the switch stays on, and the next
-// reload stores the slots once there is room.
-void TestStorageKeeping::fullDisk()
+// A full disk or a storage folder gone: no file (no partial one, no
+// temporary one), the failure said once in the status bar and kept on the
+// storage table's notice, no message box, the switch stays on, and the next
+// reload stores the slots once the cause is gone.
+void TestStorageKeeping::failures_data()
 {
+    QTest::addColumn<bool>("folderGone");
+    QTest::addColumn<QString>("notice");
+    QTest::newRow("full disk") << false << u"自動格納できません"_s;
+    QTest::newRow("storage folder gone") << true << u"フォルダが見つかりません"_s;
+}
+
+void TestStorageKeeping::failures()
+{
+    QFETCH(bool, folderGone);
+    QFETCH(QString, notice);
     startWith(false);
+    const QString away = QDir::cleanPath(m_storage) + u".away"_s;
     rlimit saved{};
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     rlimit limited = saved;
     limited.rlim_cur = 100;
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    if (folderGone)
+        QVERIFY(QDir().rename(m_storage, away));
+    else
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
     m_prompter.answerQuestion(true);
     action("ActAutoStore")->trigger();
+    const QString first = said();
     m_form->statusBar()->clearMessage();
     m_form->BtnReloadClick();
     QTest::qWait(200);
-    const QString notice = m_form->storagePage().notice()->text();
+    const QString shown = m_form->storagePage().notice()->text();
     const QString afterSecond = said();
     QCOMPARE(::setrlimit(RLIMIT_FSIZE, &saved), 0);
     std::signal(SIGXFSZ, oldHandler);
+    if (folderGone)
+        QVERIFY(QDir().rename(away, m_storage));
 
-    QVERIFY(storageFiles().isEmpty()); // no partial file, no temporary file
+    QVERIFY(storageFiles().isEmpty());
     QVERIFY(action("ActAutoStore")->isChecked());
-    QVERIFY2(notice.contains(u"自動格納できません"_s), qPrintable(notice));
+    QVERIFY2(first.contains(u"自動格納できませんでした"_s), qPrintable(first));
+    QVERIFY2(shown.contains(notice), qPrintable(shown));
     QVERIFY2(afterSecond.isEmpty(), qPrintable(afterSecond)); // said once, at the first failure
-    QCOMPARE(m_prompter.errors(), QStringList()); // no message box
+    QCOMPARE(m_prompter.errors(), QStringList());
 
     m_form->BtnReloadClick();
     QTRY_COMPARE_WITH_TIMEOUT(storageFiles().size(), 5, Timeout);
-    QVERIFY(m_form->storagePage().notice()->text().isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(m_form->storagePage().notice()->text().isEmpty(), Timeout);
 }
 
 void TestStorageKeeping::switchAsksAndIsRemembered()
