@@ -221,7 +221,7 @@ void TestRecordForm::csvOfTheTableAsShown()
     QVERIFY(lines[0].startsWith(u"ファイル名,スコア,"_s.toUtf8()));
     QVERIFY(lines[1].startsWith("c.dat,3,"));
     QVERIFY(lines[2].startsWith("a.dat,10,"));
-    QVERIFY(lines[3].startsWith("b.dat,\"1,500\","));
+    QVERIFY(lines[3].startsWith("b.dat,1500,"));
     QVERIFY(lines[3].endsWith(",comment\r"));
     QVERIFY(lines[4].isEmpty());
 
