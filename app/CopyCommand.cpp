@@ -6,6 +6,20 @@
 #include "operations/ReplayCopyJob.h"
 #include "platform/Prompter.h"
 
+namespace {
+
+// The slot of a game slot's file name; 0 for another name.
+int slotOfName(const QString &fileName)
+{
+    for (int slot = 0; slot < ReplaySlotCount; ++slot) {
+        if (slotFileName(slot) == fileName)
+            return slot;
+    }
+    return 0;
+}
+
+} // namespace
+
 CopyCommand::CopyCommand(ReplayWorkspace &workspace, Prompter &prompter, QWidget *owner)
     : m_workspace(workspace),
       m_prompter(prompter),
@@ -48,25 +62,54 @@ ReplayIdentity CopyCommand::shownIdentity(FolderKind from, const QString &fileNa
     return item ? item->Identity : ReplayIdentity();
 }
 
+QString CopyCommand::destinationHolds(const CopyTargetRequest &asked, const QString &target) const
+{
+    // A slot: what the dialog showed for it. A storage file: what the folder
+    // scan read from it (nothing when it is no replay the table lists).
+    if (asked.slotMode) {
+        for (int slot = 0; slot < ReplaySlotCount; ++slot) {
+            if (target == slotFileName(slot))
+                return ReplayCopyJob::holdsText(asked.slotTexts[size_t(slot)]);
+        }
+        return {};
+    }
+    const ReplayListItem *item = m_workspace.Replays().itemByName(target);
+    if (!item)
+        return {};
+    const ReplayTableRow row = replayRowTexts(target, item->Info);
+    return ReplayCopyJob::holdsText(SlotSummary{row[2], row[3], row[4], row[1], row[5]});
+}
+
 CommandResult CopyCommand::run(FolderKind from, const QString &fileName, const QStringList &storedNames) const
 {
     CommandResult result;
     const ReplayIdentity shown = shownIdentity(from, fileName); // the copy must still find it
     CopyTargetQuery query(request(from, fileName, storedNames));
-    m_prompter.ask(m_owner, query);
-    if (!query.answer) {
-        result.cancelled = true;
-        return result;
+    CopyResult copy;
+    QString target;
+    for (;;) {
+        m_prompter.ask(m_owner, query);
+        if (!query.answer) {
+            result.cancelled = true;
+            return result;
+        }
+        target = *query.answer;
+        const CopyTargetRequest &asked = query.request;
+        ReplayCopyJob job(asked.sourcePath, asked.destinationDir + target);
+        job.expectReplay(shown);
+        const CopyPlan plan = job.plan();
+        // No to replacing a file goes back to the dialog, with the name as
+        // typed (or the slot) kept, so that another can be chosen.
+        if (plan.refusal.isEmpty() && plan.replaces
+            && !m_prompter.confirmReplace(m_owner, job.destinationPath(), destinationHolds(asked, target))) {
+            query.request.typedName = query.typed;
+            query.request.slot = asked.slotMode ? slotOfName(target) : 0;
+            query.answer.reset();
+            continue;
+        }
+        copy = job.copy();
+        break;
     }
-    const QString &target = *query.answer;
-    const CopyTargetRequest &asked = query.request;
-    ReplayCopyJob job(asked.sourcePath, asked.destinationDir + target);
-    job.expectReplay(shown);
-    for (int slot = 0; asked.slotMode && slot < ReplaySlotCount; ++slot) {
-        if (target == slotFileName(slot))
-            job.setDestinationHolds(ReplayCopyJob::holdsText(asked.slotTexts[size_t(slot)]));
-    }
-    const CopyResult copy = job.run(m_prompter, m_owner);
     switch (copy.outcome) {
     case CopyResult::Outcome::Declined:
     case CopyResult::Outcome::Cancelled:
@@ -79,7 +122,8 @@ CommandResult CopyCommand::run(FolderKind from, const QString &fileName, const Q
         break;
     case CopyResult::Outcome::Copied:
         result.files.append(FileOutcome{target, true, {}});
-        m_workspace.noteCopiedInto(asked.destinationDir, target);
+        result.summary = QStringLiteral("%1 にコピーしました").arg(target);
+        m_workspace.noteCopiedInto(query.request.destinationDir, target);
         break;
     }
     return result;

@@ -21,14 +21,17 @@ public:
 
     // from: the folder of the file; fileName: the file, without folder;
     // storedNames: storage files that already hold this replay (shown when a
-    // game slot is copied). Cancelled when the user cancelled or kept the
-    // existing file; otherwise one outcome, for the destination's name.
+    // game slot is copied). No to replacing an existing file asks the dialog
+    // again, with the name typed or the slot chosen kept. Cancelled when the
+    // user cancelled; otherwise one outcome, for the destination's name.
     CommandResult run(FolderKind from, const QString &fileName, const QStringList &storedNames = {}) const;
 
     // The copy dialog's request for this copy.
     CopyTargetRequest request(FolderKind from, const QString &fileName, const QStringList &storedNames) const;
 
 private:
+    // What the destination holds, for the question before it is replaced.
+    QString destinationHolds(const CopyTargetRequest &asked, const QString &target) const;
     // The replay the dialog shows for this file (null when none is known).
     ReplayIdentity shownIdentity(FolderKind from, const QString &fileName) const;
 

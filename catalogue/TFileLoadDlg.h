@@ -18,6 +18,10 @@ public:
 
     // Replaces the caption of Label1, widening it to fit the text.
     void setHeading(const QString &heading);
+    // The count and the file being read. A count too wide for its label
+    // takes room from the bar's right end; a long file name is shortened
+    // in its middle.
+    void showStep(const QString &countText, const QString &fileName);
 
     QLabel *Label1;
     QLabel *Label2;

@@ -18,6 +18,9 @@ struct CommandResult {
     bool cancelled = false;
     QList<FileOutcome> files;
     QString message;
+    // What was done, in one line for the status bar ("qv_replay0.dat にコピーしました");
+    // empty when nothing was.
+    QString summary;
 
     bool anyDone() const
     {
