@@ -63,6 +63,8 @@ CommandResult EditCommand::run(FolderKind folder, const QString &fileName, const
     result.files.append(FileOutcome{fileName, written, {}});
     if (!written)
         result.message = QStringLiteral("リプレイファイルの書き込みに失敗しました。");
+    else
+        result.summary = QStringLiteral("%1 の名前とコメントを書き込みました").arg(fileName);
     return result;
 }
 

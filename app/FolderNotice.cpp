@@ -45,8 +45,8 @@ void FolderNotice::showFor(FolderSnapshot::State state, const QString &dir)
         return;
     }
     const QString path = QDir::toNativeSeparators(dir);
-    m_text = state == FolderSnapshot::State::Missing ? QStringLiteral("フォルダが見つかりません: %1").arg(path)
-                                                     : QStringLiteral("フォルダを読み込めません: %1").arg(path);
+    m_text = state == FolderSnapshot::State::Missing ? QStringLiteral("フォルダが見つかりません：%1").arg(path)
+                                                     : QStringLiteral("フォルダを読み込めません：%1").arg(path);
     setToolTip(m_text);
     place();
     show();

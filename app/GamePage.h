@@ -19,6 +19,9 @@ public:
     const ReplayInfo *replayAt(int gridRow, ReplayInfo &info) const override;
     QStringList storedNames(int gridRow) const override;
     void vSetCmdButton(int state) override;
+    int replayCount() const override;
+    // The slots of a missing or unreadable folder hold nothing to show.
+    bool listsNothing() const override;
 
     // Widgets (object names as the variable names).
     QTableView *StgTarnelTbl;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/PageCommands.h"
+#include "app/ReplayTableView.h"
 #include "app/ViewSettings.h"
 #include "catalogue/FolderKind.h"
 
@@ -15,6 +16,7 @@
 #include <optional>
 
 class FolderNotice;
+class QLabel;
 class QMenu;
 class QModelIndex;
 class QPushButton;
@@ -50,6 +52,7 @@ public:
     ReplayTableModel &model() const { return *m_model; }
     ReplayFilterProxy &proxy() const { return *m_proxy; }
     FolderNotice *notice() const { return m_notice; }
+    QLabel *emptyNote() const { return m_emptyNote; }
 
     // --- the selected row, as the view has it ---
     // Grid row of the view's current row (1 = first data row); 0 for none.
@@ -61,6 +64,9 @@ public:
     void selectRow(int gridRow);
     // Selects a grid row as the user does (vReplaySelectCell): rowChosen follows.
     void chooseRow(int gridRow);
+    // True while the keyboard moves the current row: the user looks through
+    // the list rather than choosing a row with the mouse.
+    bool choosingByKey() const;
     // Grid row holding this file, 0 for none.
     int findRow(const QString &fileName) const;
     // The one mapping between grid rows and the view's indexes.
@@ -88,10 +94,24 @@ public:
     virtual void vSetCmdButton(int state) = 0;
     // A key: presses the command's button when it is shown and enabled.
     bool press(PageCommand command);
+    // Why the selected replay's name and comment cannot be edited (its
+    // version), for the edit button's tip and the status bar; empty when
+    // they can, or when no replay is selected.
+    QString editRefusal() const;
     // The Delete key on this page.
     virtual void deleteKeyPressed() {}
+    // Space on the table.
+    virtual void spacePressed() {}
     // The context menu, filled for the moment it is asked for.
     QMenu *tableMenu();
+
+    // How many replays the folder holds, as last read.
+    virtual int replayCount() const = 0;
+    // What the status bar says after the folder was read again by the user.
+    QString reloadReport() const;
+    // True when the table lists no replay at all (an empty or missing folder,
+    // a filter that matches nothing): the panel shows nothing.
+    virtual bool listsNothing() const { return false; }
 
     // Status panel 2 while the page is shown: text and tip (empty: none).
     virtual std::array<QString, 2> countTexts() const { return {}; }
@@ -122,6 +142,10 @@ protected:
     QPushButton *addButton(PageCommand command, const char *name, const QString &caption, const QRect &geometry,
                            const QKeySequence &key = {});
     QPushButton *button(PageCommand command) const;
+    // The edit button's tip follows its state: a greyed button says why.
+    void showEditTip();
+    // "一致するリプレイはありません" over the table, while it lists no replay.
+    void showEmptyNote(bool shown);
     // Runs f without taking what it does to the view's current row for a
     // choice of the user.
     template <typename F>
@@ -146,11 +170,13 @@ private:
     FolderKind m_kind;
     ReplayTableModel *m_model;
     ReplayFilterProxy *m_proxy;
-    QTableView *m_view;
+    ReplayTableView *m_view;
     FolderNotice *m_notice;
+    QLabel *m_emptyNote;
     PageCommands m_commands;
     std::array<QPushButton *, 6> m_buttons{}; // by PageCommand
     QMenu *m_menu = nullptr;
+    QString m_editTip; // the edit button's tip while it may be pressed
     bool m_quiet = false;
     // The current row just before a mouse press, so that a press on the row
     // that is already current still counts as a selection.

@@ -70,7 +70,7 @@ void StatusLine::show(const QString &caption, const QString &path, const std::ar
 {
     panels[0]->setText(caption);
     m_path = path;
-    unreadableButton->setText(QStringLiteral("読み込めないファイル: %1").arg(unreadable));
+    unreadableButton->setText(QStringLiteral("読み込めないファイル：%1").arg(unreadable));
     unreadableButton->setFixedWidth(unreadableButton->sizeHint().width());
     unreadableButton->setHidden(unreadable == 0);
     panels[2]->setText(countTexts[0]);

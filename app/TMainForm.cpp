@@ -14,6 +14,7 @@
 #include "app/TAboutBox.h"
 #include "app/TRecordForm.h"
 #include "app/UnreadableFilesCommand.h"
+#include "app/WindowPlace.h"
 #include "catalogue/DelayedProgress.h"
 #include "catalogue/ReplayDetailPanel.h"
 #include "catalogue/TFileLoadDlg.h"
@@ -71,8 +72,7 @@ bool TMainForm::startUp()
     // selected row in the panel, its folder in the status bar.
     if (view.activePage == folderIndex(FolderKind::Storage))
         PcReplayDat->setCurrentIndex(view.activePage);
-    if (view.windowPos && isPlaceOnScreens(QRect(*view.windowPos, frameGeometry().size())))
-        move(*view.windowPos);
+    restoreWindowPlace(this, view);
     activePage().view()->setFocus(); // the arrow keys move through the table at once
     ActAutoReload->setChecked(view.autoReload);
     m_watcher->setEnabled(ActAutoReload->isChecked());
@@ -124,7 +124,10 @@ void TMainForm::vShowReplayInfo(FolderKind folder, int row)
     const ReplayPage &shown = page(folder);
     ReplayInfo info{};
     const ReplayInfo *replay = shown.replayAt(row, info);
-    PnlInfoView->showReplay(replay);
+    if (replay || !shown.listsNothing())
+        PnlInfoView->showReplay(replay);
+    else
+        PnlInfoView->showNothing();
     if (replay)
         PnlInfoView->showStoredNames(shown.storedNames(row));
     updateActions();
@@ -138,7 +141,9 @@ void TMainForm::showActive()
 void TMainForm::runPageCommand(FolderKind folder, PageCommand command)
 {
     switch (command) {
-    case PageCommand::Reload: return reloadFolder(folder);
+    case PageCommand::Reload:
+        reloadFolder(folder);
+        return m_status->say(page(folder).reloadReport());
     case PageCommand::Copy: return BtnToReplayCopyClick(folder);
     case PageCommand::Edit: return BtnReplayInfoEditClick(folder);
     case PageCommand::Delete: return BtnFileDeleteClick();
@@ -201,6 +206,7 @@ void TMainForm::BtnDeleteExecClick()
     const CommandResult result = TrashCommand(m_prompter, this).run(items, hidden);
     if (result.cancelled)
         return; // declined: mode and marks stay
+    m_status->say(result.summary);
     // Whatever went, the folder is read again so that no file that is gone
     // stays listed.
     BtnReload2Click();
@@ -301,6 +307,7 @@ void TMainForm::BtnToReplayCopyClick(FolderKind from)
     if (result.anyDone()) // the folder copied into is read again
         reloadFolder(otherFolder(from));
     showActive();
+    m_status->say(result.summary);
 }
 
 void TMainForm::BtnReplayInfoEditClick(FolderKind folder)
@@ -315,6 +322,7 @@ void TMainForm::BtnReplayInfoEditClick(FolderKind folder)
         });
     if (!result.message.isEmpty())
         m_prompter.error(this, result.message);
+    m_status->say(result.summary);
 }
 
 void TMainForm::OpenFolderClick(FolderKind folder)
@@ -378,6 +386,7 @@ void TMainForm::ActCsvExportClick()
         m_csvExport.run(m_storage->model(), m_storage->rowsAsShown(), m_workspace->Replays());
     if (!result.message.isEmpty())
         m_prompter.error(this, result.message);
+    m_status->say(result.summary);
 }
 
 void TMainForm::ActUnreadableClick()

@@ -16,7 +16,7 @@ QString fileLines(const QStringList &lines)
 {
     QString text = lines.mid(0, ListedInMessage).join(QLatin1Char('\n'));
     if (lines.size() > ListedInMessage)
-        text += QStringLiteral("\n…ほか %1 個").arg(lines.size() - ListedInMessage);
+        text += QStringLiteral("\n…ほか %1 件").arg(lines.size() - ListedInMessage);
     return text;
 }
 
@@ -126,7 +126,7 @@ bool UnreadableFilesCommand::renameNames()
         }
     }
     const QString aloneText =
-        QStringLiteral("次の %1 個は、名前を Shift-JIS として正しく読めないため、そのままにします。\n%2")
+        QStringLiteral("次の %1 件は、名前を Shift-JIS として正しく読めないため、そのままにします。\n%2")
             .arg(leftAlone.size())
             .arg(fileLines(leftAlone));
     if (names.isEmpty()) {
@@ -134,7 +134,7 @@ bool UnreadableFilesCommand::renameNames()
             m_prompter.error(m_owner, QStringLiteral("名前を変換できるファイルがありません。\n\n") + aloneText);
         return false;
     }
-    QString question = QStringLiteral("次の %1 個のファイルの名前を、Shift-JIS として読んだ名前に変更しますか？\n"
+    QString question = QStringLiteral("次の %1 件のファイルの名前を、Shift-JIS として読んだ名前に変更しますか？\n"
                                       "同じ名前のファイルが既にあるときは変更しません。\n\n%2")
                            .arg(names.size())
                            .arg(fileLines(renames));

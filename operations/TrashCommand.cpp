@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 TrashCommand::TrashCommand(Prompter &prompter, QWidget *owner)
     : m_prompter(prompter),
       m_owner(owner)
@@ -28,6 +30,9 @@ CommandResult TrashCommand::run(const QList<TrashItem> &items, int hidden) const
     for (qsizetype i = 0; i < moved.size(); ++i)
         result.files.append(FileOutcome{items[i].shownName, moved[i].moved, moved[i].reason});
     result.message = failureMessage(result.files);
+    if (const qsizetype moved = std::count_if(result.files.cbegin(), result.files.cend(),
+                                              [](const FileOutcome &file) { return file.done; }))
+        result.summary = QStringLiteral("%1 件をごみ箱に移動しました").arg(moved);
     return result;
 }
 
