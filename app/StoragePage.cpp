@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QFile>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -170,12 +171,18 @@ void StoragePage::buildDeletionPanel()
 void StoragePage::buildFilter()
 {
     // The filter box, room for about twelve full-width characters; the
-    // window puts it beside the page tabs.
-    EdtFilter = new QLineEdit(this);
+    // window puts it beside the page tabs (its panel asks for the box's
+    // whole width there).
+    PnlFilter = new QWidget(this);
+    PnlFilter->setObjectName(QStringLiteral("PnlFilter"));
+    auto *layout = new QHBoxLayout(PnlFilter);
+    layout->setContentsMargins(0, 0, 2, 0);
+    EdtFilter = new QLineEdit(PnlFilter);
     EdtFilter->setObjectName(QStringLiteral("EdtFilter"));
     EdtFilter->setPlaceholderText(QStringLiteral("絞り込み"));
     EdtFilter->setFixedWidth(EdtFilter->fontMetrics().horizontalAdvance(QString(12, QChar(0x3042))) + 40);
-    EdtFilter->hide();
+    layout->addWidget(EdtFilter);
+    PnlFilter->hide();
     EdtFilter->setClearButtonEnabled(true);
     EdtFilter->setToolTip(QStringLiteral("ファイル名・プレイヤー名・コメント・ダンジョン名・キャラクター名で絞り込みます"
                                          "（空白で区切った語をすべて含む行）。Ctrl+F で入力、Esc で解除"));

@@ -72,6 +72,7 @@ public:
     QLabel *Label10;
     QLabel *Label11;
     QLabel *LblDelFileCnt;
+    QWidget *PnlFilter; // holds EdtFilter
     QLineEdit *EdtFilter;
 
 signals:

@@ -21,7 +21,6 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -140,9 +139,9 @@ void TMainForm::buildPages()
     connect(PcReplayDat, &QTabWidget::currentChanged, this, [this] { PcReplayDatChange(); });
     connect(m_storage, &StoragePage::filesDropped, this, &TMainForm::StgReplayTblDrop);
     // The filter box beside the tabs, while the storage page is shown.
-    PcReplayDat->setCornerWidget(m_storage->EdtFilter, Qt::BottomRightCorner);
-    connect(PcReplayDat, &QTabWidget::currentChanged, m_storage->EdtFilter,
-            [this](int index) { m_storage->EdtFilter->setVisible(index == folderIndex(FolderKind::Storage)); });
+    PcReplayDat->setCornerWidget(m_storage->PnlFilter, Qt::BottomRightCorner);
+    connect(PcReplayDat, &QTabWidget::currentChanged, m_storage->PnlFilter,
+            [this](int index) { m_storage->PnlFilter->setVisible(index == folderIndex(FolderKind::Storage)); });
     // The panel's "already stored" line follows both folders.
     connect(&m_game->storedMarks(), &StoredMarks::changed, this,
             [this] { PnlInfoView->showStoredNames(activePage().storedNames(activePage().selectedRow())); });
