@@ -5,7 +5,7 @@
 set -eu
 cd "$(dirname "$0")"
 
-PACKAGES="cmake ninja-build g++ clang libclang-rt-14-dev zlib1g-dev libdeflate-dev libxxhash-dev pkgconf qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n fonts-ipafont-gothic xvfb xauth x11-utils desktop-file-utils appstream dpkg-dev file"
+PACKAGES="cmake ninja-build g++ clang libclang-rt-14-dev zlib1g-dev libdeflate-dev libisal-dev libxxhash-dev pkgconf qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n fonts-ipafont-gothic xvfb xauth x11-utils desktop-file-utils appstream dpkg-dev file"
 
 install_packages() {
     missing=""

@@ -3,6 +3,7 @@
 #include "app/ReplayWorkspace.h"
 #include "catalogue/ReplayList.h"
 #include "catalogue/ReplayTableFill.h"
+#include "operations/FileWorkRunner.h"
 #include "operations/ReplayCopyJob.h"
 #include "platform/Prompter.h"
 
@@ -20,10 +21,11 @@ int slotOfName(const QString &fileName)
 
 } // namespace
 
-CopyCommand::CopyCommand(ReplayWorkspace &workspace, Prompter &prompter, QWidget *owner)
+CopyCommand::CopyCommand(ReplayWorkspace &workspace, Prompter &prompter, QWidget *owner, FileWorkRunner *runner)
     : m_workspace(workspace),
       m_prompter(prompter),
-      m_owner(owner)
+      m_owner(owner),
+      m_runner(runner)
 {
 }
 
@@ -76,7 +78,7 @@ QString CopyCommand::destinationHolds(const CopyTargetRequest &asked, const QStr
     const ReplayListItem *item = m_workspace.Replays().itemByName(target);
     if (!item)
         return {};
-    const ReplayTableRow row = replayRowTexts(target, item->Info);
+    const ReplayTableRow row = replayRowTexts(target, item->info());
     return ReplayCopyJob::holdsText(SlotSummary{row[2], row[3], row[4], row[1], row[5]});
 }
 
@@ -97,18 +99,19 @@ CommandResult CopyCommand::run(FolderKind from, const QString &fileName, const Q
         const CopyTargetRequest &asked = query.request;
         ReplayCopyJob job(asked.sourcePath, asked.destinationDir + target);
         job.expectReplay(shown);
-        const CopyPlan plan = job.plan();
+        job.setDestinationHolds(destinationHolds(asked, target));
+        copy = FileWorkRunner::run(m_runner, QStringLiteral("リプレイファイルをコピー中"),
+                                   [&](FileWorkProgress &progress) {
+                                       progress.beginFile(0, 1, target);
+                                       return job.run(m_prompter, m_owner, &progress);
+                                   });
+        if (copy.outcome != CopyResult::Outcome::Declined)
+            break;
         // No to replacing a file goes back to the dialog, with the name as
         // typed (or the slot) kept, so that another can be chosen.
-        if (plan.refusal.isEmpty() && plan.replaces
-            && !m_prompter.confirmReplace(m_owner, job.destinationPath(), destinationHolds(asked, target))) {
-            query.request.typedName = query.typed;
-            query.request.slot = asked.slotMode ? slotOfName(target) : 0;
-            query.answer.reset();
-            continue;
-        }
-        copy = job.copy();
-        break;
+        query.request.typedName = query.typed;
+        query.request.slot = asked.slotMode ? slotOfName(target) : 0;
+        query.answer.reset();
     }
     switch (copy.outcome) {
     case CopyResult::Outcome::Declined:

@@ -5,6 +5,7 @@
 #include "operations/CopyTargetQuery.h"
 #include "replay/ReplayIdentity.h"
 
+class FileWorkRunner;
 class Prompter;
 class QWidget;
 class ReplayWorkspace;
@@ -17,13 +18,15 @@ class ReplayWorkspace;
 // the new file as the program's own).
 class CopyCommand {
 public:
-    CopyCommand(ReplayWorkspace &workspace, Prompter &prompter, QWidget *owner);
+    // runner: where the copy runs (null: here, as it is asked for).
+    CopyCommand(ReplayWorkspace &workspace, Prompter &prompter, QWidget *owner, FileWorkRunner *runner = nullptr);
 
     // from: the folder of the file; fileName: the file, without folder;
     // storedNames: storage files that already hold this replay (shown when a
     // game slot is copied). No to replacing an existing file asks the dialog
     // again, with the name typed or the slot chosen kept. Cancelled when the
-    // user cancelled; otherwise one outcome, for the destination's name.
+    // user cancelled or stopped the copy; otherwise one outcome, for the
+    // destination's name.
     CommandResult run(FolderKind from, const QString &fileName, const QStringList &storedNames = {}) const;
 
     // The copy dialog's request for this copy.
@@ -38,4 +41,5 @@ private:
     ReplayWorkspace &m_workspace;
     Prompter &m_prompter;
     QWidget *m_owner;
+    FileWorkRunner *m_runner;
 };

@@ -30,13 +30,16 @@ CommandResult EditCommand::run(FolderKind folder, const QString &fileName, const
     CommandResult result;
     result.cancelled = true;
     const ReplayInfo *info = nullptr;
+    ReplayInfo stored; // a storage item keeps its texts compact: the record is made for the edit
     const int slot = slotOf(fileName);
     if (folder == FolderKind::Game && slot >= 0) {
         if (m_workspace.Slots()[size_t(slot)].PlayDate != 0) // an empty slot holds no replay
             info = &m_workspace.Slots()[size_t(slot)];
     } else if (folder == FolderKind::Storage && !fileName.isEmpty()) {
-        if (const ReplayListItem *item = m_workspace.Replays().itemByName(fileName))
-            info = &item->Info;
+        if (const ReplayListItem *item = m_workspace.Replays().itemByName(fileName)) {
+            stored = item->info();
+            info = &stored;
+        }
     }
     if (!info)
         return result;
@@ -59,20 +62,24 @@ CommandResult EditCommand::run(FolderKind folder, const QString &fileName, const
         return result;
     result.cancelled = false;
     shown();
-    const bool written = WriteReplayText(folder, fileName);
-    result.files.append(FileOutcome{fileName, written, {}});
-    if (!written)
+    QString reason;
+    const bool written = WriteReplayText(folder, fileName, &reason);
+    result.files.append(FileOutcome{fileName, written, reason});
+    if (!written) {
         result.message = QStringLiteral("リプレイファイルの書き込みに失敗しました。");
-    else
+        if (!reason.isEmpty())
+            result.message += QLatin1Char('\n') + reason;
+    } else {
         result.summary = QStringLiteral("%1 の名前とコメントを書き込みました").arg(fileName);
+    }
     return result;
 }
 
-bool EditCommand::WriteReplayText(FolderKind folder, const QString &fileName) const
+bool EditCommand::WriteReplayText(FolderKind folder, const QString &fileName, QString *reason) const
 {
     if (folder == FolderKind::Game) {
         const int slot = slotOf(fileName);
-        return slot >= 0 && m_workspace.writeSlotText(slot);
+        return slot >= 0 && m_workspace.writeSlotText(slot, reason);
     }
-    return !fileName.isEmpty() && m_workspace.writeStorageText(fileName);
+    return !fileName.isEmpty() && m_workspace.writeStorageText(fileName, reason);
 }

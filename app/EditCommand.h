@@ -24,8 +24,9 @@ public:
     CommandResult run(FolderKind folder, const QString &fileName, const std::function<void()> &shown) const;
 
     // Rewrites the file with the name and comment held in memory. False
-    // when it could not be written (the old file is then unchanged).
-    bool WriteReplayText(FolderKind folder, const QString &fileName) const;
+    // when it could not be written (the old file is then unchanged; reason,
+    // may be null, says why).
+    bool WriteReplayText(FolderKind folder, const QString &fileName, QString *reason = nullptr) const;
 
 private:
     ReplayWorkspace &m_workspace;

@@ -1,5 +1,6 @@
 #include "app/FolderNotice.h"
 
+#include "platform/PlainToolTip.h"
 #include "platform/WidgetKit.h"
 
 #include <QDir>
@@ -47,7 +48,7 @@ void FolderNotice::showFor(FolderSnapshot::State state, const QString &dir)
     const QString path = QDir::toNativeSeparators(dir);
     m_text = state == FolderSnapshot::State::Missing ? QStringLiteral("フォルダが見つかりません：%1").arg(path)
                                                      : QStringLiteral("フォルダを読み込めません：%1").arg(path);
-    setToolTip(m_text);
+    setToolTip(plainToolTip(m_text));
     place();
     show();
     raise();

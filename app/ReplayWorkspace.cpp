@@ -1,5 +1,6 @@
 #include "app/ReplayWorkspace.h"
 
+#include "operations/FileWorkRunner.h"
 #include "replay/ReplayTextWriter.h"
 
 #include <QFile>
@@ -279,9 +280,11 @@ void ReplayWorkspace::clearStorage()
 }
 
 QList<DecodedNameRename::Result> ReplayWorkspace::renameToDecodedNames(const QList<QByteArray> &names,
-                                                                       ScanProgress *progress)
+                                                                       ScanProgress *progress, FileWorkRunner *runner)
 {
-    const QList<DecodedNameRename::Result> results = DecodedNameRename(m_folders.StorageDir, names).run();
+    const DecodedNameRename rename(m_folders.StorageDir, names);
+    const QList<DecodedNameRename::Result> results = FileWorkRunner::run(
+        runner, QStringLiteral("ファイル名を変更中"), [&](FileWorkProgress &work) { return rename.run(&work); });
     reloadStorageFolder(progress);
     return results;
 }
@@ -306,12 +309,12 @@ bool ReplayWorkspace::setStorageText(const QString &fileName, const char (&name)
     return true;
 }
 
-bool ReplayWorkspace::writeSlotText(int slot)
+bool ReplayWorkspace::writeSlotText(int slot, QString *reason)
 {
     if (slot < 0 || slot >= ReplaySlotCount)
         return false;
     const ReplayInfo &info = m_slots[size_t(slot)];
-    if (!RewriteReplayText(slotPath(slot), info.PlayerName, info.Comment))
+    if (!RewriteReplayText(slotPath(slot), info.PlayerName, info.Comment, reason))
         return false;
     // The next scan need not read the file again.
     m_scanner.noteTextsRewritten(m_folders.TarnelDir, slotFileName(slot), info);
@@ -319,14 +322,15 @@ bool ReplayWorkspace::writeSlotText(int slot)
     return true;
 }
 
-bool ReplayWorkspace::writeStorageText(const QString &fileName)
+bool ReplayWorkspace::writeStorageText(const QString &fileName, QString *reason)
 {
     const ReplayListItem *item = m_replayList.itemByName(fileName);
     if (!item)
         return false;
-    if (!RewriteReplayText(storagePath(item->FileName), item->Info.PlayerName, item->Info.Comment))
+    const ReplayInfo info = item->info();
+    if (!RewriteReplayText(storagePath(item->FileName), info.PlayerName, info.Comment, reason))
         return false;
-    m_scanner.noteTextsRewritten(m_folders.StorageDir, item->FileName, item->Info);
+    m_scanner.noteTextsRewritten(m_folders.StorageDir, item->FileName, info);
     noteOwnRewrite(m_folders.StorageDir, item->FileName);
     return true;
 }

@@ -14,6 +14,7 @@
 
 #include <vector>
 
+class FileWorkRunner;
 class ScanCache;
 
 // The program's working data without any view: the two folders, the ten game
@@ -109,15 +110,18 @@ public:
                         const char (&comment)[CommentSize]);
     // Rewrites the replay's file with the name and comment held in memory,
     // behind its unchanged stream. False when the file could not be rewritten
-    // (the old file is then unchanged) or there is no such slot or item.
-    bool writeSlotText(int slot);
-    bool writeStorageText(const QString &fileName);
+    // (the old file is then unchanged; reason, may be null, says why) or
+    // there is no such slot or item.
+    bool writeSlotText(int slot, QString *reason = nullptr);
+    bool writeStorageText(const QString &fileName, QString *reason = nullptr);
 
     // --- files whose names are not UTF-8 ---
     // Renames these storage files (raw names) to their Shift-JIS decoding,
     // never over an existing file, then reads the storage folder again (the
-    // renamed files are read like any other). One result per name.
-    QList<DecodedNameRename::Result> renameToDecodedNames(const QList<QByteArray> &names, ScanProgress *progress);
+    // renamed files are read like any other). The renaming runs on runner
+    // (null: here) and may be stopped there. One result per name tried.
+    QList<DecodedNameRename::Result> renameToDecodedNames(const QList<QByteArray> &names, ScanProgress *progress,
+                                                          FileWorkRunner *runner = nullptr);
 
 signals:
     // The slots were read again or one slot's texts changed.

@@ -1,5 +1,6 @@
 #include "app/StatusLine.h"
 
+#include "platform/PlainToolTip.h"
 #include "platform/WidgetKit.h"
 
 #include <QEvent>
@@ -94,7 +95,7 @@ void StatusLine::fitPanels()
     panels[1]->setFixedWidth(std::min(PathWidth, BarWidth - others) + extra);
     // A long path gives way in its middle; the tip has it whole.
     WidgetKit::setNameText(panels[1], m_path, Qt::ElideMiddle);
-    panels[1]->setToolTip(m_path);
+    panels[1]->setToolTip(plainToolTip(m_path));
 }
 
 void StatusLine::say(const QString &text)

@@ -20,6 +20,7 @@
 #include "catalogue/TFileLoadDlg.h"
 #include "operations/CommandState.h"
 #include "operations/DeletionSession.h"
+#include "operations/FileWorkRunner.h"
 #include "operations/ReplayDropImport.h"
 #include "operations/TrashCommand.h"
 
@@ -203,22 +204,24 @@ void TMainForm::BtnDeleteExecClick()
     }
     int hidden = 0;
     const QList<TrashItem> items = m_storage->markedFiles(&hidden);
-    const CommandResult result = TrashCommand(m_prompter, this).run(items, hidden);
+    const CommandResult result = TrashCommand(m_prompter, this, m_fileWork.get()).run(items, hidden);
     if (result.cancelled)
         return; // declined: mode and marks stay
     m_status->say(result.summary);
     // Whatever went, the folder is read again so that no file that is gone
     // stays listed.
     BtnReload2Click();
-    if (result.message.isEmpty()) {
+    if (result.message.isEmpty() && result.untouched.isEmpty()) {
         vSetDeleteMode(false);
         return;
     }
-    // Deletion mode stays on with the files that are still there marked.
-    const QStringList failed = result.failedNames();
+    // Deletion mode stays on with the files that are still there marked:
+    // those that failed, and those a stop left.
+    const QStringList kept = result.failedNames() + result.untouched;
     m_session->keepListed(
-        [&](const QString &name) { return failed.contains(name) && m_workspace->Replays().itemByName(name); });
-    m_prompter.error(this, result.message);
+        [&](const QString &name) { return kept.contains(name) && m_workspace->Replays().itemByName(name); });
+    if (!result.message.isEmpty())
+        m_prompter.error(this, result.message, result.details);
 }
 
 void TMainForm::PcReplayDatChanging(bool &allowChange)
@@ -271,6 +274,10 @@ void TMainForm::FormClose()
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
+    if (m_fileWork->isRunning()) { // the work ends first; its results are to be shown
+        event->ignore();
+        return;
+    }
     bool canClose = true;
     FormCloseQuery(canClose);
     if (!canClose) {
@@ -300,8 +307,8 @@ void TMainForm::BtnToReplayCopyClick(FolderKind from)
     const int row = source.selectedRow();
     if (row < 1 || source.selectedName().isEmpty())
         return;
-    const CommandResult result =
-        CopyCommand(*m_workspace, m_prompter, this).run(from, source.selectedName(), source.storedNames(row));
+    const CommandResult result = CopyCommand(*m_workspace, m_prompter, this, m_fileWork.get())
+                                     .run(from, source.selectedName(), source.storedNames(row));
     if (!result.message.isEmpty())
         m_prompter.error(this, result.message);
     if (result.anyDone()) // the folder copied into is read again
@@ -334,14 +341,21 @@ void TMainForm::OpenFolderClick(FolderKind folder)
 
 void TMainForm::StgReplayTblDrop(const QList<QUrl> &urls)
 {
-    if (m_session->isOn()) // the mode may have started since the drop
+    if (m_session->isOn() || m_fileWork->isRunning()) // the mode may have started since the drop
         return;
-    const ReplayDropImport drop(urls, m_workspace->StorageDir());
-    const ReplayDropImport::Result result = drop.run(m_prompter, this);
+    const ReplayDropImport drop = m_fileWork->run({}, [&](FileWorkProgress &progress) {
+        return ReplayDropImport(urls, m_workspace->StorageDir(), &progress);
+    });
+    if (drop.wasCancelled())
+        return;
+    const ReplayDropImport::Result result =
+        m_fileWork->run(QStringLiteral("格納フォルダにコピー中"),
+                        [&](FileWorkProgress &progress) { return drop.run(m_prompter, this, &progress); });
     if (result.copied > 0)
         BtnReload2Click();
-    if (!drop.message(result).isEmpty())
-        m_prompter.error(this, drop.message(result));
+    const FileListMessage message = drop.message(result);
+    if (!message.isEmpty())
+        m_prompter.error(this, message.text, message.details);
 }
 
 void TMainForm::ActRecordsClick()
@@ -394,6 +408,7 @@ void TMainForm::ActUnreadableClick()
     FileLoadProgress progress(this);
     UnreadableFilesCommand command(*m_workspace, m_prompter, this);
     command.setProgress(&progress);
+    command.setRunner(m_fileWork.get());
     // Marks would be read again under the user's hands.
     command.setCanChange(!m_session->isOn());
     command.setRefresh([this] {
@@ -441,9 +456,10 @@ void TMainForm::followFolder(FolderKind folder)
 bool TMainForm::mayUpdateNow() const
 {
     // A dialog or question open (some run their own event loop, some are
-    // the system's own), the progress box (the window is disabled), a menu,
-    // or a press or drag under way: the update waits.
-    return !m_trackingPrompter.isAsking() && isEnabled() && !QApplication::activeModalWidget()
+    // the system's own), file work or a scan under way, a menu, or a press
+    // or drag under way: the update waits.
+    return !m_trackingPrompter.isAsking() && !m_fileWork->isRunning() && isEnabled()
+        && !QApplication::activeModalWidget()
         && !QApplication::activePopupWidget() && QGuiApplication::mouseButtons() == Qt::NoButton;
 }
 

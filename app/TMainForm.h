@@ -14,6 +14,8 @@
 #include <memory>
 
 class DeletionSession;
+class FileWorkBox;
+class FileWorkRunner;
 class FolderWatcher;
 class GamePage;
 class QAction;
@@ -91,6 +93,8 @@ public:
     DeletionSession &session() const { return *m_session; }
     ReplayWorkspace &workspace() const { return *m_workspace; }
     FolderWatcher &folderWatcher() const { return *m_watcher; }
+    // Runs the long file work of the commands, with its progress box.
+    FileWorkRunner &fileWork() const { return *m_fileWork; }
     const QString &SettingFileName() const { return m_settingFileName; }
     const QString &VersionText() const { return m_versionText; }
     int TarnelRow() const;
@@ -147,4 +151,6 @@ private:
     TRecordForm *m_recordForm = nullptr; // made when first opened
     FolderWatcher *m_watcher = nullptr;
     std::unique_ptr<StatusLine> m_status;
+    std::unique_ptr<FileWorkBox> m_fileWorkBox;
+    std::unique_ptr<FileWorkRunner> m_fileWork;
 };

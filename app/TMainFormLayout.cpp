@@ -14,6 +14,7 @@
 #include "app/WindowPlace.h"
 #include "catalogue/ReplayDetailPanel.h"
 #include "operations/DeletionSession.h"
+#include "operations/FileWorkBox.h"
 #include "platform/WidgetKit.h"
 #include "platform/WindowFont.h"
 #include "resources/ArtResources.h"
@@ -75,6 +76,8 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
         PcReplayDatChanging(allow);
         return allow;
     });
+    m_fileWorkBox = std::make_unique<FileWorkBox>(this);
+    m_fileWork = std::make_unique<FileWorkRunner>(m_fileWorkBox.get());
     buildPages();
     PnlInfoView = new ReplayDetailPanel;
     setCentralWidget(new ClientArea(PcReplayDat, PnlInfoView, this));

@@ -2,6 +2,7 @@
 
 #include "app/ReplayWorkspace.h"
 #include "catalogue/ScoreChart.h"
+#include "platform/PlainToolTip.h"
 #include "platform/WindowFont.h"
 
 #include <QComboBox>
@@ -201,7 +202,7 @@ void TRecordForm::fillBest()
             QStringLiteral("%1：%2\nダブルクリックでメインウィンドウのこのファイルを選択します。")
                 .arg(folderCaption(inSlot ? FolderKind::Game : FolderKind::Storage), run.fileName);
         for (QStandardItem *item : items) {
-            item->setToolTip(tip);
+            item->setToolTip(plainToolTip(tip));
             item->setData(folderIndex(inSlot ? FolderKind::Game : FolderKind::Storage), TagRole);
             item->setData(run.fileName, FileNameRole);
         }

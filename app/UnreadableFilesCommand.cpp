@@ -3,22 +3,12 @@
 #include "app/ReplayWorkspace.h"
 #include "operations/DecodedNameRename.h"
 #include "operations/TrashCommand.h"
+#include "platform/FileListMessage.h"
 
 #include <QFile>
 #include <QStringList>
 
 namespace {
-
-// A message names at most this many files, then how many more.
-constexpr qsizetype ListedInMessage = 10;
-
-QString fileLines(const QStringList &lines)
-{
-    QString text = lines.mid(0, ListedInMessage).join(QLatin1Char('\n'));
-    if (lines.size() > ListedInMessage)
-        text += QStringLiteral("\n…ほか %1 件").arg(lines.size() - ListedInMessage);
-    return text;
-}
 
 QString hexBytes(const QByteArray &bytes)
 {
@@ -97,13 +87,13 @@ bool UnreadableFilesCommand::trash(const QList<QByteArray> &names)
         }
         items.append(TrashItem{shown, m_workspace.StorageDir() + shown, folder + name});
     }
-    const CommandResult result = TrashCommand(m_prompter, m_owner).run(items);
+    const CommandResult result = TrashCommand(m_prompter, m_owner, m_runner).run(items);
     if (result.cancelled)
         return false;
     // Whatever went, the folder is read again.
     reread();
     if (!result.message.isEmpty())
-        m_prompter.error(m_owner, result.message);
+        m_prompter.error(m_owner, result.message, result.details);
     return true;
 }
 
@@ -125,25 +115,31 @@ bool UnreadableFilesCommand::renameNames()
             renames.append(line);
         }
     }
-    const QString aloneText =
-        QStringLiteral("次の %1 件は、名前を Shift-JIS として正しく読めないため、そのままにします。\n%2")
-            .arg(leftAlone.size())
-            .arg(fileLines(leftAlone));
+    // Each list names about ten files; the details hold both lists whole.
+    const QString aloneHeading =
+        QStringLiteral("次の %1 件は、名前を Shift-JIS として正しく読めないため、そのままにします。").arg(leftAlone.size());
+    const QString aloneText = aloneHeading + QLatin1Char('\n') + FileListMessage::shownLines(leftAlone);
+    const bool cut = leftAlone.size() > FileListMessage::ShownLines || renames.size() > FileListMessage::ShownLines;
+    const QString aloneDetails =
+        leftAlone.isEmpty() ? QString() : aloneHeading + QLatin1Char('\n') + leftAlone.join(QLatin1Char('\n'));
     if (names.isEmpty()) {
         if (!leftAlone.isEmpty())
-            m_prompter.error(m_owner, QStringLiteral("名前を変換できるファイルがありません。\n\n") + aloneText);
+            m_prompter.error(m_owner, QStringLiteral("名前を変換できるファイルがありません。\n\n") + aloneText,
+                             cut ? aloneDetails : QString());
         return false;
     }
     QString question = QStringLiteral("次の %1 件のファイルの名前を、Shift-JIS として読んだ名前に変更しますか？\n"
                                       "同じ名前のファイルが既にあるときは変更しません。\n\n%2")
                            .arg(names.size())
-                           .arg(fileLines(renames));
+                           .arg(FileListMessage::shownLines(renames));
     if (!leftAlone.isEmpty())
         question += QStringLiteral("\n\n") + aloneText;
-    if (!m_prompter.question(m_owner, question))
+    const QString details =
+        renames.join(QLatin1Char('\n')) + (leftAlone.isEmpty() ? QString() : QStringLiteral("\n\n") + aloneDetails);
+    if (!m_prompter.question(m_owner, question, cut ? details : QString()))
         return false;
 
-    const QList<DecodedNameRename::Result> results = m_workspace.renameToDecodedNames(names, m_progress);
+    const QList<DecodedNameRename::Result> results = m_workspace.renameToDecodedNames(names, m_progress, m_runner);
     if (m_refresh)
         m_refresh();
     QStringList failures;
@@ -151,8 +147,9 @@ bool UnreadableFilesCommand::renameNames()
         if (!result.renamed)
             failures.append(QStringLiteral("%1：%2").arg(result.newName, result.reason));
     }
+    const FileListMessage message =
+        FileListMessage::of(QStringLiteral("次のファイルの名前を変更できませんでした。"), failures);
     if (!failures.isEmpty())
-        m_prompter.error(m_owner, QStringLiteral("次のファイルの名前を変更できませんでした。\n\n%1")
-                                      .arg(failures.join(QLatin1Char('\n'))));
+        m_prompter.error(m_owner, message.text, message.details);
     return true;
 }

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class FileWorkRunner;
 class QWidget;
 class ReplayWorkspace;
 class ScanProgress;
@@ -24,6 +25,8 @@ public:
 
     // Shown while the storage folder is read again; null (the default): none.
     void setProgress(ScanProgress *progress) { m_progress = progress; }
+    // Where files are moved and renamed; null (the default): here.
+    void setRunner(FileWorkRunner *runner) { m_runner = runner; }
     // false: the list is shown, but nothing is offered (deletion mode).
     void setCanChange(bool canChange) { m_canChange = canChange; }
     // Called after every new read of the storage folder, so that the window
@@ -52,6 +55,7 @@ private:
     Prompter &m_prompter;
     QWidget *m_owner;
     ScanProgress *m_progress = nullptr;
+    FileWorkRunner *m_runner = nullptr;
     bool m_canChange = true;
     std::function<void()> m_refresh;
 };

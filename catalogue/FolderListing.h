@@ -32,20 +32,33 @@ struct ListedFile {
     FileStamp stamp; // of a regular file
 };
 
+// Whether a folder can be listed.
+enum class FolderState {
+    Present,
+    Missing,    // no such folder (or a file of that name)
+    Unreadable, // there, but its entries cannot be listed
+};
+
 // Lists a folder by its raw names, in the order the system delivers them.
 // Named like a replay means "*.dat" with the letter case of the extension
 // ignored and not hidden (no leading "."); folders (and links to folders) are
 // never entries.
+//
+// What the system is asked lives in one file per system
+// (FolderListingPosix.cpp); the rest here.
 class FolderListing {
 public:
     static bool isReplayName(QByteArrayView name);
+    // An entry of that name, with its text and whether it is UTF-8; nothing
+    // is looked at yet.
+    static ListedFile entryNamed(QByteArrayView name);
 
-    // How many entries a scan reads: regular files or links to them, with a
-    // UTF-8 name. 0 when the folder cannot be listed.
-    static int countReadable(const QByteArray &folder);
+    // Whether folder (the path as the system spells it) can be listed.
+    static FolderState stateOf(const QByteArray &folder);
 
-    // Every entry, in listing order; empty when the folder cannot be listed.
-    // folder is the path as the system spells it (a trailing "/" is fine).
+    // Every entry, each with its stamp (or why it has none), in listing
+    // order; empty when the folder cannot be listed. folder is the path as the
+    // system spells it (a trailing "/" is fine).
     static std::vector<ListedFile> list(const QByteArray &folder);
 
     // The stamp of an open file.

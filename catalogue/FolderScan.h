@@ -25,7 +25,9 @@ public:
     // Step `position` (1-based) is about to read fileName; countText is "k / n".
     // Steps come in listing order and count the files done; files are read
     // on worker threads, so step k names the k-th file of the listing while
-    // the k files done may be others.
+    // the k files done may be others. Files whose record from an earlier
+    // scan stands need no reading: they are done at once and counted, but
+    // only the last of them done at once has a step of its own.
     virtual void step(int position, const QString &countText, const QString &fileName) = 0;
     // Called on the scanning thread, every few milliseconds, while it waits
     // for files still being read: a progress box lets the window draw here.

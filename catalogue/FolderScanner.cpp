@@ -21,9 +21,10 @@ Q_LOGGING_CATEGORY(lcScan, "qv.scan", QtWarningMsg)
 
 namespace {
 
-QString countText(int position, int total)
+// "k / n" for step k of n.
+QString countText(int position, const QString &ofTotal)
 {
-    return QStringLiteral("%1 / %2").arg(position).arg(total);
+    return QString::number(position) + ofTotal;
 }
 
 // The record of an entry that is not read: why it cannot be.
@@ -57,34 +58,33 @@ FolderScanner::FolderMemory &FolderScanner::memoryFor(FolderMemory &memory, cons
     }
     // Nothing in memory (the first scan of the run, or another folder): what
     // earlier runs read.
-    if (memory.files.isEmpty() && m_cache) {
+    if (memory.files.isEmpty() && !memory.loaded && m_cache) {
         bool ok = false;
         memory.files = m_cache->load(folder, &ok);
         memory.inCache = ok;
+        memory.loaded = true;
     }
     return memory;
 }
 
 ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, const std::vector<ListedFile> &entries,
                                const std::vector<bool> &stepping, int total, bool wholeFolder, ScanProgress *progress,
-                               const RecordsUser &use)
+                               const RecordsUser &use, const QElapsedTimer &timer)
 {
-    QElapsedTimer timer;
-    timer.start();
     ScanCounts counts;
     // What earlier scans learnt. Records reused from it are pointed to, not
     // copied, and it becomes the new memory: nothing is added or removed
     // until the records have been used.
-    QHash<QByteArray, ScannedFile> earlier = std::move(memoryFor(memory, folder).files);
+    QHash<QByteArray, ScannedFile> earlier = std::move(memory.files);
     memory.files = {};
+    memory.loaded = false;
 
     std::deque<ScannedFile> made;               // records of this scan (stable addresses)
     std::vector<const ScannedFile *> records(entries.size(), nullptr);
     std::vector<ScannedFile *> fresh(entries.size(), nullptr); // read or refused in this scan
     std::vector<size_t> steps;                  // entries that take a progress step, in listing order
     std::vector<size_t> toRead;                 // of those, the ones to read
-    QSet<QByteArrayView> reused;                // names whose earlier record stands
-    reused.reserve(qsizetype(entries.size()));
+    std::vector<bool> reusedEntry(entries.size(), false); // the earlier record stands
     for (size_t i = 0; i < entries.size(); ++i) {
         const ListedFile &entry = entries[i];
         if (stepping[i])
@@ -97,7 +97,7 @@ ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, c
         const auto it = std::as_const(earlier).find(entry.nameBytes);
         if (it != earlier.cend() && it->reusable && it->stamp == entry.stamp) {
             records[i] = &*it;
-            reused.insert(entry.nameBytes);
+            reusedEntry[i] = true;
             ++counts.reused;
             continue;
         }
@@ -111,13 +111,20 @@ ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, c
     // reading at once, the others as the workers finish them, in any order.
     const qsizetype doneAtOnce = qsizetype(steps.size() - toRead.size());
     int reported = 0;
+    const QString ofTotal = QStringLiteral(" / %1").arg(total);
     const auto report = [&](qsizetype readsDone) {
         if (!progress)
             return;
         const qsizetype done = doneAtOnce + readsDone;
         while (reported < done) {
             ++reported;
-            progress->step(reported, countText(reported, total), entries[steps[size_t(reported - 1)]].name);
+            // Files whose earlier record stands are counted without a step
+            // of their own (a start over a large folder has a hundred
+            // thousand of them), but for the last of those done at once.
+            const size_t i = steps[size_t(reported - 1)];
+            if (reusedEntry[i] && reported < doneAtOnce)
+                continue;
+            progress->step(reported, countText(reported, ofTotal), entries[i].name);
         }
         progress->waiting();
     };
@@ -147,11 +154,21 @@ ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, c
     const auto keep = [&](size_t i) { return fresh[i] && stepping[i] && fresh[i]->isLasting() && fresh[i]->reusable; };
     // The cache follows in one transaction. Rows to drop: gone, changed or no
     // longer a file; a scan of some names only (the slots) knows nothing of
-    // the folder's other files.
+    // the folder's other files. Names are compared only when some earlier
+    // record does not stand (the names of entries are distinct).
+    const bool allReused = counts.reused == earlier.size();
+    QSet<QByteArrayView> reused;
     QList<QByteArray> removed;
-    for (auto it = earlier.cbegin(); it != earlier.cend(); ++it) {
-        if (!reused.contains(it.key()))
-            removed.append(it.key());
+    if (!allReused) {
+        reused.reserve(counts.reused);
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (reusedEntry[i])
+                reused.insert(entries[i].nameBytes);
+        }
+        for (auto it = earlier.cbegin(); it != earlier.cend(); ++it) {
+            if (!reused.contains(it.key()))
+                removed.append(it.key());
+        }
     }
     if (!wholeFolder) {
         QList<QByteArray> ours;
@@ -172,12 +189,14 @@ ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, c
 
     use(records);
     records.clear();
-    earlier.removeIf([&reused](const QHash<QByteArray, ScannedFile>::iterator &it) {
-        return !reused.contains(it.key());
-    });
+    if (!allReused) {
+        earlier.removeIf([&reused](const QHash<QByteArray, ScannedFile>::iterator &it) {
+            return !reused.contains(it.key());
+        });
+    }
     for (size_t i : steps) {
         if (keep(i))
-            earlier.insert(entries[i].nameBytes, std::move(*fresh[i]));
+            earlier.emplace(entries[i].nameBytes, std::move(*fresh[i]));
     }
     memory.files = std::move(earlier);
     qCInfo(lcScan, "%s: %d files, %d read, %d unchanged, %lld ms", folder.constData(), int(steps.size()), counts.read,
@@ -192,13 +211,15 @@ ScanCounts FolderScanner::scanTarnel(const QString &tarnelDir, ReplaySlots &tarn
         slot = ReplayInfo{};
     identities = {};
 
+    QElapsedTimer timer;
+    timer.start();
     const QByteArray folder = QFile::encodeName(tarnelDir);
     if (progress)
         progress->start(ReplaySlotCount, QStringLiteral("Tarnelリプレイフォルダ読み込み中"));
     const FolderSnapshot::State state = FolderSnapshot::stateOf(folder);
     const std::vector<ListedFile> entries = slotEntries(folder);
     m_tarnelSeen = FolderSnapshot::of(state, entries);
-    const ScanCounts counts = scan(m_tarnel, folder, entries, std::vector<bool>(entries.size(), true),
+    const ScanCounts counts = scan(memoryFor(m_tarnel, folder), folder, entries, std::vector<bool>(entries.size(), true),
                                    ReplaySlotCount, false, progress, [&](const Records &records) {
                                        for (int i = 0; i < ReplaySlotCount; ++i) {
                                            const ScannedFile &file = *records[size_t(i)];
@@ -207,7 +228,8 @@ ScanCounts FolderScanner::scanTarnel(const QString &tarnelDir, ReplaySlots &tarn
                                                identities[size_t(i)] = file.identity;
                                            }
                                        }
-                                   });
+                                   },
+                                   timer);
     if (progress)
         progress->finish();
     return counts;
@@ -230,51 +252,49 @@ std::vector<ListedFile> FolderScanner::slotEntries(const QByteArray &folder)
 ScanCounts FolderScanner::scanStorage(const QString &storageDir, ReplayList &list, std::vector<LeftOutFile> &leftOut,
                                       ScanProgress *progress)
 {
+    QElapsedTimer timer;
+    timer.start();
     leftOut.clear();
     const QByteArray folder = QFile::encodeName(storageDir);
-    const FolderSnapshot::State state = FolderSnapshot::stateOf(folder);
-    // First pass: count. A folder without a file to read shows no progress.
-    const int total = FolderListing::countReadable(folder);
+    // The listing, with the stamp of every entry, on a thread of its own
+    // while this one takes what earlier runs read from the cache.
+    FolderSnapshot::State state = FolderSnapshot::State::Missing;
+    std::vector<ListedFile> entries;
+    runBeside(
+        [&] {
+            state = FolderSnapshot::stateOf(folder);
+            entries = FolderListing::list(folder);
+        },
+        [&] { memoryFor(m_storage, folder); });
+    std::vector<bool> stepping(entries.size(), false);
+    int total = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        stepping[i] = entries[i].status && entries[i].utf8;
+        total += stepping[i] ? 1 : 0;
+    }
+    // A folder without a file to read shows no progress.
     if (total > 0 && progress)
         progress->start(total, QString());
-
-    // Second pass: the names in listing order. Files that appeared meanwhile
-    // are read too, even past the counted total.
-    std::vector<ListedFile> entries = FolderListing::list(folder);
-    std::vector<bool> stepping(entries.size(), false);
-    for (size_t i = 0; i < entries.size(); ++i)
-        stepping[i] = entries[i].status && entries[i].utf8;
-    if (total == 0) {
-        // Nothing was counted, so nothing is read (a file that appeared
-        // after the count waits for the next scan).
-        std::vector<ListedFile> kept;
-        for (size_t i = 0; i < entries.size(); ++i) {
-            if (!stepping[i])
-                kept.push_back(std::move(entries[i]));
-        }
-        entries = std::move(kept);
-        stepping.assign(entries.size(), false);
-    }
-    m_storageSeen = FolderSnapshot::of(state, entries);
 
     const auto fill = [&](const Records &records) {
         qint32 accepted = 0;
         for (const ScannedFile *file : records)
             accepted += file->isAccepted() ? 1 : 0;
         list.reserve(list.Count() + accepted);
-        ReplayInfo info;
         for (size_t i = 0; i < entries.size(); ++i) {
             const ScannedFile &file = *records[i];
             if (file.isAccepted()) {
                 // An entry for which no memory can be had is left out silently.
-                file.toInfo(info);
-                list.AddReplayList(entries[i].name, info, info.PlayerName, info.Comment, file.identity);
+                list.addReplay(entries[i].name, file.head, file.playerName, file.comment, file.identity);
                 continue;
             }
             leftOut.push_back({entries[i].nameBytes, entries[i].name, file.outcome, file.reasonText()});
         }
     };
-    const ScanCounts counts = scan(m_storage, folder, entries, stepping, total, true, progress, fill);
+    // What the scan saw, for telling later changes, made meanwhile.
+    ScanCounts counts;
+    runBeside([&] { m_storageSeen = FolderSnapshot::of(state, entries); },
+              [&] { counts = scan(m_storage, folder, entries, stepping, total, true, progress, fill, timer); });
     if (total > 0 && progress)
         progress->finish();
     return counts;

@@ -5,6 +5,7 @@
 #include "catalogue/ScannedFile.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -85,6 +86,7 @@ private:
         QByteArray folder; // the path as the system spells it; empty: none yet
         QHash<QByteArray, ScannedFile> files;
         bool inCache = false; // the cache holds these records and no others of the folder
+        bool loaded = false;  // files came from the cache and no scan has used them yet
     };
 
     // One record per entry.
@@ -93,11 +95,11 @@ private:
     // Reads or reuses a record for every entry that takes a step (the others
     // get the reason they cannot be read), reports the steps, caches the
     // results, hands the records to use (valid during the call only) and
-    // remembers them. wholeFolder: the entries are the whole folder, so any
+    // remembers them. memory is memoryFor(folder). wholeFolder: the entries are the whole folder, so any
     // other file the cache knows is gone (not so for the ten slots).
     ScanCounts scan(FolderMemory &memory, const QByteArray &folder, const std::vector<ListedFile> &entries,
                     const std::vector<bool> &stepping, int total, bool wholeFolder, ScanProgress *progress,
-                    const RecordsUser &use);
+                    const RecordsUser &use, const QElapsedTimer &timer);
     FolderMemory &memoryFor(FolderMemory &memory, const QByteArray &folder);
 
     ScanCache *m_cache;

@@ -1,23 +1,5 @@
 #include "catalogue/FolderSnapshot.h"
 
-#include <cerrno>
-#include <dirent.h>
-#include <sys/stat.h>
-
-FolderSnapshot::State FolderSnapshot::stateOf(const QByteArray &folder)
-{
-    struct stat status {};
-    if (::stat(folder.isEmpty() ? "." : folder.constData(), &status) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? State::Missing : State::Unreadable;
-    if (!S_ISDIR(status.st_mode))
-        return State::Missing;
-    DIR *dir = ::opendir(folder.isEmpty() ? "." : folder.constData());
-    if (!dir)
-        return State::Unreadable;
-    ::closedir(dir);
-    return State::Present;
-}
-
 FolderSnapshot FolderSnapshot::of(State state, const std::vector<ListedFile> &entries)
 {
     FolderSnapshot snapshot;

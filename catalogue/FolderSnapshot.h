@@ -14,17 +14,13 @@
 // watcher's report of a change the program made itself, and already read,
 // can be told from a change by someone else.
 struct FolderSnapshot {
-    enum class State {
-        Present,
-        Missing,    // no such folder (or a file of that name)
-        Unreadable, // there, but its entries cannot be listed
-    };
+    using State = FolderState;
 
     State state = State::Missing;
     QHash<QByteArray, FileStamp> stamps; // by raw file name
 
     // Whether folder (the path as the system spells it) can be listed.
-    static State stateOf(const QByteArray &folder);
+    static State stateOf(const QByteArray &folder) { return FolderListing::stateOf(folder); }
     // The entries of a scan; names that turned out to be missing are left out.
     static FolderSnapshot of(State state, const std::vector<ListedFile> &entries);
 

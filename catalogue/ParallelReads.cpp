@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -77,4 +78,34 @@ void runInParallel(qsizetype count, int threads, const std::function<void(qsizet
         thread.join();
     if (waiting && reported != count)
         waiting(count);
+}
+
+void runBeside(const std::function<void()> &side, const std::function<void()> &here)
+{
+    std::exception_ptr failure;
+    const auto guarded = [&] {
+        try {
+            side();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    };
+    std::thread thread;
+    try {
+        thread = std::thread(guarded);
+    } catch (const std::system_error &) {
+        guarded();
+    }
+    std::exception_ptr ownFailure;
+    try {
+        here();
+    } catch (...) {
+        ownFailure = std::current_exception();
+    }
+    if (thread.joinable())
+        thread.join();
+    if (ownFailure)
+        std::rethrow_exception(ownFailure);
+    if (failure)
+        std::rethrow_exception(failure);
 }

@@ -14,3 +14,9 @@
 // on the calling thread only.
 void runInParallel(qsizetype count, int threads, const std::function<void(qsizetype)> &work,
                    const std::function<void(qsizetype done)> &waiting);
+
+// Runs side on a thread of its own while here runs on the calling thread,
+// and returns when both are done. Where no thread can be had, side runs
+// first, then here. An exception that leaves side is thrown again here, once
+// both are done.
+void runBeside(const std::function<void()> &side, const std::function<void()> &here);

@@ -1,5 +1,6 @@
 #include "catalogue/ReplayCellDelegate.h"
 #include "catalogue/ReplayTableModel.h"
+#include "platform/PlainToolTip.h"
 
 #include <QAbstractItemView>
 #include <QHelpEvent>
@@ -31,7 +32,7 @@ bool ReplayCellDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, c
     if (event->type() == QEvent::ToolTip && index.isValid() && !index.data(Qt::ToolTipRole).isValid()) {
         const QString text = index.data(Qt::DisplayRole).toString();
         if (!text.isEmpty() && isCut(text, option.font, option.rect)) {
-            QToolTip::showText(event->globalPos(), text, view->viewport(), option.rect);
+            QToolTip::showText(event->globalPos(), plainToolTip(text), view->viewport(), option.rect);
             return true;
         }
     }

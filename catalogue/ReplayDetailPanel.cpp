@@ -1,6 +1,7 @@
 #include "catalogue/ReplayDetailPanel.h"
 
 #include "catalogue/CharaSprites.h"
+#include "platform/PlainToolTip.h"
 #include "platform/WidgetKit.h"
 #include "platform/WindowFont.h"
 #include "replay/ContentTables.h"
@@ -208,7 +209,7 @@ void ReplayDetailPanel::showStoredNames(const QStringList &names)
                               ? names.first()
                               : QStringLiteral("%1 ほか %2 件").arg(names.first()).arg(names.size() - 1);
     WidgetKit::setNameText(LblStoredName, shown);
-    LblStoredName->setToolTip(names.join(QLatin1Char('\n')));
+    LblStoredName->setToolTip(plainToolTip(names.join(QLatin1Char('\n'))));
     LblStoredCaption->show();
     LblStoredName->show();
 }

@@ -34,7 +34,7 @@ void ReplayFilterProxy::makeHaystacks() const
     m_haystacks.assign(size_t(count), QString());
     for (int id = 1; id <= count; ++id) {
         if (const ReplayListItem *item = m_list.itemById(id))
-            m_haystacks[size_t(id - 1)] = ReplayFilter::haystackOf(item->FileName, item->Info);
+            m_haystacks[size_t(id - 1)] = ReplayFilter::haystackOf(item->FileName, item->info());
     }
     m_haystacksStale = false;
 }

@@ -23,30 +23,52 @@ void ReplayList::reserve(qint32 count)
     }
 }
 
+ReplayInfo ReplayListItem::info() const
+{
+    ReplayInfo info{};
+    static_cast<ReplayHead &>(info) = Head;
+    putStoredField(PlayerName, info.PlayerName, PlayerNameSize);
+    putStoredField(Comment, info.Comment, CommentSize);
+    return info;
+}
+
 qint32 ReplayList::AddReplayList(const QString &fileName, const ReplayHead &head,
                                  const char (&name)[PlayerNameSize], const char (&comment)[CommentSize],
                                  const ReplayIdentity &identity)
 {
     if (!hasReplayPrefix(head))
         return 0;
+    try {
+        return addReplay(fileName, head, storedFieldBytes(name, PlayerNameSize), storedFieldBytes(comment, CommentSize),
+                         identity);
+    } catch (const std::bad_alloc &) {
+        return -1;
+    }
+}
+
+qint32 ReplayList::addReplay(const QString &fileName, const ReplayHead &head, const QByteArray &playerName,
+                             const QByteArray &comment, const ReplayIdentity &identity)
+{
+    if (!hasReplayPrefix(head))
+        return 0;
 
     const qsizetype index = qsizetype(m_items.size());
     try {
-        ReplayListItem item;
-        static_cast<ReplayHead &>(item.Info) = head;
-        std::memcpy(item.Info.PlayerName, name, PlayerNameSize);
-        std::memcpy(item.Info.Comment, comment, CommentSize);
-        item.FileName = fileName;
-        item.Identity = identity;
+        ReplayListItem &item = m_items.emplace_back();
         item.Id = m_lastId + 1;
-        m_items.push_back(std::move(item));
+        item.FileName = fileName;
+        item.Head = head;
+        item.PlayerName = playerName;
+        item.Comment = comment;
+        item.Identity = identity;
     } catch (const std::bad_alloc &) {
         return -1;
     }
     try {
         // Only the first item of a name is found by name; later ones keep it.
-        if (!m_byName.contains(fileName))
-            m_byName.insert(fileName, index);
+        qsizetype &first = m_byName[fileName];
+        if (first == 0)
+            first = index + 1;
     } catch (const std::bad_alloc &) {
         // Nothing half-added stays behind.
         m_items.pop_back();
@@ -69,7 +91,7 @@ const ReplayListItem *ReplayList::itemByName(const QString &fileName) const
     const auto it = m_byName.constFind(fileName);
     if (it == m_byName.constEnd())
         return nullptr;
-    return &m_items[size_t(it.value())];
+    return &m_items[size_t(it.value() - 1)];
 }
 
 bool ReplayList::FindReplayListById(qint32 id, QString *fileName, ReplayInfo *info) const
@@ -80,7 +102,7 @@ bool ReplayList::FindReplayListById(qint32 id, QString *fileName, ReplayInfo *in
     if (fileName)
         *fileName = item->FileName;
     if (info)
-        *info = item->Info;
+        *info = item->info();
     return true;
 }
 
@@ -90,7 +112,7 @@ bool ReplayList::FindReplayListByName(const QString &fileName, ReplayInfo *info)
     if (!item)
         return false;
     if (info)
-        *info = item->Info;
+        *info = item->info();
     return true;
 }
 
@@ -100,8 +122,8 @@ bool ReplayList::UpdateReplayListText(const QString &fileName, const char (&name
     const ReplayListItem *item = itemByName(fileName);
     if (!item)
         return false;
-    ReplayInfo &info = m_items[size_t(item - m_items.data())].Info;
-    std::memcpy(info.PlayerName, name, PlayerNameSize);
-    std::memcpy(info.Comment, comment, CommentSize);
+    ReplayListItem &stored = m_items[size_t(item - m_items.data())];
+    stored.PlayerName = storedFieldBytes(name, PlayerNameSize);
+    stored.Comment = storedFieldBytes(comment, CommentSize);
     return true;
 }

@@ -8,12 +8,19 @@
 
 #include <vector>
 
-// One replay file of the storage folder.
+// One replay file of the storage folder. The texts are kept without their
+// fields' trailing NULs (most comments are short), and share their bytes with
+// the scan's own records: an item is a few hundred bytes, not a whole record.
 struct ReplayListItem {
     qint32 Id = 0;      // 1, 2, ... in the order of appending since the last clear
     QString FileName;   // name within the storage folder, as the listing spells it
-    ReplayInfo Info{};
+    ReplayHead Head{};
+    QByteArray PlayerName; // the field's bytes without its trailing NULs
+    QByteArray Comment;    // likewise
     ReplayIdentity Identity; // of the compressed stream: equal for the same replay under any name or texts
+
+    // The replay as a fixed-size record: the head and both fields, padded with NULs.
+    ReplayInfo info() const;
 };
 
 // The storage folder's catalogue. Ids run from 1 to Count in the order items
@@ -32,6 +39,9 @@ public:
     // with "QVreplay" (nothing appended); -1 when no memory could be had.
     qint32 AddReplayList(const QString &fileName, const ReplayHead &head, const char (&name)[PlayerNameSize],
                          const char (&comment)[CommentSize], const ReplayIdentity &identity = {});
+    // The same with the texts as kept (storedFieldBytes), shared rather than copied.
+    qint32 addReplay(const QString &fileName, const ReplayHead &head, const QByteArray &playerName,
+                     const QByteArray &comment, const ReplayIdentity &identity);
 
     // Copies of the item with this Id; false when there is none.
     bool FindReplayListById(qint32 id, QString *fileName, ReplayInfo *info) const;
@@ -55,6 +65,6 @@ public:
 
 private:
     std::vector<ReplayListItem> m_items; // m_items[i].Id == i + 1
-    QHash<QString, qsizetype> m_byName;  // first index of each name
+    QHash<QString, qsizetype> m_byName;  // first index of each name, plus 1
     qint32 m_lastId = 0;
 };

@@ -79,7 +79,7 @@ ReplayRecords ReplayRecords::compute(const ReplaySlots &gameSlots, const ReplayL
     };
     for (qint32 id = 1; id <= list.Count(); ++id) {
         if (const ReplayListItem *item = list.itemById(id))
-            add(item->FileName, -1, item->Info);
+            add(item->FileName, -1, item->info());
     }
     for (int slot = 0; slot < ReplaySlotCount; ++slot) {
         if (gameSlots[size_t(slot)].PlayDate != 0) // 0 marks an empty slot

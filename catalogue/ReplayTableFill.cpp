@@ -1,21 +1,35 @@
 #include "catalogue/ReplayTableFill.h"
+#include "catalogue/ParallelReads.h"
 #include "catalogue/ReplayList.h"
 #include "replay/ContentTables.h"
 #include "replay/ShiftJisText.h"
 
 #include <algorithm>
 
-ReplayTableRow replayRowTexts(const QString &fileName, const ReplayInfo &info)
+namespace {
+
+// Rows are filled in blocks of this many on every core once there are
+// several blocks: a start over a large folder fills a hundred thousand.
+constexpr int FillBlock = 4096;
+
+ReplayTableRow rowTexts(const QString &fileName, const ReplayHead &head, const char *playerName, int nameWidth)
 {
     return ReplayTableRow{
         fileName,
-        FormatScore(info.Score),
-        DungeonName(info.Dungeon),
-        FormatFloor(info.Dungeon, info.Floor, FloorForm::Table),
-        CharaName(info.Chara),
+        FormatScore(head.Score),
+        DungeonName(head.Dungeon),
+        FormatFloor(head.Dungeon, head.Floor, FloorForm::Table),
+        CharaName(head.Chara),
         // a full 30-byte name has no terminating NUL and is shown whole
-        ShiftJisText::decodeField(info.PlayerName, PlayerNameSize),
+        ShiftJisText::decodeField(playerName, nameWidth),
     };
+}
+
+} // namespace
+
+ReplayTableRow replayRowTexts(const QString &fileName, const ReplayInfo &info)
+{
+    return rowTexts(fileName, info, info.PlayerName, PlayerNameSize);
 }
 
 void fillGameTable(ReplayTableModel &table, const ReplaySlots &gameSlots)
@@ -51,12 +65,22 @@ void fillStorageTable(ReplayTableModel &table, const ReplayList &list, bool rebu
     const int count = std::max(list.Count(), 1);
     if (rebuild || int(rows.size()) < count) // a refill in place never loses an entry
         rows.resize(size_t(count));
-    for (int r = 1; r <= count; ++r) {
-        ReplayTableRow &row = rows[size_t(r - 1)];
-        if (const ReplayListItem *item = list.itemById(r))
-            row = replayRowTexts(item->FileName, item->Info);
-        else
-            row = ReplayTableRow{};
+    const auto fillRows = [&](int from, int to) {
+        for (int r = from; r <= to; ++r) {
+            ReplayTableRow &row = rows[size_t(r - 1)];
+            if (const ReplayListItem *item = list.itemById(r))
+                row = rowTexts(item->FileName, item->Head, item->PlayerName.constData(), int(item->PlayerName.size()));
+            else
+                row = ReplayTableRow{};
+        }
+    };
+    const int blocks = (count + FillBlock - 1) / FillBlock;
+    if (blocks < 2) {
+        fillRows(1, count);
+    } else {
+        runInParallel(
+            blocks, 0, [&](qsizetype b) { fillRows(int(b) * FillBlock + 1, qMin(count, int(b + 1) * FillBlock)); },
+            nullptr);
     }
     table.rowsChanged();
 }

@@ -1,5 +1,7 @@
 #include "catalogue/ReplayTableModel.h"
+
 #include "catalogue/FolderScan.h"
+#include "platform/PlainToolTip.h"
 
 #include <QFileInfo>
 #include <QMimeData>
@@ -232,7 +234,7 @@ QVariant ReplayTableModel::data(const QModelIndex &index, int role) const
         return column == 0 ? storedNames(gridRow) : QStringList();
     case Qt::ToolTipRole:
         if (column == 0 && !storedNames(gridRow).isEmpty())
-            return QStringLiteral("格納済み：\n") + storedNames(gridRow).join(QLatin1Char('\n'));
+            return plainToolTip(QStringLiteral("格納済み：\n") + storedNames(gridRow).join(QLatin1Char('\n')));
         return {};
     default:
         return {};

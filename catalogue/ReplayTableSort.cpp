@@ -77,7 +77,7 @@ void ReplayTableSort::sortRange(int lo, int hi)
         m_scores.assign(rows.size(), 0);
         for (int r = lo; r <= hi; ++r) {
             const ReplayListItem *item = m_list.itemByName(rows[size_t(r - 1)][FileColumn]);
-            m_scores[size_t(r - 1)] = item ? item->Info.Score : 0;
+            m_scores[size_t(r - 1)] = item ? item->Head.Score : 0;
         }
     }
 

@@ -25,79 +25,19 @@ constexpr int SqliteNotADatabase = 26;
 // How long a statement waits for another user of the database to let go.
 constexpr int BusyTimeoutMs = 200;
 
-constexpr int HeadBlobSize = ReplayVerSize + 4 * 28;
-
+// The records of a folder are kept in buckets by a hash of the file's name:
+// a start reads a few hundred rows instead of one per file (each row costs
+// about a microsecond to fetch), and a changed file rewrites one bucket.
 const char *const CreateStatements[] = {
     "CREATE TABLE folders(id INTEGER PRIMARY KEY, path BLOB NOT NULL UNIQUE)",
-    "CREATE TABLE files("
-    " folder INTEGER NOT NULL, name BLOB NOT NULL,"
-    " size INTEGER NOT NULL, mtime_ns INTEGER NOT NULL, ctime_ns INTEGER NOT NULL, inode INTEGER NOT NULL,"
-    " outcome INTEGER NOT NULL, stream_length INTEGER NOT NULL,"
-    " head BLOB NOT NULL, player_name BLOB NOT NULL, comment BLOB NOT NULL, identity BLOB NOT NULL,"
-    " checksum INTEGER NOT NULL,"
-    " PRIMARY KEY(folder, name)) WITHOUT ROWID",
+    "CREATE TABLE buckets(folder INTEGER NOT NULL, bucket INTEGER NOT NULL, records BLOB NOT NULL,"
+    " PRIMARY KEY(folder, bucket))",
 };
-
-const QString Columns = QStringLiteral(
-    "name, size, mtime_ns, ctime_ns, inode, outcome, stream_length, head, player_name, comment, identity, checksum");
+constexpr quint64 BucketCount = 256;
 
 QString sql(const char *text)
 {
     return QString::fromLatin1(text);
-}
-
-// The head as stored: the version bytes, then every field as a little-endian
-// 32-bit integer in declaration order.
-QByteArray headBlob(const ReplayHead &head)
-{
-    QByteArray blob(HeadBlobSize, Qt::Uninitialized);
-    char *out = blob.data();
-    std::memcpy(out, head.ReplayVer, ReplayVerSize);
-    out += ReplayVerSize;
-    const auto put = [&out](qint32 value) {
-        qToLittleEndian(value, out);
-        out += 4;
-    };
-    put(head.Dungeon);
-    put(head.Floor);
-    put(head.Chara);
-    put(head.Score);
-    put(head.PlayDate);
-    for (qint32 v : head.LimitPlay)
-        put(v);
-    for (qint32 v : head.Extra)
-        put(v);
-    put(head.PlayHour);
-    put(head.PlayMinute);
-    put(head.PlaySecond);
-    return blob;
-}
-
-bool headFromBlob(const QByteArray &blob, ReplayHead &head)
-{
-    if (blob.size() != HeadBlobSize)
-        return false;
-    const char *in = blob.constData();
-    std::memcpy(head.ReplayVer, in, ReplayVerSize);
-    in += ReplayVerSize;
-    const auto get = [&in] {
-        const qint32 value = qFromLittleEndian<qint32>(in);
-        in += 4;
-        return value;
-    };
-    head.Dungeon = get();
-    head.Floor = get();
-    head.Chara = get();
-    head.Score = get();
-    head.PlayDate = get();
-    for (qint32 &v : head.LimitPlay)
-        v = get();
-    for (qint32 &v : head.Extra)
-        v = get();
-    head.PlayHour = get();
-    head.PlayMinute = get();
-    head.PlaySecond = get();
-    return true;
 }
 
 // The columns are NOT NULL, and Qt binds a null byte array as NULL.
@@ -106,45 +46,170 @@ QByteArray nonNull(QByteArray bytes)
     return bytes.isNull() ? QByteArray("") : bytes;
 }
 
-// Everything stored of a row, as stored, so that a damaged row is noticed.
-class RowChecksum {
-public:
-    RowChecksum() : m_state(XXH3_createState()) { XXH3_64bits_reset(m_state); }
-    ~RowChecksum() { XXH3_freeState(m_state); }
-    RowChecksum(const RowChecksum &) = delete;
-    RowChecksum &operator=(const RowChecksum &) = delete;
+// A file's record, little-endian: the stamp (size, modification and change
+// time, inode: 8 bytes each), the outcome (1), the stream length (8), the
+// head (the version bytes, then every field as 4 bytes in declaration
+// order), the identity (16, zero unless accepted), the lengths of the two
+// texts (1 and 2), the texts, and last a checksum of all before it and of
+// the name. A bucket holds, for each of its files, the name's length (2
+// bytes), the name, the record's length (2 bytes) and the record.
+constexpr int StampBytes = 4 * 8;
+constexpr int HeadBytes = ReplayVerSize + 4 * 28;
+constexpr int FixedBytes = StampBytes + 1 + 8 + HeadBytes + ReplayIdentity::Size + 1 + 2;
+constexpr int ChecksumBytes = 8;
 
-    qint64 of(const QByteArray &name, const FileStamp &stamp, int outcome, qint64 length, const QByteArray &head,
-              const QByteArray &playerName, const QByteArray &comment, const QByteArray &identity)
+static_assert(sizeof(ReplayHead) == HeadBytes, "the head is its version and 28 fields, without padding");
+
+class RecordWriter {
+public:
+    explicit RecordWriter(qsizetype size) : m_bytes(size, Qt::Uninitialized), m_out(m_bytes.data()) {}
+    void put(const void *data, size_t size)
     {
-        XXH3_64bits_reset(m_state);
-        addBlob(name);
-        const qint64 numbers[] = {stamp.size, stamp.mtimeNs, stamp.ctimeNs, qint64(stamp.inode), outcome, length};
-        for (qint64 n : numbers)
-            addNumber(n);
-        addBlob(head);
-        addBlob(playerName);
-        addBlob(comment);
-        addBlob(identity);
-        return qint64(XXH3_64bits_digest(m_state));
+        std::memcpy(m_out, data, size);
+        m_out += size;
+    }
+    template <typename T>
+    void number(T value)
+    {
+        qToLittleEndian(value, m_out);
+        m_out += sizeof(T);
+    }
+    QByteArray &bytes() { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+    char *m_out;
+};
+
+class RecordReader {
+public:
+    RecordReader(const char *data, qsizetype size) : m_in(data), m_end(data + size) {}
+    qsizetype left() const { return m_end - m_in; }
+    const char *take(qsizetype size)
+    {
+        const char *at = m_in;
+        m_in += size;
+        return at;
+    }
+    template <typename T>
+    T number()
+    {
+        const T value = qFromLittleEndian<T>(m_in);
+        m_in += sizeof(T);
+        return value;
     }
 
 private:
-    void addNumber(qint64 n)
-    {
-        char bytes[8];
-        qToLittleEndian(n, bytes);
-        XXH3_64bits_update(m_state, bytes, sizeof bytes);
-    }
-    // Each blob with its length, so that bytes cannot move from one to the next.
-    void addBlob(const QByteArray &blob)
-    {
-        addNumber(blob.size());
-        XXH3_64bits_update(m_state, blob.constData(), size_t(blob.size()));
-    }
-
-    XXH3_state_t *m_state;
+    const char *m_in;
+    const char *m_end;
 };
+
+quint64 checksumOf(const QByteArray &name, const char *record, qsizetype size)
+{
+    return XXH3_64bits_withSeed(record, size_t(size), XXH3_64bits(name.constData(), size_t(name.size())));
+}
+
+QByteArray recordOf(const QByteArray &name, const ScannedFile &file)
+{
+    const bool accepted = file.isAccepted();
+    const QByteArray playerName = accepted ? file.playerName : QByteArray();
+    const QByteArray comment = accepted ? file.comment : QByteArray();
+    RecordWriter out(FixedBytes + playerName.size() + comment.size() + ChecksumBytes);
+    out.number<qint64>(file.stamp.size);
+    out.number<qint64>(file.stamp.mtimeNs);
+    out.number<qint64>(file.stamp.ctimeNs);
+    out.number<quint64>(file.stamp.inode);
+    out.number<quint8>(quint8(file.outcome));
+    out.number<qint64>(file.streamLength);
+    const ReplayHead head = accepted ? file.head : ReplayHead{};
+    out.put(head.ReplayVer, ReplayVerSize);
+    for (const qint32 *field = &head.Dungeon; field <= &head.PlaySecond; ++field)
+        out.number<qint32>(*field);
+    const ReplayIdentity identity = accepted ? file.identity : ReplayIdentity{};
+    out.put(identity.bytes.data(), ReplayIdentity::Size);
+    out.number<quint8>(quint8(playerName.size()));
+    out.number<quint16>(quint16(comment.size()));
+    out.put(playerName.constData(), size_t(playerName.size()));
+    out.put(comment.constData(), size_t(comment.size()));
+    const QByteArray &bytes = out.bytes();
+    out.number<quint64>(checksumOf(name, bytes.constData(), bytes.size() - ChecksumBytes));
+    return out.bytes();
+}
+
+quint64 bucketOf(QByteArrayView name)
+{
+    return XXH3_64bits(name.data(), size_t(name.size())) % BucketCount;
+}
+
+// The names and records of a bucket, in the order stored; false when its
+// bytes do not divide into them (what came before is kept).
+bool splitBucket(const QByteArray &bucket, std::vector<std::pair<QByteArray, QByteArray>> &entries)
+{
+    RecordReader in(bucket.constData(), bucket.size());
+    while (in.left() > 0) {
+        if (in.left() < 2)
+            return false;
+        const int nameLength = in.number<quint16>();
+        if (in.left() < nameLength + 2)
+            return false;
+        QByteArray name(in.take(nameLength), nameLength);
+        const int recordLength = in.number<quint16>();
+        if (in.left() < recordLength)
+            return false;
+        entries.emplace_back(std::move(name), QByteArray(in.take(recordLength), recordLength));
+    }
+    return true;
+}
+
+QByteArray joinBucket(const std::vector<std::pair<QByteArray, QByteArray>> &entries)
+{
+    qsizetype size = 0;
+    for (const auto &[name, record] : entries)
+        size += 4 + name.size() + record.size();
+    RecordWriter out(size);
+    for (const auto &[name, record] : entries) {
+        out.number<quint16>(quint16(name.size()));
+        out.put(name.constData(), size_t(name.size()));
+        out.number<quint16>(quint16(record.size()));
+        out.put(record.constData(), size_t(record.size()));
+    }
+    return out.bytes();
+}
+
+// The file as its record tells it; false when the record is damaged or says
+// nothing lasting.
+bool fromRecord(const QByteArray &name, QByteArrayView record, ScannedFile &file)
+{
+    if (record.size() < FixedBytes + ChecksumBytes)
+        return false;
+    const qsizetype checked = record.size() - ChecksumBytes;
+    if (qFromLittleEndian<quint64>(record.data() + checked) != checksumOf(name, record.data(), checked))
+        return false;
+    RecordReader in(record.data(), checked);
+    file.stamp.size = in.number<qint64>();
+    file.stamp.mtimeNs = in.number<qint64>();
+    file.stamp.ctimeNs = in.number<qint64>();
+    file.stamp.inode = in.number<quint64>();
+    const int outcome = in.number<quint8>();
+    if (outcome > int(ScannedFile::Outcome::NameNotUtf8))
+        return false;
+    file.outcome = ScannedFile::Outcome(outcome);
+    file.streamLength = in.number<qint64>();
+    std::memcpy(file.head.ReplayVer, in.take(ReplayVerSize), ReplayVerSize);
+    for (qint32 *field = &file.head.Dungeon; field <= &file.head.PlaySecond; ++field)
+        *field = in.number<qint32>();
+    std::memcpy(file.identity.bytes.data(), in.take(ReplayIdentity::Size), ReplayIdentity::Size);
+    const int nameLength = in.number<quint8>();
+    const int commentLength = in.number<quint16>();
+    if (nameLength > PlayerNameSize || commentLength > CommentSize || in.left() != nameLength + commentLength)
+        return false;
+    if (!file.isLasting() || (!file.isAccepted() && !file.identity.isNull()))
+        return false;
+    file.playerName = QByteArray(in.take(nameLength), nameLength);
+    file.comment = QByteArray(in.take(commentLength), commentLength);
+    file.reusable = true;
+    return true;
+}
 
 QString nextConnectionName()
 {
@@ -218,7 +283,7 @@ ScanCache::Trouble ScanCache::setUp()
 
     if (layout == Layout) {
         // Ours: the rows must read as this layout expects.
-        if (query.exec(QStringLiteral("SELECT %1 FROM files LIMIT 0").arg(Columns))
+        if (query.exec(sql("SELECT folder, bucket, records FROM buckets LIMIT 0"))
             && query.exec(sql("SELECT id, path FROM folders LIMIT 0")))
             return Trouble::None;
         const Trouble trouble = classify(query.lastError());
@@ -336,53 +401,54 @@ QHash<QByteArray, ScannedFile> ScanCache::load(const QByteArray &folder, bool *o
     {
         QSqlQuery query(m_db);
         query.setForwardOnly(true);
-        // Room for every row at once: growing a table of large records costs.
-        query.prepare(sql("SELECT count(*) FROM files WHERE folder = (SELECT id FROM folders WHERE path = ?)"));
-        query.addBindValue(folder);
-        if (query.exec() && query.next())
-            files.reserve(query.value(0).toLongLong());
-        query.finish();
-        query.prepare(QStringLiteral("SELECT %1 FROM files WHERE folder = (SELECT id FROM folders WHERE path = ?)")
-                          .arg(Columns));
+        query.prepare(sql("SELECT records FROM buckets WHERE folder = (SELECT id FROM folders WHERE path = ?)"));
         query.addBindValue(folder);
         if (query.exec()) {
-            RowChecksum checksum;
             int damaged = 0;
+            bool first = true;
             while (query.next()) {
-                const QByteArray name = query.value(0).toByteArray();
-                ScannedFile file;
-                file.stamp.size = query.value(1).toLongLong();
-                file.stamp.mtimeNs = query.value(2).toLongLong();
-                file.stamp.ctimeNs = query.value(3).toLongLong();
-                file.stamp.inode = quint64(query.value(4).toLongLong());
-                const int outcome = query.value(5).toInt();
-                file.streamLength = query.value(6).toLongLong();
-                const QByteArray head = query.value(7).toByteArray();
-                const QByteArray playerName = query.value(8).toByteArray();
-                const QByteArray comment = query.value(9).toByteArray();
-                const QByteArray identity = query.value(10).toByteArray();
-                const qint64 stored = query.value(11).toLongLong();
-
-                file.outcome = ScannedFile::Outcome(outcome);
-                const bool valid = stored
-                        == checksum.of(name, file.stamp, outcome, file.streamLength, head, playerName, comment,
-                                       identity)
-                    && (outcome >= 0 && outcome <= int(ScannedFile::Outcome::NameNotUtf8)) && file.isLasting()
-                    && headFromBlob(head, file.head) && playerName.size() <= PlayerNameSize
-                    && comment.size() <= CommentSize
-                    && identity.size() == (file.isAccepted() ? ReplayIdentity::Size : 0);
-                if (!valid) {
-                    ++damaged; // read again, like a file never seen
-                    continue;
+                const QByteArray bucket = query.value(0).toByteArray();
+                RecordReader in(bucket.constData(), bucket.size());
+                if (first) {
+                    // Names spread evenly over the buckets: room for all at once,
+                    // as growing a table of large records costs.
+                    first = false;
+                    qsizetype records = 0;
+                    for (RecordReader count = in; count.left() >= 2;) {
+                        const int nameLength = count.number<quint16>();
+                        if (count.left() < nameLength + 2)
+                            break;
+                        count.take(nameLength);
+                        const int recordLength = count.number<quint16>();
+                        if (count.left() < recordLength)
+                            break;
+                        count.take(recordLength);
+                        ++records;
+                    }
+                    files.reserve(records * qsizetype(BucketCount) * 9 / 8);
                 }
-                file.playerName = playerName;
-                file.comment = comment;
-                file.identity = ReplayIdentity::fromByteArray(identity);
-                file.reusable = true;
-                files.insert(name, file);
+                // Each record is read as the bucket is walked, without copying it.
+                while (in.left() > 0) {
+                    const int nameLength = in.left() >= 2 ? in.number<quint16>() : -1;
+                    if (nameLength < 0 || in.left() < nameLength + 2) {
+                        ++damaged; // the rest of the bucket: read again, like files never seen
+                        break;
+                    }
+                    const QByteArray name(in.take(nameLength), nameLength);
+                    const int recordLength = in.number<quint16>();
+                    if (in.left() < recordLength) {
+                        ++damaged;
+                        break;
+                    }
+                    ScannedFile file;
+                    if (fromRecord(name, QByteArrayView(in.take(recordLength), recordLength), file))
+                        files.emplace(name, std::move(file));
+                    else
+                        ++damaged;
+                }
             }
             if (damaged > 0)
-                qInfo("scan cache: %d damaged rows ignored", damaged);
+                qInfo("scan cache: %d damaged records ignored", damaged);
         }
         failure = query.lastError();
     }
@@ -420,49 +486,60 @@ bool ScanCache::store(const QByteArray &folder, const QList<Row> &rows, const QL
             if (id <= 0)
                 return fail(idError);
             if (replaceAll) {
-                query.prepare(sql("DELETE FROM files WHERE folder = ?"));
+                query.prepare(sql("DELETE FROM buckets WHERE folder = ?"));
                 query.addBindValue(id);
                 if (!query.exec())
                     return fail(query.lastError());
-            } else if (!removed.isEmpty()) {
-                query.prepare(sql("DELETE FROM files WHERE folder = ? AND name = ?"));
-                for (const QByteArray &name : removed) {
-                    query.bindValue(0, id);
-                    query.bindValue(1, name);
+            }
+            // What changes, bucket by bucket: a record for a name, or none.
+            QHash<quint64, QHash<QByteArray, QByteArray>> changes;
+            for (const QByteArray &name : removed)
+                changes[bucketOf(name)].insert(name, QByteArray());
+            for (const auto &[name, file] : rows)
+                changes[bucketOf(name)].insert(name, recordOf(name, *file));
+            QSqlQuery write(m_db);
+            for (auto bucket = changes.cbegin(); bucket != changes.cend(); ++bucket) {
+                std::vector<std::pair<QByteArray, QByteArray>> entries;
+                if (!replaceAll) {
+                    query.prepare(sql("SELECT records FROM buckets WHERE folder = ? AND bucket = ?"));
+                    query.addBindValue(id);
+                    query.addBindValue(qint64(bucket.key()));
                     if (!query.exec())
                         return fail(query.lastError());
+                    // A bucket that does not divide into records keeps what it could give.
+                    if (query.next())
+                        splitBucket(query.value(0).toByteArray(), entries);
+                    query.finish();
                 }
-            }
-            if (rows.isEmpty())
-                return true;
-            query.prepare(QStringLiteral("INSERT OR REPLACE INTO files(folder, %1) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)")
-                              .arg(Columns));
-            RowChecksum checksum;
-            for (const auto &[name, file] : rows) {
-                const int outcome = int(file->outcome);
-                const QByteArray head = headBlob(file->head);
-                const QByteArray &playerName = file->playerName;
-                const QByteArray &comment = file->comment;
-                const QByteArray identity = file->isAccepted() ? file->identity.toByteArray() : QByteArray();
-                const QVariant values[] = {
-                    id,
-                    nonNull(name),
-                    file->stamp.size,
-                    file->stamp.mtimeNs,
-                    file->stamp.ctimeNs,
-                    qint64(file->stamp.inode),
-                    outcome,
-                    file->streamLength,
-                    head,
-                    nonNull(playerName),
-                    nonNull(comment),
-                    nonNull(identity),
-                    checksum.of(name, file->stamp, outcome, file->streamLength, head, playerName, comment, identity),
-                };
-                for (int i = 0; i < int(std::size(values)); ++i)
-                    query.bindValue(i, values[i]);
-                if (!query.exec())
-                    return fail(query.lastError());
+                QHash<QByteArray, QByteArray> changed = bucket.value();
+                std::vector<std::pair<QByteArray, QByteArray>> kept;
+                kept.reserve(entries.size() + size_t(changed.size()));
+                for (auto &entry : entries) {
+                    const auto change = changed.constFind(entry.first);
+                    if (change == changed.cend()) {
+                        kept.push_back(std::move(entry));
+                        continue;
+                    }
+                    if (!change->isEmpty())
+                        kept.emplace_back(entry.first, *change);
+                    changed.erase(change);
+                }
+                for (auto change = changed.cbegin(); change != changed.cend(); ++change) {
+                    if (!change->isEmpty())
+                        kept.emplace_back(change.key(), *change);
+                }
+                if (kept.empty()) {
+                    write.prepare(sql("DELETE FROM buckets WHERE folder = ? AND bucket = ?"));
+                    write.addBindValue(id);
+                    write.addBindValue(qint64(bucket.key()));
+                } else {
+                    write.prepare(sql("INSERT OR REPLACE INTO buckets(folder, bucket, records) VALUES(?, ?, ?)"));
+                    write.addBindValue(id);
+                    write.addBindValue(qint64(bucket.key()));
+                    write.addBindValue(joinBucket(kept));
+                }
+                if (!write.exec())
+                    return fail(write.lastError());
             }
             return true;
         };

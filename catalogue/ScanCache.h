@@ -13,10 +13,11 @@
 
 // What scans read from each file, kept on disk between runs (an SQLite
 // database) so that a start reads only the files that changed since the last
-// run. Rows are keyed by the folder, the file's name bytes and its stamp
-// (size, modification and change time in nanoseconds, inode); each row holds
-// the outcome, the stream length, the head, the two texts and the stream's
-// identity, with a checksum of its own.
+// run. For each file, by the folder and the file's name bytes, it keeps one
+// record: the file's stamp (size, modification and change time in
+// nanoseconds, inode), the outcome, the stream length, the head, the two texts
+// and the stream's identity, with a checksum of its own. Records are stored
+// in buckets of many files, so that a start reads few rows.
 //
 // The cache is never a reason to fail: a database that cannot be opened, is
 // locked, damaged or of another layout is rebuilt or left alone and the scan
@@ -24,7 +25,7 @@
 class ScanCache {
 public:
     // The layout of the rows; a database of any other layout is rebuilt.
-    static constexpr int Layout = 1;
+    static constexpr int Layout = 3;
 
     // $XDG_CACHE_HOME/qvReplayInfo/scan-cache.sqlite (~/.cache/... by default).
     static QString defaultFilePath();

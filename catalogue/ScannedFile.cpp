@@ -67,26 +67,18 @@ ScannedFile ScannedFile::read(const QByteArray &path, const FileStamp &listed, q
     return scanned;
 }
 
-QByteArray ScannedFile::storedField(const char *field, int width)
-{
-    int length = width;
-    while (length > 0 && field[length - 1] == 0)
-        --length;
-    return QByteArray(field, length);
-}
-
 void ScannedFile::setTexts(const ReplayInfo &info)
 {
-    playerName = storedField(info.PlayerName, PlayerNameSize);
-    comment = storedField(info.Comment, CommentSize);
+    playerName = storedFieldBytes(info.PlayerName, PlayerNameSize);
+    comment = storedFieldBytes(info.Comment, CommentSize);
 }
 
 void ScannedFile::toInfo(ReplayInfo &info) const
 {
     info = ReplayInfo{};
     static_cast<ReplayHead &>(info) = head;
-    std::memcpy(info.PlayerName, playerName.constData(), size_t(qMin<qsizetype>(playerName.size(), PlayerNameSize)));
-    std::memcpy(info.Comment, comment.constData(), size_t(qMin<qsizetype>(comment.size(), CommentSize)));
+    putStoredField(playerName, info.PlayerName, PlayerNameSize);
+    putStoredField(comment, info.Comment, CommentSize);
 }
 
 QString ScannedFile::reasonText() const

@@ -47,8 +47,6 @@ struct ScannedFile {
     void toInfo(ReplayInfo &info) const;
     // Takes the texts from the two fixed fields of info.
     void setTexts(const ReplayInfo &info);
-    // A fixed field's bytes without its trailing NULs.
-    static QByteArray storedField(const char *field, int width);
     // Whether the outcome says something lasting about the file's content;
     // refusals to open can pass and are asked again every time.
     bool isLasting() const

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPalette>
 #include <QProgressBar>
+#include <QPushButton>
 
 namespace {
 
@@ -31,6 +32,7 @@ TFileLoadDlg::TFileLoadDlg(QWidget *parent)
     bevel->setObjectName(QStringLiteral("Bevel1"));
     bevel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     bevel->setGeometry(0, 0, 289, 89);
+    m_bevel = bevel;
 
     // Every text is plain: the file name shown is data, never markup.
     Label1 = WidgetKit::label(this, "Label1", QStringLiteral("リプレイファイル読み込み中"), QRect(8, 12, 141, 12));
@@ -66,6 +68,24 @@ void TFileLoadDlg::showStep(const QString &countText, const QString &fileName)
     }
     LblFileCnt->setText(countText);
     WidgetKit::setNameText(LblLoadFileName, fileName, Qt::ElideMiddle);
+}
+
+QPushButton *TFileLoadDlg::addCancelButton()
+{
+    if (BtnCancel)
+        return BtnCancel;
+    setFixedSize(290, 121);
+    m_bevel->setGeometry(0, 0, 289, 121);
+    BtnCancel = WidgetKit::button(this, "BtnCancel", QStringLiteral("キャンセル"), QRect(192, 84, 89, 25));
+    BtnCancel->setAutoDefault(false);
+    BtnCancel->show();
+    return BtnCancel;
+}
+
+void TFileLoadDlg::reject()
+{
+    if (BtnCancel && BtnCancel->isEnabled())
+        BtnCancel->click();
 }
 
 FileLoadProgress::FileLoadProgress(QWidget *mainWindow)

@@ -6,8 +6,10 @@
 #include <QElapsedTimer>
 #include <QPointer>
 
+class QFrame;
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 // Small borderless box shown while a folder is read: heading, current file
 // name, progress bar and "k / n" count.
@@ -23,11 +25,22 @@ public:
     // in its middle.
     void showStep(const QString &countText, const QString &fileName);
 
+    // Adds BtnCancel below the bar (file work can be stopped), the box
+    // growing to hold it.
+    QPushButton *addCancelButton();
+
+    // Escape presses BtnCancel where there is one; the box never closes itself.
+    void reject() override;
+
     QLabel *Label1;
     QLabel *Label2;
     QLabel *LblFileCnt;
     QLabel *LblLoadFileName;
     QProgressBar *PbrFileLoad;
+    QPushButton *BtnCancel = nullptr;
+
+private:
+    QFrame *m_bevel;
 };
 
 // Shows a TFileLoadDlg centred on the main window for the length of one scan,

@@ -15,12 +15,16 @@ struct FileOutcome {
 // user declined, one outcome per file touched, and the message to show
 // (failures and refusals; empty when there is nothing to say).
 struct CommandResult {
-    bool cancelled = false;
+    bool cancelled = false; // declined, or stopped before anything was changed
     QList<FileOutcome> files;
+    // The player stopped the work midway: these files (after those in
+    // files) were not tried, and are as they were.
+    QStringList untouched;
     QString message;
     // What was done, in one line for the status bar ("qv_replay0.dat にコピーしました");
     // empty when nothing was.
     QString summary;
+    QString details; // the whole list of files the message names only in part
 
     bool anyDone() const
     {

@@ -55,7 +55,7 @@ QByteArray CsvExport::storageTable(const ReplayTableModel &table, const QList<in
         const ReplayListItem *item = fileName.isEmpty() ? nullptr : list.itemByName(fileName);
         if (!item)
             continue;
-        const ReplayInfo &info = item->Info;
+        const ReplayInfo info = item->info();
         // Numbers as numbers: a spreadsheet sums and sorts them.
         lines.append(QStringList{
             fileName,

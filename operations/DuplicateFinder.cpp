@@ -71,7 +71,7 @@ DuplicateGroups DuplicateFinder::find() const
             if (!stream)
                 continue;
             const QFileInfo info(path);
-            DuplicateFile file{item->FileName, ShiftJisText::decodeField(item->Info.PlayerName, PlayerNameSize),
+            DuplicateFile file{item->FileName, ShiftJisText::decodeField(item->PlayerName.constData(), int(item->PlayerName.size())),
                                info.size(), info.lastModified()};
             const auto same = std::find_if(byStream.begin(), byStream.end(),
                                            [&](const auto &entry) { return entry.first == *stream; });

@@ -80,10 +80,17 @@ CopyPlan ReplayCopyJob::plan() const
 
 CopyResult ReplayCopyJob::run(Prompter &prompter, QWidget *owner, FileWorkProgress *progress) const
 {
-    const CopyPlan planned = plan();
+    // The plan and the question where dialogs are shown, the copy here.
+    CopyPlan planned;
+    bool replace = true;
+    FileWorkProgress::ask(progress, [&] {
+        planned = plan();
+        if (planned.refusal.isEmpty() && planned.replaces)
+            replace = prompter.confirmReplace(owner, m_destinationPath, m_holds);
+    });
     if (!planned.refusal.isEmpty())
         return failed(planned.refusal);
-    if (planned.replaces && !prompter.confirmReplace(owner, m_destinationPath, m_holds))
+    if (!replace)
         return CopyResult{CopyResult::Outcome::Declined, {}};
     return copy(progress);
 }

@@ -62,7 +62,9 @@ public:
     // widgets: it may run on a worker thread.
     CopyResult copy(FileWorkProgress *progress = nullptr) const;
 
-    // plan(), the question when the copy replaces something, copy().
+    // plan(), the question when the copy replaces something, copy(). The
+    // plan and the question go through progress->ask(), so that work on a
+    // worker thread asks on the window's.
     CopyResult run(Prompter &prompter, QWidget *owner, FileWorkProgress *progress = nullptr) const;
 
     // The lines that describe what a game slot holds, in the copy dialog's

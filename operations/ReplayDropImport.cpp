@@ -73,12 +73,12 @@ ReplayDropImport::ReplayDropImport(const QList<QUrl> &urls, const QString &stora
     }
 }
 
-QString ReplayDropImport::message(const Result &result) const
+FileListMessage ReplayDropImport::message(const Result &result) const
 {
     const QStringList notCopied = m_refused + result.failures;
     if (notCopied.isEmpty())
         return {};
-    return QStringLiteral("次のファイルは格納フォルダにコピーしませんでした。\n\n%1").arg(notCopied.join(QLatin1Char('\n')));
+    return FileListMessage::of(QStringLiteral("次のファイルは格納フォルダにコピーしませんでした。"), notCopied);
 }
 
 QString ReplayDropImport::targetName(const QString &path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "operations/ReplayCopyJob.h"
+#include "platform/FileListMessage.h"
 #include "replay/ReplayIdentity.h"
 
 #include <QList>
@@ -50,7 +51,7 @@ public:
 
     // The one message after a drop: every item not copied (refused, or whose
     // copy failed) with its reason; empty when all were copied.
-    QString message(const Result &result) const;
+    FileListMessage message(const Result &result) const;
 
     // The storage folder's name for a dropped file.
     static QString targetName(const QString &path);

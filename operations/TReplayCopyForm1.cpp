@@ -2,6 +2,7 @@
 
 #include "operations/CopyTargetName.h"
 #include "platform/WidgetKit.h"
+#include "platform/PlainToolTip.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
@@ -114,7 +115,7 @@ void TReplayCopyForm1::showStoredNote()
     const int room = LblStoredNote->width() - metrics.horizontalAdvance(pattern.arg(QString(), more));
     const QString name = metrics.elidedText(names.first(), Qt::ElideMiddle, qMax(room, 40));
     LblStoredNote->setText(pattern.arg(name, more));
-    LblStoredNote->setToolTip(QStringLiteral("格納済み：\n") + names.join(QLatin1Char('\n')));
+    LblStoredNote->setToolTip(plainToolTip(QStringLiteral("格納済み：\n") + names.join(QLatin1Char('\n'))));
     LblStoredNote->show();
 }
 

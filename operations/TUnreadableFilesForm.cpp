@@ -1,6 +1,7 @@
 #include "operations/TUnreadableFilesForm.h"
 
 #include "platform/WidgetKit.h"
+#include "platform/PlainToolTip.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -35,7 +36,7 @@ TUnreadableFilesForm::TUnreadableFilesForm(const UnreadableFilesRequest &request
     Label1 = makeLabel("Label1", QStringLiteral("格納フォルダの次のファイルは、リプレイとして読み込めませんでした。"), 8, 8);
     LblFolder = makeValueLabel("LblFolder", QRect(8, 26, ClientWidth - 16, 14));
     WidgetKit::setNameText(LblFolder, request.folder, Qt::ElideMiddle);
-    LblFolder->setToolTip(request.folder);
+    LblFolder->setToolTip(plainToolTip(request.folder));
 
     StgUnreadableTbl = new QTableWidget(int(request.files.size()), 2, this);
     StgUnreadableTbl->setObjectName(QStringLiteral("StgUnreadableTbl"));
@@ -63,9 +64,9 @@ TUnreadableFilesForm::TUnreadableFilesForm(const UnreadableFilesRequest &request
             tip += file.newName.isEmpty() ? QStringLiteral("Shift-JIS として正しく読めないため、名前を変換できません。")
                                           : QStringLiteral("名前を変換すると「%1」になります。").arg(file.newName);
         }
-        name->setToolTip(tip);
+        name->setToolTip(plainToolTip(tip));
         auto *reason = new QTableWidgetItem(file.reason);
-        reason->setToolTip(file.reason);
+        reason->setToolTip(plainToolTip(file.reason));
         StgUnreadableTbl->setItem(r, 0, name);
         StgUnreadableTbl->setItem(r, 1, reason);
         anyDecoded = anyDecoded || file.nameNotUtf8;

@@ -1,5 +1,6 @@
 #include "operations/TrashCommand.h"
 
+#include "operations/FileWorkRunner.h"
 #include "operations/TrashFiles.h"
 #include "platform/Prompter.h"
 
@@ -7,9 +8,10 @@
 
 #include <algorithm>
 
-TrashCommand::TrashCommand(Prompter &prompter, QWidget *owner)
+TrashCommand::TrashCommand(Prompter &prompter, QWidget *owner, FileWorkRunner *runner)
     : m_prompter(prompter),
-      m_owner(owner)
+      m_owner(owner),
+      m_runner(runner)
 {
 }
 
@@ -22,21 +24,28 @@ CommandResult TrashCommand::run(const QList<TrashItem> &items, int hidden) const
         shownPaths.append(item.shownPath);
         paths.append(item.path);
     }
-    if (!m_prompter.confirmDelete(m_owner, shownPaths, hidden)) {
-        result.cancelled = true;
+    // The question where dialogs are shown, the moving on the runner.
+    const QList<TrashFiles::Result> moved =
+        FileWorkRunner::run(m_runner, QStringLiteral("ごみ箱に移動中"), [&](FileWorkProgress &progress) {
+            progress.ask([&] { result.cancelled = !m_prompter.confirmDelete(m_owner, shownPaths, hidden); });
+            return result.cancelled ? QList<TrashFiles::Result>() : TrashFiles(paths).run(&progress);
+        });
+    if (result.cancelled)
         return result;
-    }
-    const QList<TrashFiles::Result> moved = TrashFiles(paths).run();
     for (qsizetype i = 0; i < moved.size(); ++i)
         result.files.append(FileOutcome{items[i].shownName, moved[i].moved, moved[i].reason});
-    result.message = failureMessage(result.files);
-    if (const qsizetype moved = std::count_if(result.files.cbegin(), result.files.cend(),
-                                              [](const FileOutcome &file) { return file.done; }))
-        result.summary = QStringLiteral("%1 件をごみ箱に移動しました").arg(moved);
+    for (qsizetype i = moved.size(); i < items.size(); ++i)
+        result.untouched.append(items[i].shownName);
+    const FileListMessage message = failureMessage(result.files);
+    result.message = message.text;
+    result.details = message.details;
+    if (const qsizetype done = std::count_if(result.files.cbegin(), result.files.cend(),
+                                             [](const FileOutcome &file) { return file.done; }))
+        result.summary = QStringLiteral("%1 件をごみ箱に移動しました").arg(done);
     return result;
 }
 
-QString TrashCommand::failureMessage(const QList<FileOutcome> &files)
+FileListMessage TrashCommand::failureMessage(const QList<FileOutcome> &files)
 {
     QStringList lines;
     for (const FileOutcome &file : files) {
@@ -45,5 +54,5 @@ QString TrashCommand::failureMessage(const QList<FileOutcome> &files)
     }
     if (lines.isEmpty())
         return {};
-    return QStringLiteral("次のファイルをごみ箱に移動できませんでした。\n\n%1").arg(lines.join(QLatin1Char('\n')));
+    return FileListMessage::of(QStringLiteral("次のファイルをごみ箱に移動できませんでした。"), lines);
 }

@@ -24,16 +24,18 @@ class Prompter {
 public:
     virtual ~Prompter() = default;
 
-    // Message box titled with the main window's caption, stop icon, one OK button.
-    virtual void error(QWidget *owner, const QString &text) = 0;
+    // Message box titled with the main window's caption, stop icon, one OK
+    // button. details (a long list of files: FileListMessage) are folded
+    // away under a button of the box. Every text is shown as plain text.
+    virtual void error(QWidget *owner, const QString &text, const QString &details = {}) = 0;
 
     // Message box titled with the main window's caption, information icon,
     // one OK button.
     virtual void information(QWidget *owner, const QString &text) = 0;
 
     // Message box titled with the main window's caption, question icon,
-    // Yes and No (Yes the default). True for Yes.
-    virtual bool question(QWidget *owner, const QString &text) = 0;
+    // Yes and No (Yes the default), details as for error(). True for Yes.
+    virtual bool question(QWidget *owner, const QString &text, const QString &details = {}) = 0;
 
     // Modal chooser of existing folders: title is the instruction text, root
     // the folder the tree starts at, preselect a folder to select at once

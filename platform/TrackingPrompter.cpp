@@ -1,9 +1,9 @@
 #include "platform/TrackingPrompter.h"
 
-void TrackingPrompter::error(QWidget *owner, const QString &text)
+void TrackingPrompter::error(QWidget *owner, const QString &text, const QString &details)
 {
     const Open open(m_open);
-    m_asked.error(owner, text);
+    m_asked.error(owner, text, details);
 }
 
 void TrackingPrompter::information(QWidget *owner, const QString &text)
@@ -12,10 +12,10 @@ void TrackingPrompter::information(QWidget *owner, const QString &text)
     m_asked.information(owner, text);
 }
 
-bool TrackingPrompter::question(QWidget *owner, const QString &text)
+bool TrackingPrompter::question(QWidget *owner, const QString &text, const QString &details)
 {
     const Open open(m_open);
-    return m_asked.question(owner, text);
+    return m_asked.question(owner, text, details);
 }
 
 std::optional<QString> TrackingPrompter::chooseFolder(QWidget *owner, const QString &title, const QString &root,

@@ -1,5 +1,7 @@
 #include "platform/WidgetKit.h"
 
+#include "platform/PlainToolTip.h"
+
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
@@ -50,7 +52,7 @@ void setNameText(QLabel *label, const QString &text, Qt::TextElideMode mode)
         return;
     }
     label->setText(metrics.elidedText(text, mode, room));
-    label->setToolTip(text);
+    label->setToolTip(plainToolTip(text));
 }
 
 void setWholeText(QLabel *label, const QString &text)

@@ -1,25 +1,38 @@
 #include "platform/WidgetPrompter.h"
 
+#include "platform/FileListMessage.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace {
 
-// Runs a message box modal to the whole program; true when Yes was pressed.
+// Sets up a message box modal to the whole program. Its texts hold names and
+// paths: they are plain text, never markup (the details always are).
+void prepare(QMessageBox &box, const QString &informative, const QString &details)
+{
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setTextFormat(Qt::PlainText);
+    if (!informative.isEmpty()) {
+        box.setInformativeText(informative);
+        if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
+            label->setTextFormat(Qt::PlainText);
+    }
+    if (!details.isEmpty())
+        box.setDetailedText(details);
+}
+
+// Runs a message box; true when Yes was pressed.
 bool askYesNo(QWidget *owner, const QString &title, const QString &text, QMessageBox::StandardButton defaultButton,
               const QString &informative = {}, const QString &details = {})
 {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, owner);
-    box.setWindowModality(Qt::ApplicationModal);
     box.setDefaultButton(defaultButton);
     box.setEscapeButton(QMessageBox::No);
-    box.setTextFormat(Qt::PlainText);
-    if (!informative.isEmpty())
-        box.setInformativeText(informative);
-    if (!details.isEmpty())
-        box.setDetailedText(details);
+    prepare(box, informative, details);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -30,23 +43,23 @@ WidgetPrompter::WidgetPrompter(const QString &title)
 {
 }
 
-void WidgetPrompter::error(QWidget *owner, const QString &text)
+void WidgetPrompter::error(QWidget *owner, const QString &text, const QString &details)
 {
     QMessageBox box(QMessageBox::Critical, m_title, text, QMessageBox::Ok, owner);
-    box.setWindowModality(Qt::ApplicationModal);
+    prepare(box, {}, details);
     box.exec();
 }
 
 void WidgetPrompter::information(QWidget *owner, const QString &text)
 {
     QMessageBox box(QMessageBox::Information, m_title, text, QMessageBox::Ok, owner);
-    box.setWindowModality(Qt::ApplicationModal);
+    prepare(box, {}, {});
     box.exec();
 }
 
-bool WidgetPrompter::question(QWidget *owner, const QString &text)
+bool WidgetPrompter::question(QWidget *owner, const QString &text, const QString &details)
 {
-    return askYesNo(owner, m_title, text, QMessageBox::Yes);
+    return askYesNo(owner, m_title, text, QMessageBox::Yes, {}, details);
 }
 
 std::optional<QString> WidgetPrompter::chooseFolder(QWidget *owner, const QString &title, const QString &root,
@@ -83,11 +96,8 @@ bool WidgetPrompter::confirmDelete(QWidget *owner, const QStringList &paths, int
     if (hidden > 0)
         text += QStringLiteral("\n（うち %1 件は絞り込みで表に表示されていません）").arg(hidden);
     // The box names the first files itself; the whole list is in the details.
-    constexpr qsizetype Shown = 10;
-    QString shown = names.mid(0, Shown).join(QLatin1Char('\n'));
-    if (names.size() > Shown)
-        shown += QStringLiteral("\n…ほか %1 件").arg(names.size() - Shown);
-    return askYesNo(owner, m_title, text, QMessageBox::No, shown, names.join(QLatin1Char('\n')));
+    return askYesNo(owner, m_title, text, QMessageBox::No, FileListMessage::shownLines(names),
+                    names.join(QLatin1Char('\n')));
 }
 
 std::optional<QString> WidgetPrompter::chooseSaveFile(QWidget *owner, const QString &title,

@@ -12,9 +12,9 @@ public:
     // title: the caption of every message box (the main window's caption).
     explicit WidgetPrompter(const QString &title);
 
-    void error(QWidget *owner, const QString &text) override;
+    void error(QWidget *owner, const QString &text, const QString &details = {}) override;
     void information(QWidget *owner, const QString &text) override;
-    bool question(QWidget *owner, const QString &text) override;
+    bool question(QWidget *owner, const QString &text, const QString &details = {}) override;
     std::optional<QString> chooseFolder(QWidget *owner, const QString &title, const QString &root,
                                         const QString &preselect) override;
     bool confirmReplace(QWidget *owner, const QString &path, const QString &holds) override;

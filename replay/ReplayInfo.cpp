@@ -21,6 +21,21 @@ QByteArray fieldBytes(const char *field, int width)
     return QByteArray(field, length);
 }
 
+QByteArray storedFieldBytes(const char *field, int width)
+{
+    int length = width;
+    while (length > 0 && field[length - 1] == 0)
+        --length;
+    return QByteArray(field, length);
+}
+
+void putStoredField(const QByteArray &stored, char *field, int width)
+{
+    const int length = int(qMin<qsizetype>(stored.size(), width));
+    std::memcpy(field, stored.constData(), size_t(length));
+    std::memset(field + length, 0, size_t(width - length));
+}
+
 QByteArray versionText(const ReplayHead &head)
 {
     return fieldBytes(head.ReplayVer, ReplayVerSize);

@@ -58,3 +58,9 @@ bool isEditLockedVersion(const ReplayHead &head);
 
 // The bytes of a fixed-width field up to its first NUL, or all of them.
 QByteArray fieldBytes(const char *field, int width);
+
+// A fixed-width field's bytes without its trailing NULs: what a catalogue
+// keeps of a text field, small, from which every byte of the field comes back.
+QByteArray storedFieldBytes(const char *field, int width);
+// Writes stored bytes (from storedFieldBytes) back into a field, padded with NULs.
+void putStoredField(const QByteArray &stored, char *field, int width);

@@ -1,16 +1,15 @@
 #include "replay/ReplayStreamReader.h"
 
+#include "replay/ByteBuffer.h"
 #include "replay/ReplayInfo.h"
+#include "replay/StreamDecoders.h"
 
 #include <QIODevice>
 
-#include <libdeflate.h>
 #include <zlib.h>
 
-#include <bit>
 #include <cstring>
 #include <memory>
-#include <new>
 
 namespace {
 
@@ -18,23 +17,16 @@ namespace {
 // decompressed bytes are ever looked at, the rest is decompressed only to find
 // where the stream ends.
 constexpr int ChunkSize = 64 * 1024;
-constexpr int HeadBytes = ReplayInfoRecords * ReplayRecordSize;
+constexpr int HeadBytes = StreamHeadBytes;
 
-// Decoding a stream whole needs all its compressed bytes and all its
-// decompressed data in memory at once. Replays are 50 KB to a few MB
-// decompressed and a fraction of that on disk, so these caps leave ten times
-// the room; anything larger (a huge file, a stream that inflates without end)
-// is read in chunks instead, so memory stays bounded per thread. Powers of two,
-// as buffers grow by doubling.
+// Decoding a stream whole needs all its compressed bytes in memory at once.
+// Replays are a few hundred KB or less on disk, so the cap leaves ten times
+// the room; a larger file is read in chunks instead, so memory stays bounded
+// per thread. A power of two, as the buffer grows by doubling.
 constexpr qint64 InputCap = 8 * 1024 * 1024;
-constexpr size_t OutputCap = 32 * 1024 * 1024;
-// Buffers up to these sizes are kept for the next file on the same thread;
-// larger ones, needed only by the odd oversized replay, are given back.
+// A buffer up to this size is kept for the next file on the same thread; a
+// larger one, needed only by the odd oversized file, is given back.
 constexpr size_t InputKeep = 2 * 1024 * 1024;
-constexpr size_t OutputKeep = 8 * 1024 * 1024;
-// First guess at the decompressed size, before the buffer has grown.
-constexpr size_t OutputStart = 256 * 1024;
-constexpr size_t GuessFactor = 4;
 
 qint32 readLe32(const unsigned char *p)
 {
@@ -210,71 +202,6 @@ bool zlibHeaderOk(const unsigned char *bytes, qint64 size)
     return (cmf * 256 + flg) % 31 == 0 && (cmf & 0x0f) == Z_DEFLATED && (cmf >> 4) <= 7 && !(flg & 0x20);
 }
 
-// A byte buffer that only grows, to powers of two, while in use.
-class ByteBuffer
-{
-public:
-    unsigned char *data() const { return m_data.get(); }
-    size_t capacity() const { return m_capacity; }
-
-    // Makes room for at least size bytes, keeping the first `keep`; false
-    // when the memory cannot be had (the buffer is then as it was).
-    bool reserve(size_t size, size_t keep)
-    {
-        if (size <= m_capacity)
-            return true;
-        const size_t capacity = std::bit_ceil(size);
-        std::unique_ptr<unsigned char[]> grown(new (std::nothrow) unsigned char[capacity]);
-        if (!grown)
-            return false;
-        if (keep > 0)
-            std::memcpy(grown.get(), m_data.get(), keep);
-        m_data = std::move(grown);
-        m_capacity = capacity;
-        return true;
-    }
-
-    void releaseAbove(size_t limit)
-    {
-        if (m_capacity > limit) {
-            m_data.reset();
-            m_capacity = 0;
-        }
-    }
-
-private:
-    std::unique_ptr<unsigned char[]> m_data;
-    size_t m_capacity = 0;
-};
-
-struct DecompressorFree {
-    void operator()(libdeflate_decompressor *d) const { libdeflate_free_decompressor(d); }
-};
-
-// One per thread: a scan on several threads gives each its own.
-struct WholeDecoder {
-    std::unique_ptr<libdeflate_decompressor, DecompressorFree> decompressor{libdeflate_alloc_decompressor()};
-    ByteBuffer input;
-    ByteBuffer output;
-};
-
-// Gives back, when the call ends, whatever an oversized replay made grow.
-class TrimOnExit
-{
-public:
-    explicit TrimOnExit(WholeDecoder &decoder) : m_decoder(decoder) {}
-    ~TrimOnExit()
-    {
-        m_decoder.input.releaseAbove(InputKeep);
-        m_decoder.output.releaseAbove(OutputKeep);
-    }
-    TrimOnExit(const TrimOnExit &) = delete;
-    TrimOnExit &operator=(const TrimOnExit &) = delete;
-
-private:
-    WholeDecoder &m_decoder;
-};
-
 // Reads on behind the first `have` bytes until the device ends or InputCap
 // bytes are held; returns the count held.
 qint64 readRest(QIODevice &file, ByteBuffer &input, qint64 have)
@@ -295,15 +222,26 @@ qint64 readRest(QIODevice &file, ByteBuffer &input, qint64 have)
     return have;
 }
 
-// Reads the device whole (up to the cap) and decodes the stream in one call
-// of libdeflate, which checks the Adler-32 trailer as inflate does. Anything
-// it does not decode (damage, a stream beyond the caps) goes to the chunked
-// reader, which then decides: a rejection is always inflate's own.
-qint64 readWhole(QIODevice &file, ReplayHead &head, const ReplayStreamBytes *streamBytes)
+// Gives back, when the call ends, whatever an oversized file made grow.
+class TrimOnExit
 {
-    thread_local WholeDecoder decoder;
-    const TrimOnExit trim(decoder);
-    ByteBuffer &input = decoder.input;
+public:
+    explicit TrimOnExit(ByteBuffer &input) : m_input(input) {}
+    ~TrimOnExit() { m_input.releaseAbove(InputKeep); }
+    TrimOnExit(const TrimOnExit &) = delete;
+    TrimOnExit &operator=(const TrimOnExit &) = delete;
+
+private:
+    ByteBuffer &m_input;
+};
+
+// Reads the device whole (up to the cap) and hands the bytes to a fast
+// decoder. Anything it declines (damage, a stream beyond its limits) goes to
+// the chunked reader, which then decides: a rejection is always inflate's own.
+qint64 readWhole(StreamDecoder decoder, QIODevice &file, ReplayHead &head, const ReplayStreamBytes *streamBytes)
+{
+    thread_local ByteBuffer input;
+    const TrimOnExit trim(input);
     if (!input.reserve(ChunkSize, 0))
         return inflateChunks(file, head, nullptr, 0, streamBytes);
 
@@ -313,47 +251,54 @@ qint64 readWhole(QIODevice &file, ReplayHead &head, const ReplayStreamBytes *str
     qint64 have = file.read(reinterpret_cast<char *>(input.data()), ChunkSize);
     if (have <= 0)
         return -1;
-    if (!decoder.decompressor || !zlibHeaderOk(input.data(), have))
+    if (!zlibHeaderOk(input.data(), have))
         return inflateChunks(file, head, input.data(), have, streamBytes);
     have = readRest(file, input, have);
 
-    ByteBuffer &output = decoder.output;
-    size_t outputSize = qBound(OutputStart, std::bit_ceil(size_t(have) * GuessFactor), OutputCap);
-    libdeflate_result result = LIBDEFLATE_INSUFFICIENT_SPACE;
-    size_t used = 0;
-    size_t produced = 0;
-    for (;;) {
-        if (!output.reserve(outputSize, 0))
-            break;
-        result = libdeflate_zlib_decompress_ex(decoder.decompressor.get(), input.data(), size_t(have),
-                                               output.data(), output.capacity(), &used, &produced);
-        if (result != LIBDEFLATE_INSUFFICIENT_SPACE || output.capacity() >= OutputCap)
-            break;
-        outputSize = output.capacity() * 2;
-    }
-    if (result != LIBDEFLATE_SUCCESS)
+    DecodedStream stream;
+    if (!decoder(input.data(), have, stream))
         return inflateChunks(file, head, input.data(), have, streamBytes);
 
-    const qint64 length = qint64(used);
     // Give back what was read beyond the stream, so the device stands at byte L.
-    const qint64 unused = have - length;
+    const qint64 unused = have - stream.length;
     if (unused > 0 && !file.seek(file.pos() - unused))
         return -1;
-    decodeHead(output.data(), int(qMin<size_t>(produced, HeadBytes)), head);
-    giveBytes(streamBytes, input.data(), length);
-    return length;
+    decodeHead(stream.head, stream.headBytes, head);
+    giveBytes(streamBytes, input.data(), stream.length);
+    return stream.length;
 }
 
 } // namespace
 
+std::span<const NamedStreamDecoder> builtInStreamDecoders()
+{
+    // Measured across replays of every shape (see the README): ISA-L is the
+    // fastest on streams of short matches, where libdeflate is barely faster
+    // than zlib, and libdeflate on streams of literals.
+    static const NamedStreamDecoder decoders[] = {
+#ifdef QV_HAVE_ISAL
+        {"isal+libdeflate", decodeByShape},
+        {"isal", decodeWithIsal},
+#endif
+        {"libdeflate", decodeWithLibdeflate},
+    };
+    return decoders;
+}
+
+qint64 ReadReplayStreamWith(StreamDecoder decoder, QIODevice &file, ReplayHead &head,
+                            const ReplayStreamBytes &streamBytes)
+{
+    return readWhole(decoder, file, head, streamBytes ? &streamBytes : nullptr);
+}
+
 qint64 ReadReplayStream(QIODevice &file, ReplayHead &head)
 {
-    return readWhole(file, head, nullptr);
+    return readWhole(builtInStreamDecoders().front().decode, file, head, nullptr);
 }
 
 qint64 ReadReplayStream(QIODevice &file, ReplayHead &head, const ReplayStreamBytes &streamBytes)
 {
-    return readWhole(file, head, streamBytes ? &streamBytes : nullptr);
+    return readWhole(builtInStreamDecoders().front().decode, file, head, streamBytes ? &streamBytes : nullptr);
 }
 
 qint64 ReadReplayStreamZlib(QIODevice &file, ReplayHead &head)

@@ -9,6 +9,7 @@
 #include "app/StoragePage.h"
 #include "app/TMainForm.h"
 #include "operations/DeletionSession.h"
+#include "operations/FileWorkRunner.h"
 #include "catalogue/ReplayTableModel.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestFiles.h"

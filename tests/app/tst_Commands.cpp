@@ -114,7 +114,7 @@ void TestCommands::editShowsBeforeItWrites()
     const CommandResult result =
         EditCommand(*m_workspace, prompter, nullptr).run(FolderKind::Storage, u"a.dat"_s, [&] {
             shown = true;
-            QCOMPARE(m_workspace->Replays().itemByName(u"a.dat"_s)->Info.PlayerName, QByteArray("Bob"));
+            QCOMPARE(m_workspace->Replays().itemByName(u"a.dat"_s)->PlayerName, QByteArray("Bob"));
             QVERIFY(!readAll(m_storage + u"a.dat"_s).contains("Bob"));
         });
     QVERIFY(shown);
@@ -126,7 +126,7 @@ void TestCommands::editShowsBeforeItWrites()
     prompter.answerReplayText({"Eve", ""});
     const CommandResult failed =
         EditCommand(*m_workspace, prompter, nullptr).run(FolderKind::Game, u"qv_replay2.dat"_s, [] {});
-    QCOMPARE(failed.message, u"リプレイファイルの書き込みに失敗しました。"_s);
+    QCOMPARE(failed.message, u"リプレイファイルの書き込みに失敗しました。\nファイルまたはフォルダが見つかりません。"_s);
     QCOMPARE(QByteArray(m_workspace->Slots()[2].PlayerName), QByteArray("Eve"));
     // No replay, no question.
     QVERIFY(EditCommand(*m_workspace, prompter, nullptr).run(FolderKind::Game, u"qv_replay0.dat"_s, [] {}).cancelled);

@@ -19,6 +19,7 @@ private slots:
     void replace();
     void failureReloadsNothing();
     void cancelledDialog();
+    void stoppedCopyLeavesNothing();
 };
 
 // The storage folder is read again and its first row selected; the game page
@@ -172,6 +173,36 @@ void TestCopyCommand::cancelledDialog()
     QCOMPARE(m_prompter.calls().size(), size_t(1));
     QCOMPARE(storageColumn0(), QStringList{QStringLiteral("a.dat")});
     QCOMPARE(QDir(m_storage).count(), uint(4)); // ".", "..", a.dat, new.dat
+}
+
+// The Cancel of the progress box: the slot keeps its replay, no file is left
+// behind, nothing is said and the window is as it was.
+void TestCopyCommand::stoppedCopyLeavesNothing()
+{
+    prepare({{QStringLiteral("a.dat"), 100}, {QStringLiteral("b.dat"), 200}});
+    m_form = start();
+    QVERIFY(m_form);
+    clickTab(1);
+    clickRow(FolderKind::Storage, 2);
+    const QByteArray before = readAll(m_game + QStringLiteral("qv_replay0.dat"));
+    const QStringList gameFiles = QDir(m_game).entryList(QDir::Files | QDir::Hidden);
+    const QString shownSlot = model(FolderKind::Game).cell(1, 5);
+
+    m_prompter.answerCopyTarget(QStringLiteral("qv_replay0.dat"));
+    m_prompter.answerReplace(true);
+    // The copy dialog first, then the replace question, while which the
+    // player presses Cancel.
+    m_prompter.whileAsking([this] { m_prompter.whileAsking([this] { m_form->fileWork().cancel(); }); });
+    m_form->storagePage().BtnToTarnelCopy->click();
+
+    QCOMPARE(m_prompter.count(ScriptedPrompter::Kind::ConfirmReplace), 1);
+    QCOMPARE(readAll(m_game + QStringLiteral("qv_replay0.dat")), before);
+    QCOMPARE(QDir(m_game).entryList(QDir::Files | QDir::Hidden), gameFiles);
+    QVERIFY(m_prompter.errors().isEmpty());
+    QCOMPARE(model(FolderKind::Game).cell(1, 5), shownSlot);
+    QCOMPARE(m_form->ActiveTab(), 1);
+    QCOMPARE(m_form->ReplayRow(), 2);
+    QVERIFY(!m_form->fileWork().isRunning());
 }
 
 QTEST_MAIN(TestCopyCommand)

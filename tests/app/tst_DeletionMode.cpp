@@ -25,6 +25,7 @@ private slots:
     void emptyFolderNeverEnters();
     void toggleGuardAndSort();
     void keyboardAndPageVeto();
+    void declinedKeepsModeAndMarks_data();
     void declinedKeepsModeAndMarks();
     void deletesIntoTrash();
     void partialFailure();
@@ -261,8 +262,17 @@ void TestDeletionMode::keyboardAndPageVeto()
     QCOMPARE(m_form->ActiveTab(), 0);
 }
 
+void TestDeletionMode::declinedKeepsModeAndMarks_data()
+{
+    QTest::addColumn<bool>("stopped");
+    QTest::newRow("declined") << false;
+    // Yes, then the Cancel of the progress box before the first file went.
+    QTest::newRow("stopped while moving") << true;
+}
+
 void TestDeletionMode::declinedKeepsModeAndMarks()
 {
+    QFETCH(bool, stopped);
     prepare({{QStringLiteral("a.dat"), 1}, {QStringLiteral("b.dat"), 2}, {QStringLiteral("c.dat"), 3}});
     m_form = start();
     QVERIFY(m_form);
@@ -273,7 +283,9 @@ void TestDeletionMode::declinedKeepsModeAndMarks()
     const QStringList marked{QStringLiteral("c.dat"), QStringLiteral("a.dat")};
     QCOMPARE(m_form->DelFileList(), marked);
 
-    m_prompter.answerDelete(false);
+    m_prompter.answerDelete(stopped);
+    if (stopped)
+        m_prompter.whileAsking([this] { m_form->fileWork().cancel(); });
     QTest::mouseClick(m_form->storagePage().BtnDeleteExec, Qt::LeftButton);
     // One question for the whole set, full paths in marking order.
     QCOMPARE(m_prompter.count(ScriptedPrompter::Kind::ConfirmDelete), 1);
@@ -285,7 +297,8 @@ void TestDeletionMode::declinedKeepsModeAndMarks()
     QCOMPARE(m_form->storagePage().LblDelFileCnt->text(), QStringLiteral("2"));
     for (const QString &name : marked)
         QVERIFY(QFile::exists(m_storage + name));
-    QVERIFY(!QFileInfo::exists(m_home + QStringLiteral("/.local")));
+    if (!stopped)
+        QVERIFY(!QFileInfo::exists(m_home + QStringLiteral("/.local")));
     QCOMPARE(m_prompter.errors(), QStringList{});
 }
 

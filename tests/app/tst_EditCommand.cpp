@@ -156,7 +156,9 @@ void TestEditCommand::failedWriteKeepsFileAndRetries()
 
     m_prompter.answerReplayText({QByteArrayLiteral("New"), QByteArrayLiteral("note")});
     m_form->storagePage().BtnReplayInfoEdit2->click();
-    QCOMPARE(m_prompter.errors(), QStringList{QStringLiteral("リプレイファイルの書き込みに失敗しました。")});
+    // The message says why, after its first line.
+    QCOMPARE(m_prompter.errors(),
+             QStringList{QStringLiteral("リプレイファイルの書き込みに失敗しました。\nファイルが読み取り専用になっています。")});
     QCOMPARE(readAll(path), before);
     QCOMPARE(label("LblReplayName"), QStringLiteral("New"));
     QCOMPARE(storageColumn0(), QStringList{QStringLiteral("a.dat")});

@@ -34,9 +34,9 @@ public:
 class NestingPrompter : public ScriptedPrompter {
 public:
     Handler *failing = nullptr;
-    void error(QWidget *owner, const QString &text) override
+    void error(QWidget *owner, const QString &text, const QString &details = {}) override
     {
-        ScriptedPrompter::error(owner, text);
+        ScriptedPrompter::error(owner, text, details);
         QEvent e(QEvent::User);
         QCoreApplication::sendEvent(failing, &e);
     }

@@ -94,7 +94,7 @@ void TestReplayWorkspace::textInMemoryThenFile()
     QVERIFY(fromStorage ? workspace.setStorageText(name, edit.name, edit.comment)
                         : workspace.setSlotText(4, edit.name, edit.comment));
     QCOMPARE(changed.count(), 2);
-    const ReplayInfo &held = fromStorage ? workspace.Replays().itemByName(name)->Info : workspace.Slots()[4];
+    const ReplayInfo held = fromStorage ? workspace.Replays().itemByName(name)->info() : workspace.Slots()[4];
     QCOMPARE(QByteArray(held.PlayerName, PlayerNameSize), QByteArray(PlayerNameSize, 'N'));
     QCOMPARE(readAll(path), before); // memory first, the file only on request
 
@@ -156,8 +156,8 @@ void TestReplayWorkspace::rewriteNeedsNoReread()
     QCOMPARE(workspace.reloadStorageFolder(nullptr).read, 0);
     const ReplayListItem *item = workspace.Replays().itemByName(QStringLiteral("b.dat"));
     QVERIFY(item);
-    QCOMPARE(fieldBytes(item->Info.PlayerName, PlayerNameSize), QByteArrayLiteral("new name"));
-    QCOMPARE(fieldBytes(item->Info.Comment, CommentSize), QByteArrayLiteral("new comment"));
+    QCOMPARE(fieldBytes(item->info().PlayerName, PlayerNameSize), QByteArrayLiteral("new name"));
+    QCOMPARE(fieldBytes(item->info().Comment, CommentSize), QByteArrayLiteral("new comment"));
 }
 
 void TestReplayWorkspace::renameToDecodedNames()
@@ -204,8 +204,8 @@ void TestReplayWorkspace::renameToDecodedNames()
     // The renamed file is read like any other; the others stay as they were.
     const ReplayListItem *renamed = workspace.Replays().itemByName(QStringLiteral("テスト.dat"));
     QVERIFY(renamed);
-    QCOMPARE(fieldBytes(renamed->Info.PlayerName, PlayerNameSize), QByteArrayLiteral("sjis"));
-    QCOMPARE(fieldBytes(workspace.Replays().itemByName(QStringLiteral("繰.dat"))->Info.PlayerName, PlayerNameSize),
+    QCOMPARE(fieldBytes(renamed->info().PlayerName, PlayerNameSize), QByteArrayLiteral("sjis"));
+    QCOMPARE(fieldBytes(workspace.Replays().itemByName(QStringLiteral("繰.dat"))->info().PlayerName, PlayerNameSize),
              QByteArrayLiteral("here first"));
     QCOMPARE(int(workspace.leftOutFiles().size()), 2);
     QCOMPARE(leftOutChanged.count(), 2);

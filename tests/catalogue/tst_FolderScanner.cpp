@@ -67,13 +67,13 @@ QStringList snapshot(const ReplayList &list, const std::vector<LeftOutFile> &lef
     QStringList lines;
     for (qint32 id = 1; id <= list.Count(); ++id) {
         const ReplayListItem *item = list.itemById(id);
-        const QByteArray head(reinterpret_cast<const char *>(static_cast<const ReplayHead *>(&item->Info)),
+        const QByteArray head(reinterpret_cast<const char *>(&item->Head),
                               sizeof(ReplayHead));
         lines << QStringLiteral("%1 %2 %3 %4 %5 %6")
                      .arg(item->Id)
                      .arg(item->FileName, QString::fromLatin1(head.toHex()),
-                          QString::fromLatin1(QByteArray(item->Info.PlayerName, PlayerNameSize).toHex()),
-                          QString::fromLatin1(QByteArray(item->Info.Comment, CommentSize).toHex()),
+                          QString::fromLatin1(QByteArray(item->info().PlayerName, PlayerNameSize).toHex()),
+                          QString::fromLatin1(QByteArray(item->info().Comment, CommentSize).toHex()),
                           QString::fromLatin1(item->Identity.toHex()));
     }
     for (const LeftOutFile &file : leftOut)
@@ -127,6 +127,7 @@ private slots:
     void changesAgainstFullScan_data();
     void changesAgainstFullScan();
     void freshFileReadAgain();
+    void unchangedFilesStepOnce();
     void damagedCache_data();
     void damagedCache();
     void moreFilesThanThreadsAndOneHuge();
@@ -231,6 +232,33 @@ void tst_FolderScanner::freshFileReadAgain()
     QCOMPARE(counts.reused, 0);
 }
 
+void tst_FolderScanner::unchangedFilesStepOnce()
+{
+    // A start over a large folder has a hundred thousand unchanged files:
+    // they are counted, but only the last of them has a step of its own.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeFixture(dir, 6);
+    FolderScanner scanner;
+    scanner.setSettleTime(SettleMs * 1000000LL);
+    const auto scan = [&] {
+        ReplayList list;
+        std::vector<LeftOutFile> leftOut;
+        RecordingProgress progress;
+        scanner.scanStorage(dir.path() + QLatin1Char('/'), list, leftOut, &progress);
+        return progress.calls;
+    };
+    QCOMPARE(scan().size(), 9); // start, seven steps, finish
+    QThread::msleep(SettleMs + 10);
+    QVERIFY(writeRawFile(path(dir, "r2.dat"), replayBytes(555)));
+    // Step k names the k-th file listed: the changed file takes one more
+    // step when it is listed among the first six.
+    const QStringList calls = scan();
+    QVERIFY2(calls.size() == 4 || calls.size() == 5, qPrintable(calls.join(QLatin1Char('|'))));
+    QVERIFY(calls.filter(QStringLiteral("step 6 6 / 7 ")).size() == 1);
+    QVERIFY(calls[calls.size() - 2].startsWith(QStringLiteral("step 7 7 / 7 ")));
+}
+
 void tst_FolderScanner::damagedCache_data()
 {
     QTest::addColumn<QString>("damage");
@@ -241,7 +269,7 @@ void tst_FolderScanner::damagedCache_data()
     QTest::newRow("truncated") << QStringLiteral("truncated") << true;
     QTest::newRow("locked by another user") << QStringLiteral("locked") << true;
     QTest::newRow("another layout") << QStringLiteral("foreign") << true;
-    QTest::newRow("a row altered behind its checksum") << QStringLiteral("altered") << true;
+    QTest::newRow("a record altered behind its checksum") << QStringLiteral("altered") << true;
     QTest::newRow("folder cannot be made") << QStringLiteral("no folder") << false;
 }
 
@@ -294,7 +322,18 @@ void tst_FolderScanner::damagedCache()
         other.setDatabaseName(cachePath);
         QVERIFY(other.open());
         QSqlQuery query(other);
-        QVERIFY(query.exec(QStringLiteral("UPDATE files SET comment = X'41' WHERE name = CAST('r3.dat' AS BLOB)")));
+        QVERIFY(query.exec(QStringLiteral("SELECT bucket, records FROM buckets LIMIT 1")));
+        QVERIFY(query.next());
+        const qint64 bucket = query.value(0).toLongLong();
+        QByteArray records = query.value(1).toByteArray();
+        query.finish();
+        // A bit of the head of the bucket's first record: behind the name and two lengths.
+        const int at = 2 + quint8(records[0]) + 2 + 100;
+        records[at] = char(records[at] ^ 1);
+        query.prepare(QStringLiteral("UPDATE buckets SET records = ? WHERE bucket = ?"));
+        query.addBindValue(records);
+        query.addBindValue(bucket);
+        QVERIFY(query.exec());
         QCOMPARE(query.numRowsAffected(), 1);
         other.close();
     } else if (damage == QStringLiteral("no folder")) {
@@ -372,7 +411,7 @@ void tst_FolderScanner::moreFilesThanThreadsAndOneHuge()
     QCOMPARE(list.Count(), accepted.size());
     for (qint32 id = 1; id <= list.Count(); ++id)
         QCOMPARE(list.itemById(id)->FileName, accepted[id - 1]);
-    QCOMPARE(list.itemByName(QStringLiteral("m_huge.dat"))->Info.Score, 424242);
+    QCOMPARE(list.itemByName(QStringLiteral("m_huge.dat"))->Head.Score, 424242);
     QCOMPARE(int(leftOut.size()), rejected.size());
     for (size_t i = 0; i < leftOut.size(); ++i)
         QCOMPARE(leftOut[i].name, rejected[qsizetype(i)]);

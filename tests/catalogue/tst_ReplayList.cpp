@@ -202,8 +202,8 @@ void tst_ReplayList::firstMatchForDuplicateNames()
 
     const Texts t = texts(QByteArrayLiteral("new"), QByteArrayLiteral("text"));
     QVERIFY(list.UpdateReplayListText(QStringLiteral("dup.dat"), t.name, t.comment));
-    QCOMPARE(fieldBytes(list.itemById(2)->Info.PlayerName, PlayerNameSize), QByteArrayLiteral("new"));
-    QCOMPARE(fieldBytes(list.itemById(3)->Info.PlayerName, PlayerNameSize), QByteArray());
+    QCOMPARE(fieldBytes(list.itemById(2)->info().PlayerName, PlayerNameSize), QByteArrayLiteral("new"));
+    QCOMPARE(fieldBytes(list.itemById(3)->info().PlayerName, PlayerNameSize), QByteArray());
 
     // Every id still reaches its own item.
     QString fileName;
@@ -218,8 +218,8 @@ void tst_ReplayList::update()
     const QByteArray version = QByteArrayLiteral("QVreplay Ver107 ");
     add(list, QStringLiteral("a.dat"), version, 10, QByteArrayLiteral("old name"), QByteArrayLiteral("old comment"));
     add(list, QStringLiteral("b.dat"), version, 20, QByteArrayLiteral("other"), QByteArrayLiteral("other comment"));
-    const ReplayInfo before = list.itemById(1)->Info;
-    const ReplayInfo otherBefore = list.itemById(2)->Info;
+    const ReplayInfo before = list.itemById(1)->info();
+    const ReplayInfo otherBefore = list.itemById(2)->info();
 
     const Texts t = texts(QByteArray(PlayerNameSize, 'N'), QByteArrayLiteral("new comment"));
     QVERIFY(list.UpdateReplayListText(QStringLiteral("a.dat"), t.name, t.comment));
@@ -231,7 +231,8 @@ void tst_ReplayList::update()
     // The stream-decoded part and the other item stay as they were.
     QVERIFY(std::memcmp(static_cast<const ReplayHead *>(&after), static_cast<const ReplayHead *>(&before),
                         sizeof(ReplayHead)) == 0);
-    QVERIFY(std::memcmp(&list.itemById(2)->Info, &otherBefore, sizeof(ReplayInfo)) == 0);
+    const ReplayInfo other = list.itemById(2)->info();
+    QVERIFY(std::memcmp(&other, &otherBefore, sizeof(ReplayInfo)) == 0);
     QCOMPARE(list.Count(), 2);
     QCOMPARE(list.itemById(1)->Id, 1);
 

@@ -101,7 +101,7 @@ private:
     qint32 scoreOf(const QString &name) const
     {
         const ReplayListItem *item = m_list.itemByName(name);
-        return item ? item->Info.Score : 0;
+        return item ? item->Head.Score : 0;
     }
 
     bool comesBefore(const ReplayTableRow &r, const ReplayTableRow &p) const
@@ -388,9 +388,9 @@ void TestReplayTableSort::rowsMoveWhole()
         for (int r = 1; r < table.rowCountWithHeader(); ++r) {
             const ReplayListItem *item = list.itemByName(table.cell(r, 0));
             QVERIFY(item);
-            QCOMPARE(table.cell(r, 1), FormatScore(item->Info.Score));
-            QCOMPARE(table.cell(r, 2), DungeonName(item->Info.Dungeon));
-            QCOMPARE(table.cell(r, 4), CharaName(item->Info.Chara));
+            QCOMPARE(table.cell(r, 1), FormatScore(item->Head.Score));
+            QCOMPARE(table.cell(r, 2), DungeonName(item->Head.Dungeon));
+            QCOMPARE(table.cell(r, 4), CharaName(item->Head.Chara));
         }
     }
 }

@@ -90,7 +90,7 @@ void TestReplayDropImport::mixedDrop()
     QCOMPARE(prompter.calls()[0].text, storage + u"old.dat"_s);
     QCOMPARE(result.copied, replace ? 3 : 2);
     QVERIFY(result.failures.isEmpty());
-    QCOMPARE(drop.message(result), u"次のファイルは格納フォルダにコピーしませんでした。\n\n"_s + refused.join(u'\n'));
+    QCOMPARE(drop.message(result).text, u"次のファイルは格納フォルダにコピーしませんでした。\n\n"_s + refused.join(u'\n'));
     QCOMPARE(readAll(storage + u"new.dat"_s), replayBytes(1));
     QCOMPARE(readAll(storage + u"plain.rep.dat"_s), replayBytes(4));
     QCOMPARE(readAll(storage + u"old.dat"_s), replayBytes(replace ? 2 : 3));

@@ -1,11 +1,14 @@
+#include "platform/FileListMessage.h"
 #include "platform/WidgetPrompter.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -46,6 +49,8 @@ struct BoxSeen {
     QList<QMessageBox::StandardButton> buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     bool appModal = false;
+    bool plain = false; // the text and the informative text are shown as typed
+    bool fitsScreen = false;
 };
 
 // Records the box and presses the given button (or its default with Return).
@@ -59,10 +64,15 @@ void answerBox(BoxSeen &seen, std::optional<QMessageBox::StandardButton> press)
         seen.informative = box->informativeText();
         seen.details = box->detailedText();
         seen.icon = box->icon();
-        for (QAbstractButton *b : box->buttons())
-            seen.buttons.append(box->standardButton(b));
+        for (QAbstractButton *b : box->buttons()) {
+            if (box->standardButton(b) != QMessageBox::NoButton) // not the details' button
+                seen.buttons.append(box->standardButton(b));
+        }
         seen.defaultButton = box->standardButton(box->defaultButton());
         seen.appModal = box->windowModality() == Qt::ApplicationModal;
+        const auto *informative = box->findChild<QLabel *>(u"qt_msgbox_informativelabel"_s);
+        seen.plain = box->textFormat() == Qt::PlainText && (!informative || informative->textFormat() == Qt::PlainText);
+        seen.fitsScreen = box->frameGeometry().height() <= box->screen()->availableGeometry().height();
         if (press)
             box->button(*press)->click();
         else
@@ -83,6 +93,7 @@ class tst_WidgetPrompter : public QObject {
     Q_OBJECT
 
 private slots:
+    void error_data();
     void error();
     void question_data();
     void question();
@@ -94,14 +105,33 @@ private slots:
     void chooseSaveFile();
 };
 
+void tst_WidgetPrompter::error_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("details");
+    QTest::newRow("one line") << u"設定ファイルの書込に失敗しました。"_s << QString();
+    // A thousand failures: the box names ten and folds the rest away, and
+    // it fits on the screen.
+    QStringList lines;
+    for (int i = 0; i < 1000; ++i)
+        lines.append(u"<img src=x.png><b>%1</b>_とても長いリプレイファイルの名前です.dat：ファイルが見つかりません。"_s.arg(i));
+    const FileListMessage message = FileListMessage::of(u"次のファイルをごみ箱に移動できませんでした。"_s, lines);
+    QTest::newRow("a thousand files") << message.text << message.details;
+}
+
 void tst_WidgetPrompter::error()
 {
+    QFETCH(QString, text);
+    QFETCH(QString, details);
     MessageBoxes prompter(Caption);
     BoxSeen seen;
     answerBox(seen, std::nullopt);
-    prompter.error(nullptr, u"設定ファイルの書込に失敗しました。"_s);
+    prompter.error(nullptr, text, details);
     QCOMPARE(seen.title, Caption);
-    QCOMPARE(seen.text, u"設定ファイルの書込に失敗しました。"_s);
+    QCOMPARE(seen.text, text);
+    QCOMPARE(seen.details, details);
+    QVERIFY(seen.plain);
+    QVERIFY(seen.fitsScreen);
     QCOMPARE(seen.icon, QMessageBox::Critical);
     QCOMPARE(seen.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
     QVERIFY(seen.appModal);
@@ -157,6 +187,7 @@ void tst_WidgetPrompter::confirmations()
         QVERIFY(seen.text.contains(u"うち 1 件は絞り込みで"_s));
         QCOMPARE(seen.informative, u"a.dat\nb.dat"_s); // named in the box, not only in its details
         QCOMPARE(seen.details, u"a.dat\nb.dat"_s);
+        QVERIFY(seen.plain);
     } else {
         QCOMPARE(prompter.confirmReplace(nullptr, u"/s/a.dat"_s, u"スコア：1,200"_s), result);
         QVERIFY(seen.text.startsWith(u"「a.dat」"_s)); // the short name, not the path

@@ -1,8 +1,10 @@
-// The stream reader against the chunked zlib reader it replaced: the same
-// results (length, head, texts, device position, also after a failure) for
-// every kind of file the test-data maker makes, around every buffer limit.
+// The stream reader, with each fast decoder built in, against the chunked
+// zlib reader it replaced: the same results (length, head, texts, device
+// position, also after a failure) for every kind of file the test-data maker
+// makes, around every buffer limit.
 #include "replay/ReplayInfo.h"
 #include "replay/ReplayStreamReader.h"
+#include "replay/StreamDecoders.h"
 #include "tools/replaymaker/ReplayMaker.h"
 
 #include "FailDevice.h"
@@ -45,13 +47,15 @@ bool operator==(const Outcome &a, const Outcome &b)
         && std::memcmp(a.info.Comment, b.info.Comment, CommentSize) == 0;
 }
 
-enum class Reader { Fast, Zlib };
+// A fast decoder in front of the zlib reader; null: the zlib reader alone.
+using Reader = StreamDecoder;
+constexpr Reader Zlib = nullptr;
 
 Outcome readWith(Reader reader, QIODevice &device)
 {
     Outcome r;
-    if (reader == Reader::Fast)
-        r.length = ReadReplayStream(device, r.info, [&r](QByteArrayView piece) { r.streamBytes += piece; });
+    if (reader)
+        r.length = ReadReplayStreamWith(reader, device, r.info, [&r](QByteArrayView piece) { r.streamBytes += piece; });
     else
         r.length = ReadReplayStreamZlib(device, r.info);
     r.position = device.pos();
@@ -160,8 +164,9 @@ void tst_ReplayStreamDecoders::sameAsZlib_data()
     few.partialTail = 0;
     row("nothing decompressed", ReplayMaker::compressedStream(few) + texts());
 
-    // Streams ending around the end of the first 64 KiB read.
-    for (const qint64 length : {Chunk - 1, Chunk, Chunk + 1}) {
+    // Streams ending around the end of the first 64 KiB read, and of the
+    // first 8 KiB that ISA-L is given.
+    for (const qint64 length : {8 * KiB - 1, 8 * KiB, 8 * KiB + 1, Chunk - 1, Chunk, Chunk + 1}) {
         const QByteArray exact = ReplayMaker::compressedStreamOfLength(withRun(40), length);
         QTest::addRow("stream of %lld bytes", length) << exact + texts() << qint64(-1) << false;
         QTest::addRow("stream of %lld bytes, nothing after", length) << exact << qint64(-1) << false;
@@ -173,6 +178,22 @@ void tst_ReplayStreamDecoders::sameAsZlib_data()
     for (const qint64 size : {256 * KiB - 1, 256 * KiB, 256 * KiB + 1, 3 * MiB}) {
         QTest::addRow("zeros, %lld decompressed", size)
             << ReplayMaker::compressedStreamWithZeros(withRun(0), size - HeadBytes) + texts() << qint64(-1) << false;
+    }
+    // Around the ends of ISA-L's output pieces of 256 KiB.
+    for (const qint64 size : {512 * KiB - 1, 512 * KiB, 512 * KiB + 1}) {
+        QTest::addRow("zeros, %lld decompressed", size)
+            << ReplayMaker::compressedStreamWithZeros(withRun(0), size - HeadBytes) + texts() << qint64(-1) << false;
+    }
+    // Runs of other shapes: short matches, and nearly all literals (which go
+    // from ISA-L to libdeflate after the first piece), sound and damaged.
+    for (const auto shape : {ReplayMaker::RunShape::Counter, ReplayMaker::RunShape::Noise}) {
+        ReplayRecipe recipe = withRun(60000);
+        recipe.runShape = shape;
+        const QByteArray shaped = ReplayMaker::compressedStream(recipe);
+        const char *name = shape == ReplayMaker::RunShape::Noise ? "noise" : "counter";
+        QTest::addRow("%s, stream and texts", name) << shaped + texts() << qint64(-1) << false;
+        QTest::addRow("%s, damaged in a later chunk", name) << flipped(shaped, shaped.size() - 50) + texts() << qint64(-1) << false;
+        QTest::addRow("%s, truncated", name) << shaped.left(shaped.size() / 2) << qint64(-1) << false;
     }
     // At the cap of 32 MiB the whole decoding still applies; beyond it (a
     // zlib bomb) the chunked reader takes over.
@@ -201,20 +222,18 @@ void tst_ReplayStreamDecoders::sameAsZlib()
     QFETCH(qint64, failAfter);
     QFETCH(bool, onDisk);
 
-    Outcome fast, zlib;
-    if (onDisk) {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("file.dat"));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("file.dat"));
+    if (onDisk)
         QVERIFY(ReplayMaker::writeFile(path, file));
-        fast = readFile(Reader::Fast, path);
-        zlib = readFile(Reader::Zlib, path);
-    } else {
-        fast = readBytes(Reader::Fast, file, failAfter);
-        zlib = readBytes(Reader::Zlib, file, failAfter);
+    const auto read = [&](Reader reader) { return onDisk ? readFile(reader, path) : readBytes(reader, file, failAfter); };
+    const Outcome zlib = read(Zlib);
+    for (const NamedStreamDecoder &decoder : builtInStreamDecoders()) {
+        const Outcome fast = read(decoder.decode);
+        QVERIFY2(fast == zlib, (QByteArray(decoder.name) + ": " + describe(fast) + "; zlib: " + describe(zlib)).constData());
+        if (fast.length >= 0)
+            QVERIFY(fast.streamBytes == file.left(fast.length)); // every stream byte, once, in order
     }
-    QVERIFY2(fast == zlib, ("fast: " + describe(fast) + "; zlib: " + describe(zlib)).constData());
-    if (fast.length >= 0)
-        QVERIFY(fast.streamBytes == file.left(fast.length)); // every stream byte, once, in order
 }
 
 void tst_ReplayStreamDecoders::headerRules()
@@ -222,19 +241,23 @@ void tst_ReplayStreamDecoders::headerRules()
     // Every possible two-byte header in front of a sound deflate body: check
     // bits, method, window size and the dictionary flag decide as inflate does.
     const QByteArray stream = ReplayMaker::compressedStream(withRun(30)) + texts();
-    int accepted = 0;
-    for (int header = 0; header < 0x10000; ++header) {
-        QByteArray file = stream;
-        file[0] = char(header >> 8);
-        file[1] = char(header & 0xff);
-        const Outcome fast = readBytes(Reader::Fast, file);
-        const Outcome zlib = readBytes(Reader::Zlib, file);
-        if (!(fast == zlib))
-            QFAIL(qPrintable(QStringLiteral("header %1: ").arg(header, 4, 16, QLatin1Char('0'))
-                             + QString::fromLatin1(describe(fast) + " / " + describe(zlib))));
-        accepted += fast.length >= 0;
+    for (const NamedStreamDecoder &decoder : builtInStreamDecoders()) {
+        int accepted = 0;
+        for (int header = 0; header < 0x10000; ++header) {
+            QByteArray file = stream;
+            file[0] = char(header >> 8);
+            file[1] = char(header & 0xff);
+            const Outcome fast = readBytes(decoder.decode, file);
+            const Outcome zlib = readBytes(Zlib, file);
+            if (!(fast == zlib))
+                QFAIL(qPrintable(QStringLiteral("%1, header %2: ")
+                                     .arg(QLatin1String(decoder.name))
+                                     .arg(header, 4, 16, QLatin1Char('0'))
+                                 + QString::fromLatin1(describe(fast) + " / " + describe(zlib))));
+            accepted += fast.length >= 0;
+        }
+        QCOMPARE(accepted, 32); // windows of 256 bytes to 32 KiB, four levels each
     }
-    QCOMPARE(accepted, 32); // windows of 256 bytes to 32 KiB, four levels each
 }
 
 void tst_ReplayStreamDecoders::threads()
@@ -248,7 +271,7 @@ void tst_ReplayStreamDecoders::threads()
     files.push_back(ReplayMaker::brokenFile(Damage::BadAdler, withRun(5000)));
     std::vector<Outcome> alone;
     for (const QByteArray &file : files)
-        alone.push_back(readBytes(Reader::Zlib, file));
+        alone.push_back(readBytes(Zlib, file));
 
     constexpr int Threads = 3;
     std::vector<int> mismatches(Threads, 0);
@@ -258,7 +281,8 @@ void tst_ReplayStreamDecoders::threads()
             for (int round = 0; round < 2; ++round) {
                 for (size_t k = 0; k < files.size(); ++k) {
                     const size_t i = (k * 5 + size_t(t) * 3 + size_t(round)) % files.size();
-                    if (!(readBytes(Reader::Fast, files[i]) == alone[i]))
+                    const Reader reader = builtInStreamDecoders()[(i + size_t(t)) % builtInStreamDecoders().size()].decode;
+                    if (!(readBytes(reader, files[i]) == alone[i]))
                         ++mismatches[size_t(t)];
                 }
             }

@@ -49,6 +49,7 @@ public:
         Kind kind = Kind::Error;
         QWidget *owner = nullptr;
         QString text;      // error / question text; the path for ConfirmReplace
+        QString details;   // error / question: the folded-away list
         QString title;     // ChooseFolder: instruction text; ChooseSaveFile: chooser title
         QString root;      // ChooseFolder; ChooseSaveFile: the name filter
         QString preselect; // ChooseFolder; ChooseSaveFile: the suggested path
@@ -131,10 +132,11 @@ public:
     }
 
     // --- Prompter ---
-    void error(QWidget *owner, const QString &text) override
+    void error(QWidget *owner, const QString &text, const QString &details = {}) override
     {
         Call &c = record(Kind::Error, owner);
         c.text = text;
+        c.details = details;
     }
 
     void information(QWidget *owner, const QString &text) override
@@ -143,10 +145,11 @@ public:
         c.text = text;
     }
 
-    bool question(QWidget *owner, const QString &text) override
+    bool question(QWidget *owner, const QString &text, const QString &details = {}) override
     {
         Call &c = record(Kind::Question, owner);
         c.text = text;
+        c.details = details;
         return take(m_questions, false, QStringLiteral("question \"%1\"").arg(text));
     }
 

@@ -9,6 +9,7 @@ namespace ReplayMaker {
 namespace {
 
 constexpr int InfoRecords = 34;
+constexpr int RecordSize = 12;
 
 void appendLe32(QByteArray &out, qint32 value)
 {
@@ -98,9 +99,27 @@ QByteArray decompressedStream(const ReplayRecipe &recipe)
     qint32 x = 100, y = 100;
     for (qint64 i = 0; i < recipe.runRecords; ++i) {
         const quint32 r = run.next();
-        x += qint32(r % 3) - 1;
-        y += qint32((r >> 2) % 3) - 1;
-        appendRecord(out, qint32(r >> 20) & 0x3f, x, y);
+        switch (recipe.runShape) {
+        case RunShape::Drift:
+            x += qint32(r % 3) - 1;
+            y += qint32((r >> 2) % 3) - 1;
+            appendRecord(out, qint32(r >> 20) & 0x3f, x, y);
+            break;
+        case RunShape::Counter:
+            // One record per step: the keys change every eighth step or so,
+            // the position every fourth.
+            if (r % 8 == 0)
+                x = qint32((r >> 4) % 16);
+            if ((r >> 8) % 4 == 0)
+                y += (r >> 10) & 1 ? 1 : -1;
+            appendRecord(out, qint32(i), x, y);
+            break;
+        case RunShape::Noise:
+            out.append(char((r >> 16) % 200));
+            for (int k = 1; k < RecordSize; ++k)
+                out.append(char((run.next() >> 16) % 200));
+            break;
+        }
     }
     const quint32 tailSeed = run.next();
     for (int i = 0; i < qBound(0, recipe.partialTail, 11); ++i)

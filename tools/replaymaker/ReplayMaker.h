@@ -10,6 +10,13 @@
 // with real zlib streams. Nothing here is used by the program itself.
 namespace ReplayMaker {
 
+// What the recorded run behind the 34 information records looks like.
+enum class RunShape {
+    Drift,   // a small random step counter, then two positions that drift by -1, 0 or +1
+    Counter, // a step counter, then a key state and a position that mostly repeat
+    Noise,   // bytes of 200 values at random: deflate finds next to no matches
+};
+
 struct ReplayRecipe {
     QByteArray version = QByteArrayLiteral("QVreplay Ver107 "); // records 0..7, at most 16 bytes used
     qint32 versionHighBits = 0; // ORed into the version records' fields above their low byte
@@ -24,6 +31,7 @@ struct ReplayRecipe {
     int infoRecords = 34;       // how many of the 34 information records the stream holds (0..34)
     qint64 runRecords = 0;      // further records: the recorded run, pseudo-random from runSeed
     quint32 runSeed = 1;
+    RunShape runShape = RunShape::Drift;
     int partialTail = 0;        // bytes of a last, incomplete record (0..11)
     int compressionLevel = 6;   // zlib level 0..9
 };
