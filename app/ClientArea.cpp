@@ -19,4 +19,8 @@ void ClientArea::resizeEvent(QResizeEvent *event)
     const int pagesHeight = DesignedPagesHeight + extra - extra / 4;
     m_pages->setGeometry(0, 0, width(), pagesHeight);
     m_panel->setGeometry(0, pagesHeight, width(), height() - pagesHeight);
+    if (const int wider = qMax(0, width() - DesignedSize.width()); wider != m_extraWidth) {
+        m_extraWidth = wider;
+        emit extraWidthChanged(wider);
+    }
 }

@@ -15,10 +15,15 @@ public:
 
     ClientArea(QWidget *pages, QWidget *panel, QWidget *parent = nullptr);
 
+signals:
+    // The width beyond the designed one (0 at the designed size).
+    void extraWidthChanged(int extra);
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    int m_extraWidth = 0;
     QWidget *m_pages;
     QWidget *m_panel;
 };

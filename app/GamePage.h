@@ -32,6 +32,7 @@ public:
 
 protected:
     int firstColumn() const override { return 1; } // the file names are a fixed column
+    int growingColumn() const override { return 5; } // the player name
 
 private:
     StoredMarks *m_storedMarks;

@@ -213,8 +213,14 @@ void ReplayPage::chooseRow(int gridRow)
 
 void ReplayPage::vInitReplayTbl()
 {
-    for (int c = 0; c < Columns; ++c)
-        m_view->setColumnWidth(c, DesignedWidths[size_t(c)]);
+    setColumnWidths(DesignedWidths);
+}
+
+void ReplayPage::giveExtraWidth(int extra)
+{
+    const ColumnWidths own = columnWidths();
+    m_extraWidth = std::max(0, extra);
+    setColumnWidths(own);
 }
 
 void ReplayPage::followFolderChange()
@@ -237,13 +243,16 @@ ReplayPage::ColumnWidths ReplayPage::columnWidths() const
     ColumnWidths widths{};
     for (int c = 0; c < Columns; ++c)
         widths[size_t(c)] = m_view->columnWidth(c);
+    // Its own width: narrowed below the extra by hand, the least there is.
+    int &growing = widths[size_t(growingColumn())];
+    growing = std::max(ViewSettings::MinColumnWidth, growing - m_extraWidth);
     return widths;
 }
 
 void ReplayPage::setColumnWidths(const std::optional<ColumnWidths> &widths)
 {
     for (int c = 0; widths && c < Columns; ++c)
-        m_view->setColumnWidth(c, (*widths)[size_t(c)]);
+        m_view->setColumnWidth(c, (*widths)[size_t(c)] + (c == growingColumn() ? m_extraWidth : 0));
 }
 
 QString ReplayPage::reloadReport() const

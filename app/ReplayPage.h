@@ -120,6 +120,10 @@ public:
     // Makes a grid row visible (a filter that hides it is emptied).
     virtual void revealRow(int /*gridRow*/) {}
 
+    // A window wider than designed: its extra width goes to the growing
+    // column, on top of that column's own width (the one remembered).
+    void giveExtraWidth(int extra);
+
 signals:
     // The user selected a grid row (a press on the current row counts too).
     void rowChosen(int gridRow);
@@ -162,6 +166,8 @@ protected:
     virtual void refillAfterChange() { vSetReplayTbl(true); }
     // In deletion mode a right click only opens the menu.
     virtual bool rightPressOnlyOpensMenu() const { return false; }
+    // The column that takes the extra width of a wider window.
+    virtual int growingColumn() const = 0;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     ReplayWorkspace &m_workspace;
@@ -177,6 +183,7 @@ private:
     std::array<QPushButton *, 6> m_buttons{}; // by PageCommand
     QMenu *m_menu = nullptr;
     QString m_editTip; // the edit button's tip while it may be pressed
+    int m_extraWidth = 0; // given to growingColumn() beyond its own width
     bool m_quiet = false;
     // The current row just before a mouse press, so that a press on the row
     // that is already current still counts as a selection.

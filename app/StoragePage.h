@@ -82,6 +82,7 @@ signals:
 protected:
     void refillAfterChange() override;
     bool rightPressOnlyOpensMenu() const override;
+    int growingColumn() const override { return 0; } // the file name
     void keyPressEvent(QKeyEvent *event) override;
 
 private:

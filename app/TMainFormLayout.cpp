@@ -80,7 +80,10 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
     m_fileWork = std::make_unique<FileWorkRunner>(m_fileWorkBox.get());
     buildPages();
     PnlInfoView = new ReplayDetailPanel;
-    setCentralWidget(new ClientArea(PcReplayDat, PnlInfoView, this));
+    auto *client = new ClientArea(PcReplayDat, PnlInfoView, this);
+    setCentralWidget(client);
+    for (ReplayPage *page : m_pages) // a wider window widens a column of each table
+        connect(client, &ClientArea::extraWidthChanged, page, &ReplayPage::giveExtraWidth);
     buildStatusBar();
     buildCommandKeys();
     buildLiveFolders();

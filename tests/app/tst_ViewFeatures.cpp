@@ -335,6 +335,14 @@ void TestViewFeatures::grownWindow()
     QVERIFY(table(0)->viewport()->width() > 1200);
     QCOMPARE(m_form->StatusPanels[1]->width(), 600 + 400);
     QCOMPARE(m_form->gamePage().BtnReload->geometry(), QRect(80, 22, 153, 41));
+    // The extra width widens the file names and the player names; a column
+    // widened by hand keeps the extra on top of its own width, which is what
+    // is remembered.
+    QCOMPARE(table(1)->columnWidth(0), 150 + 400);
+    QCOMPARE(table(0)->columnWidth(5), 250 + 400);
+    table(1)->setColumnWidth(0, 150 + 400 + 30);
+    m_form->resize(m_form->width() - 100, m_form->height());
+    QCOMPARE(table(1)->columnWidth(0), 180 + 300);
     // The filter box beside the tabs, wide enough for twelve full-width characters.
     clickTab(1);
     QLineEdit *filter = m_form->storagePage().EdtFilter;
@@ -347,7 +355,8 @@ void TestViewFeatures::grownWindow()
     m_prompter.answerQuestion(false);
     m_form->close();
     const QByteArray written = readAll(m_settings);
-    for (const char *key : {"WindowWidth=1250\r\n", "WindowHeight=782\r\n", "WindowMaximized=0\r\n"})
+    for (const char *key : {"WindowWidth=1150\r\n", "WindowHeight=782\r\n", "WindowMaximized=0\r\n",
+                            "TarnelColumns=150,80,150,80,100,250\r\n", "ReplayColumns=180,80,150,80,100,250\r\n"})
         QVERIFY2(written.contains(key), key);
 }
 
