@@ -27,8 +27,9 @@ public:
 
     // from: the folder of the file; fileName: the file, without folder;
     // storedNames: storage files that already hold this replay (shown when a
-    // game slot is copied). Cancelled when the user cancelled or kept the
-    // existing file, or stopped the copy; otherwise one outcome, for the
+    // game slot is copied). No to replacing an existing file asks the dialog
+    // again, with the name typed or the slot chosen kept. Cancelled when the
+    // user cancelled or stopped the copy; otherwise one outcome, for the
     // destination's name, and the file it replaced, now in the trash.
     CommandResult run(FolderKind from, const QString &fileName, const QStringList &storedNames = {}) const;
 
@@ -36,6 +37,8 @@ public:
     CopyTargetRequest request(FolderKind from, const QString &fileName, const QStringList &storedNames) const;
 
 private:
+    // What the destination holds, for the question before it is replaced.
+    QString destinationHolds(const CopyTargetRequest &asked, const QString &target) const;
     // The replay the dialog shows for this file (null when none is known).
     ReplayIdentity shownIdentity(FolderKind from, const QString &fileName) const;
 

@@ -44,8 +44,8 @@ void FolderNotice::showFor(FolderSnapshot::State state, const QString &dir)
     if (state == FolderSnapshot::State::Present)
         m_stateText.clear();
     else
-        m_stateText = state == FolderSnapshot::State::Missing ? QStringLiteral("フォルダが見つかりません: %1").arg(path)
-                                                              : QStringLiteral("フォルダを読み込めません: %1").arg(path);
+        m_stateText = state == FolderSnapshot::State::Missing ? QStringLiteral("フォルダが見つかりません：%1").arg(path)
+                                                              : QStringLiteral("フォルダを読み込めません：%1").arg(path);
     refresh();
 }
 

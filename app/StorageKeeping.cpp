@@ -55,19 +55,19 @@ StorageKeeping::StorageKeeping(TMainForm &window, Prompter &prompter, StatusLine
     ActUndo->setShortcut(QKeySequence::Undo);
     ActUndo->setToolTip(QStringLiteral("最後にごみ箱に移動したファイル（削除したもの、コピーで置き換えたもの）を元の場所に戻します"));
     E1->addSeparator();
-    ActBulkRename = action(E1, "ActBulkRename", QStringLiteral("名前の一括変更…(&M)"), &StorageKeeping::ActBulkRenameClick);
+    ActBulkRename = action(E1, "ActBulkRename", QStringLiteral("名前の一括変更(&M)…"), &StorageKeeping::ActBulkRenameClick);
     ActBulkRename->setToolTip(QStringLiteral("格納フォルダの表示中のリプレイに、格納ファイル名の形式で名前を付けます"));
     window.storagePage().addMenuAction(ActBulkRename);
 
     window.S1->addSeparator();
-    ActAutoStore = window.S1->addAction(QStringLiteral("新しいリプレイを自動で格納(&A)"));
+    ActAutoStore = window.S1->addAction(QStringLiteral("新しいリプレイを自動で格納(&S)"));
     ActAutoStore->setObjectName(QStringLiteral("ActAutoStore"));
     ActAutoStore->setCheckable(true);
     ActAutoStore->setToolTip(QStringLiteral("Tarnelリプレイフォルダのスロットに格納フォルダにないリプレイができたら、"
                                             "格納ファイル名の形式の名前で格納フォルダにコピーします"));
     connect(ActAutoStore, &QAction::triggered, this, &StorageKeeping::ActAutoStoreClick);
     ActNameTemplate =
-        action(window.S1, "ActNameTemplate", QStringLiteral("格納ファイル名の形式…(&N)"), &StorageKeeping::ActNameTemplateClick);
+        action(window.S1, "ActNameTemplate", QStringLiteral("格納ファイル名の形式(&N)…"), &StorageKeeping::ActNameTemplateClick);
 
     // Every read of the game folder (the watcher, a reload, the start, a
     // change of folder) may bring a slot to store; the window shows it first.

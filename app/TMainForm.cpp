@@ -15,6 +15,7 @@
 #include "app/TAboutBox.h"
 #include "app/TRecordForm.h"
 #include "app/UnreadableFilesCommand.h"
+#include "app/WindowPlace.h"
 #include "catalogue/DelayedProgress.h"
 #include "catalogue/ReplayFilterProxy.h"
 #include "catalogue/ReplayDetailPanel.h"
@@ -74,8 +75,7 @@ bool TMainForm::startUp()
     // selected row in the panel, its folder in the status bar.
     if (view.activePage == folderIndex(FolderKind::Storage))
         PcReplayDat->setCurrentIndex(view.activePage);
-    if (view.windowPos && isPlaceOnScreens(QRect(*view.windowPos, frameGeometry().size())))
-        move(*view.windowPos);
+    restoreWindowPlace(this, view);
     activePage().view()->setFocus(); // the arrow keys move through the table at once
     ActAutoReload->setChecked(view.autoReload);
     m_watcher->setEnabled(ActAutoReload->isChecked());
@@ -132,7 +132,10 @@ void TMainForm::vShowReplayInfo(FolderKind folder, int row)
     const ReplayPage &shown = page(folder);
     ReplayInfo info{};
     const ReplayInfo *replay = shown.replayAt(row, info);
-    PnlInfoView->showReplay(replay);
+    if (replay || !shown.listsNothing())
+        PnlInfoView->showReplay(replay);
+    else
+        PnlInfoView->showNothing();
     if (replay)
         PnlInfoView->showStoredNames(shown.storedNames(row));
     updateActions();
@@ -146,7 +149,9 @@ void TMainForm::showActive()
 void TMainForm::runPageCommand(FolderKind folder, PageCommand command)
 {
     switch (command) {
-    case PageCommand::Reload: return reloadFolder(folder);
+    case PageCommand::Reload:
+        reloadFolder(folder);
+        return m_status->say(page(folder).reloadReport());
     case PageCommand::Copy: return BtnToReplayCopyClick(folder);
     case PageCommand::Edit: return BtnReplayInfoEditClick(folder);
     case PageCommand::Delete: return BtnFileDeleteClick();
@@ -210,6 +215,7 @@ void TMainForm::BtnDeleteExecClick()
     if (result.cancelled)
         return; // declined: mode and marks stay
     m_keeping->remember(result.trashed);
+    m_status->say(result.summary);
     // Whatever went, the folder is read again so that no file that is gone
     // stays listed.
     BtnReload2Click();
@@ -318,6 +324,7 @@ void TMainForm::BtnToReplayCopyClick(FolderKind from)
     if (result.anyDone()) // the folder copied into is read again
         reloadFolder(otherFolder(from));
     showActive();
+    m_status->say(result.summary);
 }
 
 void TMainForm::BtnReplayInfoEditClick(FolderKind folder)
@@ -332,6 +339,7 @@ void TMainForm::BtnReplayInfoEditClick(FolderKind folder)
         });
     if (!result.message.isEmpty())
         m_prompter.error(this, result.message);
+    m_status->say(result.summary);
 }
 
 void TMainForm::OpenFolderClick(FolderKind folder)
@@ -403,6 +411,7 @@ void TMainForm::ActCsvExportClick()
         m_csvExport.run(m_storage->model(), m_storage->rowsAsShown(), m_workspace->Replays());
     if (!result.message.isEmpty())
         m_prompter.error(this, result.message);
+    m_status->say(result.summary);
 }
 
 void TMainForm::ActUnreadableClick()

@@ -117,7 +117,7 @@ public:
     QTabWidget *PcReplayDat;
     ReplayDetailPanel *PnlInfoView;
     std::array<QLabel *, 3> StatusPanels;
-    // "読み込めないファイル: n", on the storage page while there are such files.
+    // "読み込めないファイル：n", on the storage page while there are such files.
     QToolButton *SbtUnreadable;
 
 protected:

@@ -120,7 +120,7 @@ bool UnreadableFilesCommand::renameNames()
     }
     // Each list names about ten files; the details hold both lists whole.
     const QString aloneHeading =
-        QStringLiteral("次の %1 個は、名前を Shift-JIS として正しく読めないため、そのままにします。").arg(leftAlone.size());
+        QStringLiteral("次の %1 件は、名前を Shift-JIS として正しく読めないため、そのままにします。").arg(leftAlone.size());
     const QString aloneText = aloneHeading + QLatin1Char('\n') + FileListMessage::shownLines(leftAlone);
     const bool cut = leftAlone.size() > FileListMessage::ShownLines || renames.size() > FileListMessage::ShownLines;
     const QString aloneDetails =
@@ -131,7 +131,7 @@ bool UnreadableFilesCommand::renameNames()
                              cut ? aloneDetails : QString());
         return false;
     }
-    QString question = QStringLiteral("次の %1 個のファイルの名前を、Shift-JIS として読んだ名前に変更しますか？\n"
+    QString question = QStringLiteral("次の %1 件のファイルの名前を、Shift-JIS として読んだ名前に変更しますか？\n"
                                       "同じ名前のファイルが既にあるときは変更しません。\n\n%2")
                            .arg(names.size())
                            .arg(FileListMessage::shownLines(renames));

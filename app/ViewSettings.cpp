@@ -17,6 +17,9 @@ const QString &section()
 // Key names, in the order they are written.
 const QString KeyLeft = QStringLiteral("WindowLeft");
 const QString KeyTop = QStringLiteral("WindowTop");
+const QString KeyWidth = QStringLiteral("WindowWidth");
+const QString KeyHeight = QStringLiteral("WindowHeight");
+const QString KeyMaximized = QStringLiteral("WindowMaximized");
 const QString KeyPage = QStringLiteral("ActivePage");
 const QString KeySort = QStringLiteral("SortMode");
 const QString KeyTarnelColumns = QStringLiteral("TarnelColumns");
@@ -70,6 +73,11 @@ ViewSettings LoadViewSettings(const QString &settingFileName)
     const std::optional<int> top = readInt(ini, KeyTop, -MaxCoordinate, MaxCoordinate);
     if (left && top)
         view.windowPos = QPoint(*left, *top);
+    const std::optional<int> width = readInt(ini, KeyWidth, 1, MaxCoordinate);
+    const std::optional<int> height = readInt(ini, KeyHeight, 1, MaxCoordinate);
+    if (width && height)
+        view.windowSize = QSize(*width, *height);
+    view.maximized = readInt(ini, KeyMaximized, 0, 1).value_or(0) == 1;
     view.activePage = readInt(ini, KeyPage, 0, 1).value_or(0);
     view.sortMode = readInt(ini, KeySort, 0, 6).value_or(0);
     view.tarnelColumns = readColumns(ini, KeyTarnelColumns);
@@ -91,6 +99,11 @@ bool SaveViewSettings(const QString &settingFileName, const ViewSettings &view)
     if (view.windowPos) {
         write(KeyLeft, QString::number(view.windowPos->x()));
         write(KeyTop, QString::number(view.windowPos->y()));
+    }
+    if (view.windowSize) {
+        write(KeyWidth, QString::number(view.windowSize->width()));
+        write(KeyHeight, QString::number(view.windowSize->height()));
+        write(KeyMaximized, view.maximized ? QStringLiteral("1") : QStringLiteral("0"));
     }
     write(KeyPage, QString::number(view.activePage));
     write(KeySort, QString::number(view.sortMode));

@@ -24,6 +24,9 @@ struct CommandResult {
     // files) were not tried, and are as they were.
     QStringList untouched;
     QString message;
+    // What was done, in one line for the status bar ("qv_replay0.dat にコピーしました");
+    // empty when nothing was.
+    QString summary;
     QString details; // the whole list of files the message names only in part
     QList<TrashedFile> trashed;
 

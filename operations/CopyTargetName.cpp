@@ -17,7 +17,7 @@ QString copyTargetFileName(const QString &typed)
 QString typedNameRefusal(const QString &typed)
 {
     if (typed.contains(QLatin1Char('/')) || typed.contains(QChar(u'\0')))
-        return QStringLiteral("ファイル名に使えない文字（「/」または NUL 文字）が含まれています。");
+        return QStringLiteral("ファイル名に使えない文字（「/」など）が含まれています。");
     if (typed == QLatin1StringView(".") || typed == QLatin1StringView(".."))
         return QStringLiteral("「%1」はファイル名に使えません。").arg(typed);
     // The folder listing skips such names: the copy would never be shown.

@@ -14,6 +14,7 @@ void DialogPrompter::ask(QWidget *owner, DialogQuery &query)
         TReplayCopyForm1 form(copy->request, *this, owner);
         form.exec();
         copy->answer = form.result();
+        copy->typed = form.typedName();
     } else if (auto *text = dynamic_cast<ReplayTextQuery *>(&query)) {
         TReplayInfoExInputForm form(text->request, owner);
         form.exec();

@@ -1,6 +1,7 @@
 #include "operations/TReplayCopyForm1.h"
 
 #include "operations/CopyTargetName.h"
+#include "platform/WidgetKit.h"
 #include "platform/PlainToolTip.h"
 
 #include <QComboBox>
@@ -83,7 +84,7 @@ TReplayCopyForm1::TReplayCopyForm1(const CopyTargetRequest &request, Prompter &p
     connect(BtnOk, &QPushButton::clicked, this, &TReplayCopyForm1::BtnOkClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TReplayCopyForm1::BtnCancelClick);
 
-    LblCopyMotoName->setText(m_request.sourceName);
+    WidgetKit::setNameText(LblCopyMotoName, m_request.sourceName, Qt::ElideMiddle);
     FormShow();
 }
 
@@ -96,13 +97,17 @@ void TReplayCopyForm1::FormShow()
         LblCopyMotoName->move(LblCopyMotoName->x(), 32);
         Label2->move(Label2->x(), 72);
         EdtCopySakiFileName->move(EdtCopySakiFileName->x(), 88);
+        EdtCopySakiFileName->setText(m_request.typedName); // back from a declined replace: the name stays
         EdtCopySakiFileName->show();
         EdtCopySakiFileName->setFocus();
         BtnTemplateName->setVisible(!m_request.templateName.isEmpty());
         showStoredNote();
         return;
     }
-    showSlot(0);
+    if (m_request.slot > 0 && m_request.slot < CmbCopySakiFileName->count())
+        CmbCopySakiFileName->setCurrentIndex(m_request.slot); // shows that slot
+    else
+        showSlot(0);
     for (QWidget *widget : std::initializer_list<QWidget *>{Label3, Label4, Label5, Label6, LblDungeonName, LblKaisu,
                                                             LblCharaName, LblScore, LblPlayerName, CmbCopySakiFileName})
         widget->show();
@@ -121,7 +126,7 @@ void TReplayCopyForm1::showStoredNote()
     const int room = LblStoredNote->width() - metrics.horizontalAdvance(pattern.arg(QString(), more));
     const QString name = metrics.elidedText(names.first(), Qt::ElideMiddle, qMax(room, 40));
     LblStoredNote->setText(pattern.arg(name, more));
-    LblStoredNote->setToolTip(plainToolTip(QStringLiteral("格納フォルダに保存済み：\n") + names.join(QLatin1Char('\n'))));
+    LblStoredNote->setToolTip(plainToolTip(QStringLiteral("格納済み：\n") + names.join(QLatin1Char('\n'))));
     LblStoredNote->show();
 }
 
@@ -130,10 +135,11 @@ void TReplayCopyForm1::showSlot(int slot)
     const SlotSummary empty;
     const SlotSummary &info = slot >= 0 && slot < int(m_request.slotTexts.size()) ? m_request.slotTexts[size_t(slot)] : empty;
     LblDungeonName->setText(info.dungeon);
-    LblKaisu->setText(info.floors);
+    // A number is never cut: its label widens as far as it needs.
+    WidgetKit::setWholeText(LblKaisu, info.floors);
     LblCharaName->setText(info.chara);
-    LblScore->setText(info.score);
-    LblPlayerName->setText(info.player);
+    WidgetKit::setWholeText(LblScore, info.score);
+    WidgetKit::setNameText(LblPlayerName, info.player);
 }
 
 void TReplayCopyForm1::CmbCopySakiFileNameChange()
@@ -181,4 +187,9 @@ std::optional<QString> TReplayCopyForm1::result() const
     if (!m_okFlag)
         return std::nullopt;
     return m_copySakiFileName;
+}
+
+QString TReplayCopyForm1::typedName() const
+{
+    return m_request.slotMode ? QString() : EdtCopySakiFileName->text();
 }

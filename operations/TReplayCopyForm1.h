@@ -27,6 +27,8 @@ public:
     const QString &CopySakiFileName() const { return m_copySakiFileName; }
     // CopySakiFileName once OK was accepted, else nothing.
     std::optional<QString> result() const;
+    // The name as typed in name entry (".dat" not added).
+    QString typedName() const;
 
     void CmbCopySakiFileNameChange();
     void BtnOkClick();

@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 TrashCommand::TrashCommand(Prompter &prompter, QWidget *owner, FileWorkRunner *runner)
     : m_prompter(prompter),
       m_owner(owner),
@@ -40,6 +42,9 @@ CommandResult TrashCommand::run(const QList<TrashItem> &items, int hidden) const
     const FileListMessage message = failureMessage(result.files);
     result.message = message.text;
     result.details = message.details;
+    if (const qsizetype done = std::count_if(result.files.cbegin(), result.files.cend(),
+                                             [](const FileOutcome &file) { return file.done; }))
+        result.summary = QStringLiteral("%1 件をごみ箱に移動しました").arg(done);
     return result;
 }
 

@@ -6,10 +6,7 @@
 
 SingleInstance::SingleInstance(const QString &name)
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    m_path = QDir(folder).filePath(name + QStringLiteral(".lock"));
+    m_path = QDir(runtimeFolder()).filePath(name + QStringLiteral(".lock"));
     m_lock = std::make_unique<QLockFile>(m_path);
     // A running copy keeps its lock however long it runs; a lock whose
     // process has gone is still taken over (QLockFile checks the process id).
@@ -28,4 +25,10 @@ bool SingleInstance::tryLock()
 QString SingleInstance::lockFilePath() const
 {
     return m_path;
+}
+
+QString SingleInstance::runtimeFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return folder.isEmpty() ? QDir::tempPath() : folder;
 }

@@ -95,6 +95,7 @@ void TestCommands::copyCancelledOrFailed()
     QVERIFY(CopyCommand(*m_workspace, prompter, nullptr).run(FolderKind::Game, u"qv_replay2.dat"_s).cancelled);
     prompter.answerCopyTarget(u"a.dat"_s);
     prompter.answerReplace(false);
+    prompter.answerCopyTargetCancel(); // No goes back to the dialog
     QVERIFY(CopyCommand(*m_workspace, prompter, nullptr).run(FolderKind::Game, u"qv_replay2.dat"_s).cancelled);
     const QByteArray before = readAll(m_storage + u"a.dat"_s);
 

@@ -53,6 +53,7 @@ private slots:
     void slotChoice();
     void slotOntoSourceRefused();
     void cancelAndEscape();
+    void backFromADeclinedReplace();
     void storedNote_data();
     void storedNote();
     void templateName();
@@ -206,7 +207,7 @@ void TestReplayCopyForm::typedNames_data()
     QTest::newRow("slash") << QStringLiteral("../abc") << false << none << QStringLiteral("「/」");
     QTest::newRow("absolute") << QStringLiteral("/tmp/abc") << false << none << QStringLiteral("「/」");
     QTest::newRow("NUL") << QStringLiteral("ab") + QChar(u'\0') + QStringLiteral("c") << false << none
-                         << QStringLiteral("NUL");
+                         << QStringLiteral("使えない文字");
     QTest::newRow("dot") << QStringLiteral(".") << false << none << QStringLiteral("「.」は");
     QTest::newRow("dot dot") << QStringLiteral("..") << false << none << QStringLiteral("「..」は");
     // Hidden names: the storage listing would never show the copy.
@@ -303,9 +304,10 @@ void TestReplayCopyForm::cancelAndEscape()
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.EdtCopySakiFileName->setText(QStringLiteral("abc"));
-    QTest::keyClick(form.EdtCopySakiFileName, Qt::Key_Escape);
-    QVERIFY(form.isVisible()); // Escape is bound to no button
-
+    QTest::keyClick(form.EdtCopySakiFileName, Qt::Key_Escape); // cancels, as Cancel does
+    QVERIFY(!form.isVisible());
+    QCOMPARE(form.result(), std::nullopt);
+    form.show();
     form.BtnCancel->click();
     QVERIFY(!form.isVisible());
     QCOMPARE(form.result(), std::nullopt);
@@ -316,6 +318,26 @@ void TestReplayCopyForm::cancelAndEscape()
     closed.EdtCopySakiFileName->setText(QStringLiteral("abc"));
     closed.close(); // the close box
     QCOMPARE(closed.result(), std::nullopt);
+}
+
+// Asked again after the user kept an existing file, the dialog starts with
+// the name as typed, or the slot chosen and what it holds.
+void TestReplayCopyForm::backFromADeclinedReplace()
+{
+    ScriptedPrompter prompter;
+    CopyTargetRequest named = request(false);
+    named.typedName = QStringLiteral("kept");
+    TReplayCopyForm1 nameEntry(named, prompter);
+    QCOMPARE(nameEntry.EdtCopySakiFileName->text(), QStringLiteral("kept"));
+    QCOMPARE(nameEntry.typedName(), QStringLiteral("kept"));
+
+    CopyTargetRequest slot = request(true);
+    slot.slot = 3;
+    TReplayCopyForm1 slotChoice(slot, prompter);
+    QCOMPARE(slotChoice.CmbCopySakiFileName->currentIndex(), 3);
+    QCOMPARE(slotChoice.LblPlayerName->text(), slot.slotTexts[3].player);
+    slotChoice.BtnOk->click();
+    QCOMPARE(slotChoice.result(), std::optional<QString>(QStringLiteral("qv_replay3.dat")));
 }
 
 void TestReplayCopyForm::storedNote_data()

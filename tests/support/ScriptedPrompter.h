@@ -74,8 +74,12 @@ public:
     void answerFolderCancel() { m_folders.push_back(FolderAnswer{false, {}}); }
     void answerReplace(bool replace) { m_replaces.push_back(replace); }
     void answerDelete(bool proceed) { m_deletes.push_back(proceed); }
-    void answerCopyTarget(const QString &fileName) { m_copyTargets.push_back(CopyTargetAnswer{true, fileName}); }
-    void answerCopyTargetCancel() { m_copyTargets.push_back(CopyTargetAnswer{false, {}}); }
+    // typed: the name as typed (name entry), when it differs from fileName.
+    void answerCopyTarget(const QString &fileName, const QString &typed = {})
+    {
+        m_copyTargets.push_back(CopyTargetAnswer{true, fileName, typed.isNull() ? fileName : typed});
+    }
+    void answerCopyTargetCancel() { m_copyTargets.push_back(CopyTargetAnswer{false, {}, {}}); }
     void answerReplayText(const ReplayTextAnswer &answer) { m_replayTexts.push_back(TextAnswer{true, answer}); }
     void answerReplayTextCancel() { m_replayTexts.push_back(TextAnswer{false, {}}); }
     void answerSaveFile(const QString &path) { m_saveFiles.push_back(FolderAnswer{true, path}); }
@@ -212,9 +216,10 @@ public:
         if (auto *copy = dynamic_cast<CopyTargetQuery *>(&query)) {
             Call &c = record(Kind::ChooseCopyTarget, owner);
             c.copyTarget = copy->request;
-            const CopyTargetAnswer answer = take(m_copyTargets, CopyTargetAnswer{false, {}},
+            const CopyTargetAnswer answer = take(m_copyTargets, CopyTargetAnswer{false, {}, {}},
                                                  QStringLiteral("copy dialog for \"%1\"").arg(copy->request.sourceName));
             copy->answer = answer.chosen ? std::optional<QString>(answer.fileName) : std::nullopt;
+            copy->typed = copy->request.slotMode ? QString() : answer.typed;
         } else if (auto *text = dynamic_cast<ReplayTextQuery *>(&query)) {
             Call &c = record(Kind::EditReplayText, owner);
             c.replayText = text->request;
@@ -320,6 +325,7 @@ private:
     struct CopyTargetAnswer {
         bool chosen;
         QString fileName;
+        QString typed;
     };
     std::deque<CopyTargetAnswer> m_copyTargets;
     struct TextAnswer {
