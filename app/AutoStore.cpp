@@ -3,6 +3,7 @@
 #include "app/ReplayWorkspace.h"
 #include "app/StoredMarks.h"
 #include "operations/FileWorkProgress.h"
+#include "operations/FileWorkRunner.h"
 #include "operations/ReplayCopyJob.h"
 #include "operations/TrashFiles.h"
 
@@ -38,7 +39,7 @@ QList<AutoStoreStep> AutoStore::steps() const
     return m_plan.steps(view());
 }
 
-AutoStore::Result AutoStore::run(FileWorkProgress *progress)
+AutoStore::Result AutoStore::run(FileWorkRunner *runner)
 {
     Result result;
     if (!m_on)
@@ -52,40 +53,69 @@ AutoStore::Result AutoStore::run(FileWorkProgress *progress)
         cause = FileError::Cause::Missing;
         result.failure = QStringLiteral("格納フォルダが見つかりません（%1）。").arg(QDir::toNativeSeparators(dir));
     }
-    for (qsizetype i = 0; cause == FileError::Cause::None && i < steps.size(); ++i) {
-        const AutoStoreStep &step = steps[i];
-        if (progress)
-            progress->beginFile(int(i), int(steps.size()), step.name);
-        if (FileWorkProgress::isCancelled(progress))
+
+    // What the copies need is taken here; the copies run beside the window
+    // and touch neither the workspace nor the plan.
+    struct Copy {
+        AutoStoreStep step;
+        ReplayIdentity identity;
+        ReplayInfo replay{};
+        QString source;
+        std::optional<CopyResult> copy; // empty: not tried
+        FileIdentity file;               // of the new file
+        std::optional<TrashedFile> earlier;
+    };
+    QList<Copy> copies;
+    for (const AutoStoreStep &step : steps) {
+        copies.append(Copy{step, m_workspace.slotIdentities()[size_t(step.slot)], m_workspace.Slots()[size_t(step.slot)],
+                           m_workspace.slotPath(step.slot), {}, {}, {}});
+    }
+    if (cause == FileError::Cause::None) {
+        FileWorkRunner::run(runner, QStringLiteral("新しいリプレイを格納フォルダにコピー中"), [&](FileWorkProgress &progress) {
+            for (qsizetype i = 0; i < copies.size(); ++i) {
+                Copy &made = copies[i];
+                progress.beginFile(int(i), int(copies.size()), made.step.name);
+                if (progress.isCancelled())
+                    return;
+                ReplayCopyJob job(made.source, dir + made.step.name);
+                job.expectReplay(made.identity);
+                job.setMayReplace(made.step.name == made.step.replaces);
+                made.copy = job.copy(&progress);
+                if (made.copy->outcome == CopyResult::Outcome::Cancelled)
+                    return;
+                if (made.copy->outcome != CopyResult::Outcome::Copied) {
+                    // A slot rewritten under the copy is run again at its next change.
+                    if (made.copy->sourceChanged)
+                        continue;
+                    return; // the cause would stop the others too
+                }
+                made.file = FileIdentity::of(QFile::encodeName(dir + made.step.name)).value_or(FileIdentity{});
+                if (!made.step.replaces.isEmpty() && made.step.replaces != made.step.name) {
+                    const QByteArray earlier = QFile::encodeName(dir + made.step.replaces);
+                    const QList<TrashFiles::Result> moved = TrashFiles(QList<QByteArray>{earlier}).run();
+                    if (!moved.isEmpty() && moved.front().moved)
+                        made.earlier = TrashedFile{made.step.replaces, earlier, moved.front().trashNativePath, {}};
+                }
+            }
+        });
+    }
+    for (const Copy &made : std::as_const(copies)) {
+        if (!made.copy)
             break;
-        const ReplayIdentity identity = m_workspace.slotIdentities()[size_t(step.slot)];
-        const ReplayInfo replay = m_workspace.Slots()[size_t(step.slot)];
-        ReplayCopyJob job(m_workspace.slotPath(step.slot), dir + step.name);
-        job.expectReplay(identity);
-        job.setMayReplace(step.name == step.replaces);
-        const CopyResult copy = job.copy(progress);
-        if (copy.outcome == CopyResult::Outcome::Cancelled)
-            break;
-        if (copy.outcome != CopyResult::Outcome::Copied) {
-            // A slot rewritten under the copy is run again at its next change.
-            if (!copy.sourceChanged) {
-                cause = copy.cause;
-                result.failure = copy.reason;
+        if (made.copy->outcome != CopyResult::Outcome::Copied) {
+            if (made.copy->outcome == CopyResult::Outcome::Failed && !made.copy->sourceChanged) {
+                cause = made.copy->cause;
+                result.failure = made.copy->reason;
             }
             continue;
         }
-        m_workspace.noteCopiedInto(dir, step.name);
-        const QByteArray path = QFile::encodeName(dir + step.name);
-        m_plan.stored(step, replay, identity, FileIdentity::of(path).value_or(FileIdentity{}));
-        if (copy.replaced)
-            result.trashed.append(*copy.replaced);
-        if (!step.replaces.isEmpty() && step.replaces != step.name) {
-            const QByteArray earlier = QFile::encodeName(dir + step.replaces);
-            const QList<TrashFiles::Result> moved = TrashFiles(QList<QByteArray>{earlier}).run();
-            if (!moved.isEmpty() && moved.front().moved)
-                result.trashed.append(TrashedFile{step.replaces, earlier, moved.front().trashNativePath, {}});
-        }
-        result.stored.append(Stored{step.slot, step.name});
+        m_workspace.noteCopiedInto(dir, made.step.name);
+        m_plan.stored(made.step, made.replay, made.identity, made.file);
+        if (made.copy->replaced)
+            result.trashed.append(*made.copy->replaced);
+        if (made.earlier)
+            result.trashed.append(*made.earlier);
+        result.stored.append(Stored{made.step.slot, made.step.name});
     }
     if (!result.failure.isEmpty()) {
         result.failureSaid = m_causesSaid.contains(int(cause));

@@ -9,7 +9,7 @@
 #include <QSet>
 #include <QString>
 
-class FileWorkProgress;
+class FileWorkRunner;
 class ReplayWorkspace;
 class StoredMarks;
 
@@ -45,9 +45,10 @@ public:
         QString failure;          // the first failure, for the player; empty when none
         bool failureSaid = false; // the same cause was said before (and nothing was stored since)
     };
-    // Makes the copies (nothing while off). progress may be null. The
-    // storage folder is to be read again when anything was stored.
-    Result run(FileWorkProgress *progress = nullptr);
+    // Makes the copies (nothing while off), on the runner when there is one
+    // (with its progress box and Cancel), else here. The storage folder is to
+    // be read again when anything was stored.
+    Result run(FileWorkRunner *runner = nullptr);
 
     // The text the status bar shows for a result: what was stored, or the
     // failure (when not said before); empty when there is nothing to say.

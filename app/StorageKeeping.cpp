@@ -142,7 +142,7 @@ void StorageKeeping::runAutoStore()
         m_autoStoreSoon->start(RetryMs);
         return;
     }
-    showAutoStore(m_autoStore->run());
+    showAutoStore(m_autoStore->run(&m_window.fileWork()));
 }
 
 void StorageKeeping::showAutoStore(const AutoStore::Result &result)
