@@ -94,8 +94,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
-            return mistake(QStringLiteral("不明なオプションです: %1").arg(optionColumn({unknown.first()})), usage);
-        return mistake(QStringLiteral("コマンドラインを解釈できません: %1").arg(parser.errorText()), usage);
+            return mistake(QStringLiteral("不明なオプションです：%1").arg(optionColumn({unknown.first()})), usage);
+        return mistake(QStringLiteral("コマンドラインを解釈できません：%1").arg(parser.errorText()), usage);
     }
     if (parser.isSet(help)) {
         CommandLine result;
@@ -111,7 +111,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
     }
     // The program opens no files given on the command line.
     if (!parser.positionalArguments().isEmpty())
-        return mistake(QStringLiteral("引数は受け付けません: %1").arg(parser.positionalArguments().first()), usage);
+        return mistake(QStringLiteral("引数は受け付けません：%1").arg(parser.positionalArguments().first()), usage);
 
     CommandLine result;
     for (const Switch &row : switches())

@@ -69,6 +69,8 @@ CommandResult EditCommand::run(FolderKind folder, const QString &fileName, const
         result.message = QStringLiteral("リプレイファイルの書き込みに失敗しました。");
         if (!reason.isEmpty())
             result.message += QLatin1Char('\n') + reason;
+    } else {
+        result.summary = QStringLiteral("%1 の名前とコメントを書き込みました").arg(fileName);
     }
     return result;
 }

@@ -40,14 +40,28 @@ FolderNotice::FolderNotice(QWidget *viewport)
 
 void FolderNotice::showFor(FolderSnapshot::State state, const QString &dir)
 {
-    if (state == FolderSnapshot::State::Present) {
-        m_text.clear();
+    const QString path = QDir::toNativeSeparators(dir);
+    if (state == FolderSnapshot::State::Present)
+        m_stateText.clear();
+    else
+        m_stateText = state == FolderSnapshot::State::Missing ? QStringLiteral("フォルダが見つかりません：%1").arg(path)
+                                                              : QStringLiteral("フォルダを読み込めません：%1").arg(path);
+    refresh();
+}
+
+void FolderNotice::setProblem(const QString &text)
+{
+    m_problem = text;
+    refresh();
+}
+
+void FolderNotice::refresh()
+{
+    m_text = m_stateText.isEmpty() ? m_problem : m_stateText;
+    if (m_text.isEmpty()) {
         hide();
         return;
     }
-    const QString path = QDir::toNativeSeparators(dir);
-    m_text = state == FolderSnapshot::State::Missing ? QStringLiteral("フォルダが見つかりません: %1").arg(path)
-                                                     : QStringLiteral("フォルダを読み込めません: %1").arg(path);
     setToolTip(plainToolTip(m_text));
     place();
     show();

@@ -18,6 +18,10 @@ public:
 
     // Shows the notice for a folder in this state, or hides it for one that is there.
     void showFor(FolderSnapshot::State state, const QString &dir);
+    // A problem with a folder that is there (auto-store could not write to
+    // it), said until it is cleared with an empty text; a missing or
+    // unreadable folder is said first.
+    void setProblem(const QString &text);
     // The notice's line with the whole path; empty while hidden.
     const QString &text() const { return m_text; }
 
@@ -31,7 +35,10 @@ protected:
 
 private:
     void place();
+    void refresh();
 
     QLabel *m_label;
     QString m_text;
+    QString m_stateText;
+    QString m_problem;
 };

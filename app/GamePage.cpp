@@ -63,4 +63,16 @@ void GamePage::vSetCmdButton(int state)
 {
     BtnReplayInfoEdit->setEnabled(state & CmdEdit);
     BtnToReplayCopy->setEnabled(state & CmdCopy);
+    showEditTip();
+}
+
+int GamePage::replayCount() const
+{
+    return int(std::count_if(m_workspace.Slots().cbegin(), m_workspace.Slots().cend(),
+                             [](const ReplayInfo &slot) { return slot.PlayDate != 0; }));
+}
+
+bool GamePage::listsNothing() const
+{
+    return m_workspace.seen(FolderKind::Game).state != FolderSnapshot::State::Present;
 }

@@ -19,6 +19,9 @@ public:
     const ReplayInfo *replayAt(int gridRow, ReplayInfo &info) const override;
     QStringList storedNames(int gridRow) const override;
     void vSetCmdButton(int state) override;
+    int replayCount() const override;
+    // The slots of a missing or unreadable folder hold nothing to show.
+    bool listsNothing() const override;
 
     // Widgets (object names as the variable names).
     QTableView *StgTarnelTbl;
@@ -29,6 +32,7 @@ public:
 
 protected:
     int firstColumn() const override { return 1; } // the file names are a fixed column
+    int growingColumn() const override { return 5; } // the player name
 
 private:
     StoredMarks *m_storedMarks;

@@ -1,13 +1,17 @@
 #include "app/ReplayPage.h"
 
 #include "app/FolderNotice.h"
+#include "app/ReplayTableView.h"
 #include "app/ReplayWorkspace.h"
 #include "catalogue/ReplayCellDelegate.h"
 #include "catalogue/ReplayFilterProxy.h"
 #include "catalogue/ReplayTableModel.h"
 #include "platform/WidgetKit.h"
+#include "replay/ReplayInfo.h"
+#include "replay/ShiftJisText.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -38,7 +42,7 @@ ReplayPage::ReplayPage(FolderKind kind, ReplayWorkspace &workspace, ReplayTableM
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    m_view = new QTableView(this);
+    m_view = new ReplayTableView(this);
     m_view->setProperty("Tag", folderIndex(kind));
     m_view->setModel(m_proxy);
     m_view->setItemDelegate(new ReplayCellDelegate(m_view));
@@ -76,6 +80,7 @@ ReplayPage::ReplayPage(FolderKind kind, ReplayWorkspace &workspace, ReplayTableM
     m_view->viewport()->installEventFilter(this);
     layout->addWidget(m_view, 1);
 
+    connect(m_view, &ReplayTableView::spacePressed, this, &ReplayPage::spacePressed);
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 if (!m_quiet && current.isValid())
@@ -87,6 +92,12 @@ ReplayPage::ReplayPage(FolderKind kind, ReplayWorkspace &workspace, ReplayTableM
         if (!m_quiet && index.isValid() && index.row() == m_rowBeforePress)
             emit rowChosen(gridRowOf(index));
     });
+
+    m_emptyNote = WidgetKit::label(m_view->viewport(), "LblNoReplays",
+                                   QStringLiteral("一致するリプレイはありません"), QPoint());
+    m_emptyNote->setAlignment(Qt::AlignCenter);
+    m_emptyNote->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_emptyNote->hide();
 
     m_notice = new FolderNotice(m_view->viewport());
     connect(m_notice, &FolderNotice::chooseFolder, this, &ReplayPage::chooseFolderAsked);
@@ -110,12 +121,38 @@ QPushButton *ReplayPage::addButton(PageCommand command, const char *name, const 
     m_buttons[size_t(command)] = button;
     m_commands.add(button, key);
     connect(button, &QPushButton::clicked, this, [this, command] { emit commandAsked(command); });
+    if (command == PageCommand::Edit)
+        m_editTip = button->toolTip();
     return button;
+}
+
+QString ReplayPage::editRefusal() const
+{
+    const QPushButton *edit = button(PageCommand::Edit);
+    ReplayInfo info{};
+    const ReplayInfo *replay = replayAt(selectedRow(), info);
+    if (!edit || !edit->isVisibleTo(edit->parentWidget()) || !replay || !isEditLockedVersion(*replay))
+        return {};
+    const QString version = ShiftJisText::decodeField(replay->ReplayVer, ReplayVerSize).trimmed();
+    return QStringLiteral("このリプレイのバージョン（%1）では名前とコメントを編集できません").arg(version);
+}
+
+void ReplayPage::showEditTip()
+{
+    if (QPushButton *edit = button(PageCommand::Edit)) {
+        const QString why = edit->isEnabled() ? QString() : editRefusal();
+        edit->setToolTip(why.isEmpty() ? m_editTip : why);
+    }
 }
 
 QPushButton *ReplayPage::button(PageCommand command) const
 {
     return m_buttons[size_t(command)];
+}
+
+bool ReplayPage::choosingByKey() const
+{
+    return m_view->movingByKey();
 }
 
 int ReplayPage::selectedRow() const
@@ -176,15 +213,27 @@ void ReplayPage::chooseRow(int gridRow)
 
 void ReplayPage::vInitReplayTbl()
 {
-    for (int c = 0; c < Columns; ++c)
-        m_view->setColumnWidth(c, DesignedWidths[size_t(c)]);
+    setColumnWidths(DesignedWidths);
+}
+
+void ReplayPage::giveExtraWidth(int extra)
+{
+    const ColumnWidths own = columnWidths();
+    m_extraWidth = std::max(0, extra);
+    setColumnWidths(own);
 }
 
 void ReplayPage::followFolderChange()
 {
-    const int top = m_view->verticalScrollBar()->value();
+    // The row at the top stays at the top. (Scrolled to the end, the view
+    // shows the last row at its bottom edge and a part of the top row; the
+    // scroll position alone would put the next row at the top once a row
+    // is added below.)
+    const int topRow = m_view->rowAt(0);
+    const int top = topRow >= 0 ? topRow : m_view->verticalScrollBar()->value();
     const int left = m_view->horizontalScrollBar()->value();
     refillAfterChange();
+    m_view->layOutNow();
     m_view->verticalScrollBar()->setValue(top);
     m_view->horizontalScrollBar()->setValue(left);
 }
@@ -194,13 +243,21 @@ ReplayPage::ColumnWidths ReplayPage::columnWidths() const
     ColumnWidths widths{};
     for (int c = 0; c < Columns; ++c)
         widths[size_t(c)] = m_view->columnWidth(c);
+    // Its own width: narrowed below the extra by hand, the least there is.
+    int &growing = widths[size_t(growingColumn())];
+    growing = std::max(ViewSettings::MinColumnWidth, growing - m_extraWidth);
     return widths;
 }
 
 void ReplayPage::setColumnWidths(const std::optional<ColumnWidths> &widths)
 {
     for (int c = 0; widths && c < Columns; ++c)
-        m_view->setColumnWidth(c, (*widths)[size_t(c)]);
+        m_view->setColumnWidth(c, (*widths)[size_t(c)] + (c == growingColumn() ? m_extraWidth : 0));
+}
+
+QString ReplayPage::reloadReport() const
+{
+    return QStringLiteral("%1を再読み込みしました（%2 件）").arg(folderCaption(m_kind)).arg(replayCount());
 }
 
 bool ReplayPage::press(PageCommand command)
@@ -215,6 +272,10 @@ QMenu *ReplayPage::tableMenu()
         m_menu = new QMenu(this);
     m_menu->clear();
     m_commands.addTo(m_menu);
+    for (QAction *action : std::as_const(m_menuActions)) {
+        if (action->isEnabled()) // as the page's commands: only what can be given now
+            m_menu->addAction(action);
+    }
     m_menu->addSeparator();
     QAction *open = m_menu->addAction(QStringLiteral("フォルダを開く"));
     open->setObjectName(QStringLiteral("ActOpenFolder"));
@@ -222,8 +283,19 @@ QMenu *ReplayPage::tableMenu()
     return m_menu;
 }
 
+void ReplayPage::showEmptyNote(bool shown)
+{
+    // Near the top, where the first row would be; a missing folder's notice
+    // keeps the middle.
+    const QWidget *viewport = m_view->viewport();
+    m_emptyNote->setGeometry(0, RowHeight, viewport->width(), 2 * RowHeight);
+    m_emptyNote->setVisible(shown);
+}
+
 bool ReplayPage::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_view->viewport() && event->type() == QEvent::Resize && m_emptyNote->isVisibleTo(m_view))
+        showEmptyNote(true);
     if (watched == m_view->viewport()
         && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
         // A right click in deletion mode only opens the context menu:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/PageCommands.h"
+#include "app/ReplayTableView.h"
 #include "app/ViewSettings.h"
 #include "catalogue/FolderKind.h"
 
@@ -15,6 +16,8 @@
 #include <optional>
 
 class FolderNotice;
+class QAction;
+class QLabel;
 class QMenu;
 class QModelIndex;
 class QPushButton;
@@ -50,6 +53,7 @@ public:
     ReplayTableModel &model() const { return *m_model; }
     ReplayFilterProxy &proxy() const { return *m_proxy; }
     FolderNotice *notice() const { return m_notice; }
+    QLabel *emptyNote() const { return m_emptyNote; }
 
     // --- the selected row, as the view has it ---
     // Grid row of the view's current row (1 = first data row); 0 for none.
@@ -61,6 +65,9 @@ public:
     void selectRow(int gridRow);
     // Selects a grid row as the user does (vReplaySelectCell): rowChosen follows.
     void chooseRow(int gridRow);
+    // True while the keyboard moves the current row: the user looks through
+    // the list rather than choosing a row with the mouse.
+    bool choosingByKey() const;
     // Grid row holding this file, 0 for none.
     int findRow(const QString &fileName) const;
     // The one mapping between grid rows and the view's indexes.
@@ -88,10 +95,27 @@ public:
     virtual void vSetCmdButton(int state) = 0;
     // A key: presses the command's button when it is shown and enabled.
     bool press(PageCommand command);
+    // Why the selected replay's name and comment cannot be edited (its
+    // version), for the edit button's tip and the status bar; empty when
+    // they can, or when no replay is selected.
+    QString editRefusal() const;
     // The Delete key on this page.
     virtual void deleteKeyPressed() {}
+    // Space on the table.
+    virtual void spacePressed() {}
     // The context menu, filled for the moment it is asked for.
     QMenu *tableMenu();
+    // A command of the window's menus that the context menu offers too,
+    // below the page's own, while it is enabled.
+    void addMenuAction(QAction *action) { m_menuActions.append(action); }
+
+    // How many replays the folder holds, as last read.
+    virtual int replayCount() const = 0;
+    // What the status bar says after the folder was read again by the user.
+    QString reloadReport() const;
+    // True when the table lists no replay at all (an empty or missing folder,
+    // a filter that matches nothing): the panel shows nothing.
+    virtual bool listsNothing() const { return false; }
 
     // Status panel 2 while the page is shown: text and tip (empty: none).
     virtual std::array<QString, 2> countTexts() const { return {}; }
@@ -99,6 +123,10 @@ public:
     virtual bool countsUnreadableFiles() const { return false; }
     // Makes a grid row visible (a filter that hides it is emptied).
     virtual void revealRow(int /*gridRow*/) {}
+
+    // A window wider than designed: its extra width goes to the growing
+    // column, on top of that column's own width (the one remembered).
+    void giveExtraWidth(int extra);
 
 signals:
     // The user selected a grid row (a press on the current row counts too).
@@ -122,6 +150,10 @@ protected:
     QPushButton *addButton(PageCommand command, const char *name, const QString &caption, const QRect &geometry,
                            const QKeySequence &key = {});
     QPushButton *button(PageCommand command) const;
+    // The edit button's tip follows its state: a greyed button says why.
+    void showEditTip();
+    // "一致するリプレイはありません" over the table, while it lists no replay.
+    void showEmptyNote(bool shown);
     // Runs f without taking what it does to the view's current row for a
     // choice of the user.
     template <typename F>
@@ -138,6 +170,8 @@ protected:
     virtual void refillAfterChange() { vSetReplayTbl(true); }
     // In deletion mode a right click only opens the menu.
     virtual bool rightPressOnlyOpensMenu() const { return false; }
+    // The column that takes the extra width of a wider window.
+    virtual int growingColumn() const = 0;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     ReplayWorkspace &m_workspace;
@@ -146,11 +180,15 @@ private:
     FolderKind m_kind;
     ReplayTableModel *m_model;
     ReplayFilterProxy *m_proxy;
-    QTableView *m_view;
+    ReplayTableView *m_view;
     FolderNotice *m_notice;
+    QLabel *m_emptyNote;
     PageCommands m_commands;
     std::array<QPushButton *, 6> m_buttons{}; // by PageCommand
     QMenu *m_menu = nullptr;
+    QList<QAction *> m_menuActions;
+    QString m_editTip; // the edit button's tip while it may be pressed
+    int m_extraWidth = 0; // given to growingColumn() beyond its own width
     bool m_quiet = false;
     // The current row just before a mouse press, so that a press on the row
     // that is already current still counts as a selection.

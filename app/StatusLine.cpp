@@ -3,6 +3,7 @@
 #include "platform/PlainToolTip.h"
 #include "platform/WidgetKit.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QStatusBar>
 #include <QToolButton>
@@ -55,15 +56,22 @@ StatusLine::StatusLine(QStatusBar *bar)
     unreadableButton->setPalette(blue);
     bar->addWidget(unreadableButton);
     unreadableButton->hide();
+    bar->installEventFilter(this);
+}
+
+bool StatusLine::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_bar && event->type() == QEvent::Resize)
+        fitPanels();
+    return QObject::eventFilter(watched, event);
 }
 
 void StatusLine::show(const QString &caption, const QString &path, const std::array<QString, 2> &countTexts,
                       int unreadable)
 {
     panels[0]->setText(caption);
-    panels[1]->setText(path);
-    panels[1]->setToolTip(plainToolTip(path)); // the panel may be too narrow for it
-    unreadableButton->setText(QStringLiteral("読み込めないファイル: %1").arg(unreadable));
+    m_path = path;
+    unreadableButton->setText(QStringLiteral("読み込めないファイル：%1").arg(unreadable));
     unreadableButton->setFixedWidth(unreadableButton->sizeHint().width());
     unreadableButton->setHidden(unreadable == 0);
     panels[2]->setText(countTexts[0]);
@@ -83,10 +91,15 @@ void StatusLine::fitPanels()
     int others = Lead + panels[0]->width() + Gap + Gap + panels[2]->width();
     if (!unreadableButton->isHidden())
         others += Gap + unreadableButton->width();
-    panels[1]->setFixedWidth(std::min(PathWidth, BarWidth - others));
+    const int extra = std::max(0, m_bar->width() - BarWidth);
+    panels[1]->setFixedWidth(std::min(PathWidth, BarWidth - others) + extra);
+    // A long path gives way in its middle; the tip has it whole.
+    WidgetKit::setNameText(panels[1], m_path, Qt::ElideMiddle);
+    panels[1]->setToolTip(plainToolTip(m_path));
 }
 
 void StatusLine::say(const QString &text)
 {
-    m_bar->showMessage(text, SayMs);
+    if (!text.isEmpty()) // nothing to say leaves the bar as it is
+        m_bar->showMessage(text, SayMs);
 }

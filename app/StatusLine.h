@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include <array>
@@ -10,8 +11,10 @@ class QToolButton;
 
 // The window's status bar: the folder's name, its path, the filter's count,
 // and at the right the count of the storage folder's unreadable files (a
-// button that opens their list), shown only while there are any.
-class StatusLine {
+// button that opens their list), shown only while there are any. The path
+// takes the room of a window wider than designed.
+class StatusLine : public QObject {
+    Q_OBJECT
 public:
     explicit StatusLine(QStatusBar *bar);
 
@@ -28,8 +31,12 @@ public:
     std::array<QLabel *, 3> panels;
     QToolButton *unreadableButton;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void fitPanels();
 
     QStatusBar *m_bar;
+    QString m_path;
 };

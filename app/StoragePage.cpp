@@ -14,6 +14,9 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -68,8 +71,12 @@ StoragePage::StoragePage(ReplayWorkspace &workspace, DeletionSession &session, Q
     auto *drops = new UrlDropTarget(StgReplayTbl->viewport(), [this] { return !m_session.isOn(); });
     connect(drops, &UrlDropTarget::dropped, this, &StoragePage::filesDropped);
 
-    // In deletion mode every row the user selects toggles its mark.
-    connect(this, &ReplayPage::rowChosen, this, [this](int row) { m_session.select(row, model().cell(row, 0)); });
+    // In deletion mode every row the user selects with the mouse toggles its
+    // mark; moving with the keyboard only moves (Space and Delete toggle).
+    connect(this, &ReplayPage::rowChosen, this, [this](int row) {
+        if (!choosingByKey())
+            m_session.select(row, model().cell(row, 0));
+    });
     connect(&m_session, &DeletionSession::modeChanged, this, &StoragePage::showDeleteMode);
     connect(&m_session, &DeletionSession::marksChanged, this, &StoragePage::showMarks);
 }
@@ -108,6 +115,43 @@ void StoragePage::buildSortRow()
     }
     SbtSortNone->setChecked(true);
     connect(SortButtons, &QButtonGroup::idClicked, this, &StoragePage::ReplayTblSortClick);
+
+    // A click on a column header chooses the matching sort, as its button
+    // does; the arrow shows the order chosen, whichever way.
+    QHeaderView *header = StgReplayTbl->horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(header, &QHeaderView::sectionClicked, this, &StoragePage::headerClicked);
+}
+
+void StoragePage::headerClicked(int column)
+{
+    // A second click reverses where the buttons have both directions.
+    int sortMode = -1;
+    switch (column) {
+    case 0: sortMode = SortMode() == SortFile1 ? SortFile2 : SortFile1; break;
+    case 1: sortMode = SortMode() == SortScore1 ? SortScore2 : SortScore1; break;
+    case 2: sortMode = SortDungeon; break;
+    case 4: sortMode = SortChara; break;
+    default: break;
+    }
+    if (sortMode < 0)
+        showSortIndicator(); // a column without a sort keeps the arrow where it was
+    else
+        ReplayTblSortClick(sortMode);
+}
+
+void StoragePage::showSortIndicator()
+{
+    const struct {
+        int column;
+        Qt::SortOrder order;
+    } indicators[] = {{-1, Qt::AscendingOrder}, {0, Qt::AscendingOrder},  {0, Qt::DescendingOrder},
+                      {1, Qt::AscendingOrder},  {1, Qt::DescendingOrder}, {2, Qt::AscendingOrder},
+                      {4, Qt::AscendingOrder}};
+    const auto &shown = indicators[size_t(SortMode())];
+    StgReplayTbl->horizontalHeader()->setSortIndicator(shown.column, shown.order);
 }
 
 void StoragePage::buildDeletionPanel()
@@ -126,11 +170,19 @@ void StoragePage::buildDeletionPanel()
 
 void StoragePage::buildFilter()
 {
-    // The filter box, right of the sort row.
-    EdtFilter = new QLineEdit(PnlReplayCmd);
+    // The filter box, room for about twelve full-width characters; the
+    // window puts it beside the page tabs (its panel asks for the box's
+    // whole width there).
+    PnlFilter = new QWidget(this);
+    PnlFilter->setObjectName(QStringLiteral("PnlFilter"));
+    auto *layout = new QHBoxLayout(PnlFilter);
+    layout->setContentsMargins(0, 0, 2, 0);
+    EdtFilter = new QLineEdit(PnlFilter);
     EdtFilter->setObjectName(QStringLiteral("EdtFilter"));
     EdtFilter->setPlaceholderText(QStringLiteral("絞り込み"));
-    EdtFilter->setGeometry(750, 8, 86, 22);
+    EdtFilter->setFixedWidth(EdtFilter->fontMetrics().horizontalAdvance(QString(12, QChar(0x3042))) + 40);
+    layout->addWidget(EdtFilter);
+    PnlFilter->hide();
     EdtFilter->setClearButtonEnabled(true);
     EdtFilter->setToolTip(QStringLiteral("ファイル名・プレイヤー名・コメント・ダンジョン名・キャラクター名で絞り込みます"
                                          "（空白で区切った語をすべて含む行）。Ctrl+F で入力、Esc で解除"));
@@ -141,6 +193,10 @@ void StoragePage::buildFilter()
     clearFilter->setShortcutContext(Qt::WidgetShortcut);
     EdtFilter->addAction(clearFilter);
     connect(clearFilter, &QAction::triggered, EdtFilter, &QLineEdit::clear);
+    // An empty box lets Esc through: in deletion mode it leaves the mode.
+    clearFilter->setEnabled(false);
+    connect(EdtFilter, &QLineEdit::textChanged, clearFilter,
+            [clearFilter](const QString &text) { clearFilter->setEnabled(!text.isEmpty()); });
 }
 
 int StoragePage::SortMode() const
@@ -152,6 +208,7 @@ void StoragePage::setSortMode(int sortMode)
 {
     if (QAbstractButton *button = SortButtons->button(sortMode))
         button->setChecked(true);
+    showSortIndicator();
 }
 
 void StoragePage::ReplayTblSortClick(int sortMode)
@@ -178,7 +235,13 @@ void StoragePage::followFilter(int gridRow)
     if (!proxy().isShown(gridRow) && proxy().firstShownRow() > 0)
         gridRow = proxy().firstShownRow();
     selectRow(gridRow);
+    showEmptyNote(listsNothing());
     emit countChanged();
+}
+
+bool StoragePage::listsNothing() const
+{
+    return m_workspace.Replays().Count() == 0 || proxy().firstShownRow() == 0;
 }
 
 void StoragePage::EdtFilterChange()
@@ -203,6 +266,7 @@ void StoragePage::vSetCmdButton(int state)
     BtnFileDelete->setEnabled(state & CmdDelete);
     BtnReplayInfoEdit2->setEnabled(state & CmdEdit);
     BtnToTarnelCopy->setEnabled(state & CmdCopy);
+    showEditTip();
 }
 
 void StoragePage::deleteKeyPressed()
@@ -211,10 +275,32 @@ void StoragePage::deleteKeyPressed()
         press(PageCommand::Delete);
         return;
     }
-    // In deletion mode the key marks or unmarks the selected row.
+    toggleSelectedMark();
+}
+
+void StoragePage::spacePressed()
+{
+    if (m_session.isOn())
+        toggleSelectedMark();
+}
+
+void StoragePage::toggleSelectedMark()
+{
+    // In deletion mode Delete and Space mark or unmark the selected row.
     const int row = selectedRow();
     if (row > 0 && proxy().isShown(row))
         m_session.toggle(model().cell(row, 0));
+}
+
+void StoragePage::keyPressEvent(QKeyEvent *event)
+{
+    // Esc leaves deletion mode as "削除　取消" does (a key the table, the
+    // buttons and an empty filter box leave alone comes here).
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && m_session.isOn()) {
+        press(PageCommand::DeleteCancel);
+        return;
+    }
+    ReplayPage::keyPressEvent(event);
 }
 
 std::array<QString, 2> StoragePage::countTexts() const
@@ -317,4 +403,9 @@ void StoragePage::showMarks()
     LblDelFileCnt->setText(QString::number(m_session.count()));
     model().setDeleteMarks(m_session.isOn(), m_session.names());
     StgReplayTbl->viewport()->update();
+}
+
+int StoragePage::replayCount() const
+{
+    return m_workspace.Replays().Count();
 }

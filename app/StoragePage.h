@@ -23,9 +23,14 @@ public:
     void vSetReplayTbl(bool rebuild) override;
     const ReplayInfo *replayAt(int gridRow, ReplayInfo &info) const override;
     void vSetCmdButton(int state) override;
+    int replayCount() const override;
+    bool listsNothing() const override;
     void deleteKeyPressed() override;
+    void spacePressed() override;
     std::array<QString, 2> countTexts() const override;
 
+    // The sort orders, as the sort buttons from left to right.
+    enum SortModes { SortNone, SortFile1, SortFile2, SortScore1, SortScore2, SortDungeon, SortChara };
     // The sort order: 0 to 6, the sort buttons from left to right.
     int SortMode() const;
     void setSortMode(int sortMode);
@@ -67,6 +72,7 @@ public:
     QLabel *Label10;
     QLabel *Label11;
     QLabel *LblDelFileCnt;
+    QWidget *PnlFilter; // holds EdtFilter
     QLineEdit *EdtFilter;
 
 signals:
@@ -76,6 +82,8 @@ signals:
 protected:
     void refillAfterChange() override;
     bool rightPressOnlyOpensMenu() const override;
+    int growingColumn() const override { return 0; } // the file name
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildSortRow();
@@ -87,6 +95,10 @@ private:
     void followFilter(int gridRow);
     void showDeleteMode(bool on);
     void showMarks();
+    // A click on a column header of the table.
+    void headerClicked(int column);
+    void showSortIndicator();
+    void toggleSelectedMark();
 
     DeletionSession &m_session;
 };

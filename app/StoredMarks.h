@@ -20,6 +20,8 @@ public:
     // The storage files holding the replay of game slot 0..9; empty for an
     // empty slot or one whose replay is not stored.
     QStringList namesOfSlot(int slot) const;
+    // The storage folder's replays by identity, as of its last read.
+    const StoredReplayIndex &index() const { return m_index; }
 
 signals:
     void changed();

@@ -10,11 +10,14 @@
 #include "app/Seldir.h"
 #include "app/SettingsLocation.h"
 #include "app/StatusLine.h"
+#include "app/StorageKeeping.h"
 #include "app/StoragePage.h"
 #include "app/TAboutBox.h"
 #include "app/TRecordForm.h"
 #include "app/UnreadableFilesCommand.h"
+#include "app/WindowPlace.h"
 #include "catalogue/DelayedProgress.h"
+#include "catalogue/ReplayFilterProxy.h"
 #include "catalogue/ReplayDetailPanel.h"
 #include "catalogue/TFileLoadDlg.h"
 #include "operations/CommandState.h"
@@ -72,11 +75,11 @@ bool TMainForm::startUp()
     // selected row in the panel, its folder in the status bar.
     if (view.activePage == folderIndex(FolderKind::Storage))
         PcReplayDat->setCurrentIndex(view.activePage);
-    if (view.windowPos && isPlaceOnScreens(QRect(*view.windowPos, frameGeometry().size())))
-        move(*view.windowPos);
+    restoreWindowPlace(this, view);
     activePage().view()->setFocus(); // the arrow keys move through the table at once
     ActAutoReload->setChecked(view.autoReload);
     m_watcher->setEnabled(ActAutoReload->isChecked());
+    m_keeping->start(view);
     return true;
 }
 
@@ -105,10 +108,14 @@ void TMainForm::updateActions()
     ReplayInfo info{};
     state.selected = activePage().replayAt(activePage().selectedRow(), info);
     state.unreadableFiles = int(m_workspace->leftOutFiles().size());
+    state.undoable = m_keeping && !m_keeping->undo().isEmpty();
+    state.storageRows = m_workspace->Replays().Count() > 0 && m_storage->proxy().rowCount() > 0;
     const EnabledState enabled = enabledState(state);
     m_pages[size_t(enabled.page)]->vSetCmdButton(enabled.commands);
     R1->setEnabled(enabled.chooseStorageFolder);
     ActUnreadable->setEnabled(enabled.unreadableList);
+    if (m_keeping)
+        m_keeping->setEnabled(enabled);
 }
 
 void TMainForm::showStatus()
@@ -125,7 +132,10 @@ void TMainForm::vShowReplayInfo(FolderKind folder, int row)
     const ReplayPage &shown = page(folder);
     ReplayInfo info{};
     const ReplayInfo *replay = shown.replayAt(row, info);
-    PnlInfoView->showReplay(replay);
+    if (replay || !shown.listsNothing())
+        PnlInfoView->showReplay(replay);
+    else
+        PnlInfoView->showNothing();
     if (replay)
         PnlInfoView->showStoredNames(shown.storedNames(row));
     updateActions();
@@ -139,7 +149,9 @@ void TMainForm::showActive()
 void TMainForm::runPageCommand(FolderKind folder, PageCommand command)
 {
     switch (command) {
-    case PageCommand::Reload: return reloadFolder(folder);
+    case PageCommand::Reload:
+        reloadFolder(folder);
+        return m_status->say(page(folder).reloadReport());
     case PageCommand::Copy: return BtnToReplayCopyClick(folder);
     case PageCommand::Edit: return BtnReplayInfoEditClick(folder);
     case PageCommand::Delete: return BtnFileDeleteClick();
@@ -202,6 +214,8 @@ void TMainForm::BtnDeleteExecClick()
     const CommandResult result = TrashCommand(m_prompter, this, m_fileWork.get()).run(items, hidden);
     if (result.cancelled)
         return; // declined: mode and marks stay
+    m_keeping->remember(result.trashed);
+    m_status->say(result.summary);
     // Whatever went, the folder is read again so that no file that is gone
     // stays listed.
     BtnReload2Click();
@@ -301,13 +315,16 @@ void TMainForm::BtnToReplayCopyClick(FolderKind from)
     const int row = source.selectedRow();
     if (row < 1 || source.selectedName().isEmpty())
         return;
-    const CommandResult result = CopyCommand(*m_workspace, m_prompter, this, m_fileWork.get())
-                                     .run(from, source.selectedName(), source.storedNames(row));
+    CopyCommand copy(*m_workspace, m_prompter, this, m_fileWork.get());
+    copy.setNameTemplate(m_keeping->autoStore().nameTemplate());
+    const CommandResult result = copy.run(from, source.selectedName(), source.storedNames(row));
+    m_keeping->remember(result.trashed); // a file replaced
     if (!result.message.isEmpty())
         m_prompter.error(this, result.message);
     if (result.anyDone()) // the folder copied into is read again
         reloadFolder(otherFolder(from));
     showActive();
+    m_status->say(result.summary);
 }
 
 void TMainForm::BtnReplayInfoEditClick(FolderKind folder)
@@ -322,6 +339,7 @@ void TMainForm::BtnReplayInfoEditClick(FolderKind folder)
         });
     if (!result.message.isEmpty())
         m_prompter.error(this, result.message);
+    m_status->say(result.summary);
 }
 
 void TMainForm::OpenFolderClick(FolderKind folder)
@@ -343,6 +361,7 @@ void TMainForm::StgReplayTblDrop(const QList<QUrl> &urls)
     const ReplayDropImport::Result result =
         m_fileWork->run(QStringLiteral("格納フォルダにコピー中"),
                         [&](FileWorkProgress &progress) { return drop.run(m_prompter, this, &progress); });
+    m_keeping->remember(result.trashed);
     if (result.copied > 0)
         BtnReload2Click();
     const FileListMessage message = drop.message(result);
@@ -392,6 +411,7 @@ void TMainForm::ActCsvExportClick()
         m_csvExport.run(m_storage->model(), m_storage->rowsAsShown(), m_workspace->Replays());
     if (!result.message.isEmpty())
         m_prompter.error(this, result.message);
+    m_status->say(result.summary);
 }
 
 void TMainForm::ActUnreadableClick()
@@ -402,6 +422,7 @@ void TMainForm::ActUnreadableClick()
     command.setRunner(m_fileWork.get());
     // Marks would be read again under the user's hands.
     command.setCanChange(!m_session->isOn());
+    command.setUndo(&m_keeping->undo());
     command.setRefresh([this] {
         m_storage->refillKeepingSelection();
         showActive();

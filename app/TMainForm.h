@@ -25,6 +25,7 @@ class QTabWidget;
 class QToolButton;
 class ReplayDetailPanel;
 class StatusLine;
+class StorageKeeping;
 class StoragePage;
 class TRecordForm;
 
@@ -93,6 +94,8 @@ public:
     DeletionSession &session() const { return *m_session; }
     ReplayWorkspace &workspace() const { return *m_workspace; }
     FolderWatcher &folderWatcher() const { return *m_watcher; }
+    // Auto-store, the name template, bulk rename and undo.
+    StorageKeeping &keeping() const { return *m_keeping; }
     // Runs the long file work of the commands, with its progress box.
     FileWorkRunner &fileWork() const { return *m_fileWork; }
     const QString &SettingFileName() const { return m_settingFileName; }
@@ -114,7 +117,7 @@ public:
     QTabWidget *PcReplayDat;
     ReplayDetailPanel *PnlInfoView;
     std::array<QLabel *, 3> StatusPanels;
-    // "読み込めないファイル: n", on the storage page while there are such files.
+    // "読み込めないファイル：n", on the storage page while there are such files.
     QToolButton *SbtUnreadable;
 
 protected:
@@ -151,6 +154,7 @@ private:
     TRecordForm *m_recordForm = nullptr; // made when first opened
     FolderWatcher *m_watcher = nullptr;
     std::unique_ptr<StatusLine> m_status;
+    StorageKeeping *m_keeping = nullptr;
     std::unique_ptr<FileWorkBox> m_fileWorkBox;
     std::unique_ptr<FileWorkRunner> m_fileWork;
 };

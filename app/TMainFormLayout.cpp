@@ -2,14 +2,17 @@
 // bar, placed by pixel, and the view remembered in the settings file.
 #include "app/TMainForm.h"
 
+#include "app/ClientArea.h"
 #include "app/CommandLine.h"
 #include "app/FolderNotice.h"
 #include "app/FolderWatcher.h"
 #include "app/GamePage.h"
 #include "app/PageChangeGate.h"
 #include "app/StatusLine.h"
+#include "app/StorageKeeping.h"
 #include "app/StoragePage.h"
 #include "app/StoredMarks.h"
+#include "app/WindowPlace.h"
 #include "catalogue/ReplayDetailPanel.h"
 #include "operations/DeletionSession.h"
 #include "operations/FileWorkBox.h"
@@ -48,7 +51,7 @@ const QString &TMainForm::caption()
 
 TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                              | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+                              | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       m_trackingPrompter(prompter),
       m_prompter(m_trackingPrompter),
       m_settingFileName(settingFileName),
@@ -65,14 +68,9 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
     m_openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
 
     buildMenu();
-    auto *central = new QWidget(this);
-    central->setObjectName(QStringLiteral("ClientArea"));
-    central->setFixedSize(ClientWidth, PagesHeight + PanelHeight);
-    setCentralWidget(central);
-    PcReplayDat = new QTabWidget(central);
+    PcReplayDat = new QTabWidget;
     PcReplayDat->setObjectName(QStringLiteral("PcReplayDat"));
     PcReplayDat->setTabPosition(QTabWidget::South);
-    PcReplayDat->setGeometry(0, 0, ClientWidth, PagesHeight);
     // In deletion mode the storage page stays in view.
     new PageChangeGate(PcReplayDat, [this] {
         bool allow = true;
@@ -82,16 +80,21 @@ TMainForm::TMainForm(Prompter &prompter, const QString &settingFileName, QWidget
     m_fileWorkBox = std::make_unique<FileWorkBox>(this);
     m_fileWork = std::make_unique<FileWorkRunner>(m_fileWorkBox.get());
     buildPages();
-    PnlInfoView = new ReplayDetailPanel(central);
-    PnlInfoView->setObjectName(QStringLiteral("PnlInfoView"));
-    PnlInfoView->setGeometry(0, PagesHeight, ClientWidth, PanelHeight);
+    PnlInfoView = new ReplayDetailPanel;
+    auto *client = new ClientArea(PcReplayDat, PnlInfoView, this);
+    setCentralWidget(client);
+    for (ReplayPage *page : m_pages) // a wider window widens a column of each table
+        connect(client, &ClientArea::extraWidthChanged, page, &ReplayPage::giveExtraWidth);
     buildStatusBar();
     buildCommandKeys();
     buildLiveFolders();
+    m_keeping = new StorageKeeping(*this, m_prompter, *m_status);
     connect(m_session, &DeletionSession::modeChanged, this, &TMainForm::updateActions);
 
-    // No resizing, no maximising: the layout is placed by pixel.
-    setFixedSize(ClientWidth, menuBar()->sizeHint().height() + PagesHeight + PanelHeight + StatusHeight);
+    // The designed size is the smallest; the window may grow and be maximised.
+    const QSize designed(ClientWidth, menuBar()->sizeHint().height() + PagesHeight + PanelHeight + StatusHeight);
+    setMinimumSize(designed);
+    resize(designed);
 }
 
 TMainForm::~TMainForm() = default;
@@ -108,15 +111,18 @@ void TMainForm::buildMenu()
     };
     F1 = bar->addMenu(QStringLiteral("ファイル(&F)"));
     F1->setObjectName(QStringLiteral("F1"));
-    ActRecords = item(F1, "ActRecords", QStringLiteral("記録(&R)"), &TMainForm::ActRecordsClick);
-    ActCsvExport = item(F1, "ActCsvExport", QStringLiteral("一覧をCSVで保存…"), &TMainForm::ActCsvExportClick);
+    // Items that open a window end in "…"; every item has an access key.
+    ActRecords = item(F1, "ActRecords", QStringLiteral("記録(&R)…"), &TMainForm::ActRecordsClick);
+    ActCsvExport = item(F1, "ActCsvExport", QStringLiteral("一覧をCSVで保存(&C)…"), &TMainForm::ActCsvExportClick);
     ActFindDuplicates =
-        item(F1, "ActFindDuplicates", QStringLiteral("重複ファイルの検出"), &TMainForm::ActFindDuplicatesClick);
-    ActUnreadable = item(F1, "ActUnreadable", QStringLiteral("読み込めないファイル…"), &TMainForm::ActUnreadableClick);
+        item(F1, "ActFindDuplicates", QStringLiteral("重複ファイルの検出(&D)…"), &TMainForm::ActFindDuplicatesClick);
+    ActUnreadable =
+        item(F1, "ActUnreadable", QStringLiteral("読み込めないファイル(&U)…"), &TMainForm::ActUnreadableClick);
     ActUnreadable->setEnabled(false); // until a scan finds such files
     F1->addSeparator();
     X1 = item(F1, "X1", QStringLiteral("終了(&X)"), &TMainForm::X1Click);
     X1->setStatusTip(QStringLiteral("プログラムを終了します。"));
+    X1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q)); // the close question follows, as at the close box
 
     S1 = bar->addMenu(QStringLiteral("設定(&S)"));
     S1->setObjectName(QStringLiteral("S1"));
@@ -140,6 +146,10 @@ void TMainForm::buildPages()
     PcReplayDat->setCurrentIndex(0);
     connect(PcReplayDat, &QTabWidget::currentChanged, this, [this] { PcReplayDatChange(); });
     connect(m_storage, &StoragePage::filesDropped, this, &TMainForm::StgReplayTblDrop);
+    // The filter box beside the tabs, while the storage page is shown.
+    PcReplayDat->setCornerWidget(m_storage->PnlFilter, Qt::BottomRightCorner);
+    connect(PcReplayDat, &QTabWidget::currentChanged, m_storage->PnlFilter,
+            [this](int index) { m_storage->PnlFilter->setVisible(index == folderIndex(FolderKind::Storage)); });
     // The panel's "already stored" line follows both folders.
     connect(&m_game->storedMarks(), &StoredMarks::changed, this,
             [this] { PnlInfoView->showStoredNames(activePage().storedNames(activePage().selectedRow())); });
@@ -169,7 +179,11 @@ void TMainForm::buildCommandKeys()
         std::function<void()> run;
     } keys[] = {
         {&ActReload, "ActReload", ReplayPage::reloadKey(), [this] { activePage().press(PageCommand::Reload); }},
-        {&ActEdit, "ActEdit", ReplayPage::editKey(), [this] { activePage().press(PageCommand::Edit); }},
+        {&ActEdit, "ActEdit", ReplayPage::editKey(),
+         [this] {
+             if (!activePage().press(PageCommand::Edit))
+                 m_status->say(activePage().editRefusal());
+         }},
         {&ActDelete, "ActDelete", ReplayPage::deleteKey(), [this] { activePage().deleteKeyPressed(); }},
         {&ActFilter, "ActFilter", QKeySequence(Qt::CTRL | Qt::Key_F),
          [this] {
@@ -205,7 +219,7 @@ void TMainForm::buildStatusBar()
 void TMainForm::buildLiveFolders()
 {
     S1->addSeparator();
-    ActAutoReload = S1->addAction(QStringLiteral("フォルダの自動更新"));
+    ActAutoReload = S1->addAction(QStringLiteral("フォルダの自動更新(&A)"));
     ActAutoReload->setObjectName(QStringLiteral("ActAutoReload"));
     ActAutoReload->setCheckable(true);
     ActAutoReload->setChecked(true);
@@ -228,12 +242,12 @@ void TMainForm::buildLiveFolders()
 ViewSettings TMainForm::viewSettings() const
 {
     ViewSettings view;
-    if (isVisible()) // a window never shown has no place of its own
-        view.windowPos = pos();
+    storeWindowPlace(this, view);
     view.activePage = ActiveTab();
     view.sortMode = SortMode();
     view.tarnelColumns = m_game->columnWidths();
     view.replayColumns = m_storage->columnWidths();
     view.autoReload = ActAutoReload->isChecked();
+    m_keeping->saveInto(view);
     return view;
 }

@@ -3,6 +3,7 @@
 #include "app/ReplayWorkspace.h"
 #include "operations/DecodedNameRename.h"
 #include "operations/TrashCommand.h"
+#include "operations/TrashUndo.h"
 #include "platform/FileListMessage.h"
 
 #include <QFile>
@@ -90,6 +91,8 @@ bool UnreadableFilesCommand::trash(const QList<QByteArray> &names)
     const CommandResult result = TrashCommand(m_prompter, m_owner, m_runner).run(items);
     if (result.cancelled)
         return false;
+    if (m_undo)
+        m_undo->remember(result.trashed);
     // Whatever went, the folder is read again.
     reread();
     if (!result.message.isEmpty())
@@ -117,7 +120,7 @@ bool UnreadableFilesCommand::renameNames()
     }
     // Each list names about ten files; the details hold both lists whole.
     const QString aloneHeading =
-        QStringLiteral("次の %1 個は、名前を Shift-JIS として正しく読めないため、そのままにします。").arg(leftAlone.size());
+        QStringLiteral("次の %1 件は、名前を Shift-JIS として正しく読めないため、そのままにします。").arg(leftAlone.size());
     const QString aloneText = aloneHeading + QLatin1Char('\n') + FileListMessage::shownLines(leftAlone);
     const bool cut = leftAlone.size() > FileListMessage::ShownLines || renames.size() > FileListMessage::ShownLines;
     const QString aloneDetails =
@@ -128,7 +131,7 @@ bool UnreadableFilesCommand::renameNames()
                              cut ? aloneDetails : QString());
         return false;
     }
-    QString question = QStringLiteral("次の %1 個のファイルの名前を、Shift-JIS として読んだ名前に変更しますか？\n"
+    QString question = QStringLiteral("次の %1 件のファイルの名前を、Shift-JIS として読んだ名前に変更しますか？\n"
                                       "同じ名前のファイルが既にあるときは変更しません。\n\n%2")
                            .arg(names.size())
                            .arg(FileListMessage::shownLines(renames));

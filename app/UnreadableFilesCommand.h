@@ -11,6 +11,7 @@ class FileWorkRunner;
 class QWidget;
 class ReplayWorkspace;
 class ScanProgress;
+class TrashUndo;
 
 // The list of the storage folder's files that are left out of the table, and
 // what can be done from it: moving files to the trash, and renaming the
@@ -32,6 +33,8 @@ public:
     // Called after every new read of the storage folder, so that the window
     // shows the new catalogue.
     void setRefresh(std::function<void()> refresh) { m_refresh = std::move(refresh); }
+    // Where the files moved to the trash are remembered for undo; null (the default): nowhere.
+    void setUndo(TrashUndo *undo) { m_undo = undo; }
 
     void run();
 
@@ -58,4 +61,5 @@ private:
     FileWorkRunner *m_runner = nullptr;
     bool m_canChange = true;
     std::function<void()> m_refresh;
+    TrashUndo *m_undo = nullptr;
 };

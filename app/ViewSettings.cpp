@@ -17,11 +17,16 @@ const QString &section()
 // Key names, in the order they are written.
 const QString KeyLeft = QStringLiteral("WindowLeft");
 const QString KeyTop = QStringLiteral("WindowTop");
+const QString KeyWidth = QStringLiteral("WindowWidth");
+const QString KeyHeight = QStringLiteral("WindowHeight");
+const QString KeyMaximized = QStringLiteral("WindowMaximized");
 const QString KeyPage = QStringLiteral("ActivePage");
 const QString KeySort = QStringLiteral("SortMode");
 const QString KeyTarnelColumns = QStringLiteral("TarnelColumns");
 const QString KeyReplayColumns = QStringLiteral("ReplayColumns");
 const QString KeyAutoReload = QStringLiteral("AutoReload");
+const QString KeyAutoStore = QStringLiteral("AutoStore");
+const QString KeyAutoStoreName = QStringLiteral("AutoStoreName");
 
 // Far beyond any desktop, but no overflow when a frame is added.
 constexpr int MaxCoordinate = 100000;
@@ -68,11 +73,18 @@ ViewSettings LoadViewSettings(const QString &settingFileName)
     const std::optional<int> top = readInt(ini, KeyTop, -MaxCoordinate, MaxCoordinate);
     if (left && top)
         view.windowPos = QPoint(*left, *top);
+    const std::optional<int> width = readInt(ini, KeyWidth, 1, MaxCoordinate);
+    const std::optional<int> height = readInt(ini, KeyHeight, 1, MaxCoordinate);
+    if (width && height)
+        view.windowSize = QSize(*width, *height);
+    view.maximized = readInt(ini, KeyMaximized, 0, 1).value_or(0) == 1;
     view.activePage = readInt(ini, KeyPage, 0, 1).value_or(0);
     view.sortMode = readInt(ini, KeySort, 0, 6).value_or(0);
     view.tarnelColumns = readColumns(ini, KeyTarnelColumns);
     view.replayColumns = readColumns(ini, KeyReplayColumns);
     view.autoReload = readInt(ini, KeyAutoReload, 0, 1).value_or(1) == 1;
+    view.autoStore = readInt(ini, KeyAutoStore, 0, 1).value_or(0) == 1;
+    view.autoStoreName = ini.readString(section(), KeyAutoStoreName);
     return view;
 }
 
@@ -88,6 +100,11 @@ bool SaveViewSettings(const QString &settingFileName, const ViewSettings &view)
         write(KeyLeft, QString::number(view.windowPos->x()));
         write(KeyTop, QString::number(view.windowPos->y()));
     }
+    if (view.windowSize) {
+        write(KeyWidth, QString::number(view.windowSize->width()));
+        write(KeyHeight, QString::number(view.windowSize->height()));
+        write(KeyMaximized, view.maximized ? QStringLiteral("1") : QStringLiteral("0"));
+    }
     write(KeyPage, QString::number(view.activePage));
     write(KeySort, QString::number(view.sortMode));
     if (view.tarnelColumns)
@@ -95,6 +112,9 @@ bool SaveViewSettings(const QString &settingFileName, const ViewSettings &view)
     if (view.replayColumns)
         write(KeyReplayColumns, columnsText(*view.replayColumns));
     write(KeyAutoReload, view.autoReload ? QStringLiteral("1") : QStringLiteral("0"));
+    write(KeyAutoStore, view.autoStore ? QStringLiteral("1") : QStringLiteral("0"));
+    if (!view.autoStoreName.isEmpty())
+        write(KeyAutoStoreName, view.autoStoreName);
     return written;
 }
 

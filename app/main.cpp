@@ -4,6 +4,7 @@
 #include "app/TMainForm.h"
 #include "catalogue/ScanCache.h"
 #include "operations/DialogPrompter.h"
+#include "platform/RunningCopyChannel.h"
 #include "platform/SingleInstance.h"
 #include "platform/StandardStreams.h"
 #include "platform/WindowFont.h"
@@ -26,10 +27,15 @@ int main(int argc, char **argv)
         return commandLine.exitCode;
     }
 
-    // A second copy ends at once and silently, before any window exists.
-    SingleInstance instance(QStringLiteral("qvReplayInfo"));
-    if (!instance.tryLock())
+    // A second copy shows nothing of its own: it brings the running copy's
+    // window to the front and ends at once, before any window exists.
+    const QString lockName = QStringLiteral("qvReplayInfo");
+    SingleInstance instance(lockName);
+    if (!instance.tryLock()) {
+        QCoreApplication core(argc, argv);
+        makeRunningCopyChannel(lockName)->askToShow();
         return 1;
+    }
 
     const QString &caption = TMainForm::caption();
     QvApplication app(argc, argv);
@@ -61,6 +67,14 @@ int main(int argc, char **argv)
         if (!form.startUp())
             return 1;
         form.show();
+        // A later start asks for the window: shown, brought to the front.
+        const std::unique_ptr<RunningCopyChannel> channel = makeRunningCopyChannel(lockName);
+        channel->listen([&form] {
+            form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
+            form.show();
+            form.raise();
+            form.activateWindow();
+        });
         QvApplication::exec();
     } catch (const std::exception &e) {
         app.showError(QString::fromUtf8(e.what()));

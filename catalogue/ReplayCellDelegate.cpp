@@ -1,8 +1,12 @@
 #include "catalogue/ReplayCellDelegate.h"
 #include "catalogue/ReplayTableModel.h"
+#include "platform/PlainToolTip.h"
 
+#include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
 
 QColor ReplayCellDelegate::storedMarkColor()
 {
@@ -14,6 +18,25 @@ QRect ReplayCellDelegate::storedMarkRect(const QRect &cell)
     // 10 x 10 at the right end, clear of a centred slot name.
     constexpr int Size = 10;
     return QRect(cell.right() - 3 - Size + 1, cell.center().y() - Size / 2, Size, Size);
+}
+
+bool ReplayCellDelegate::isCut(const QString &text, const QFont &font, const QRect &cell)
+{
+    // The text is drawn 2 pixels in from each side.
+    return QFontMetrics(font).horizontalAdvance(text) > cell.width() - 4;
+}
+
+bool ReplayCellDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                                   const QModelIndex &index)
+{
+    if (event->type() == QEvent::ToolTip && index.isValid() && !index.data(Qt::ToolTipRole).isValid()) {
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (!text.isEmpty() && isCut(text, option.font, option.rect)) {
+            QToolTip::showText(event->globalPos(), plainToolTip(text), view->viewport(), option.rect);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
 }
 
 void ReplayCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const

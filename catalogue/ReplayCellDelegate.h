@@ -18,4 +18,10 @@ public:
     static QRect storedMarkRect(const QRect &cell);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    // A cell whose text is cut (a long file or player name in a narrow
+    // column) shows the whole text in its tip.
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override;
+    // True when the cell's text is wider than the room it is drawn in.
+    static bool isCut(const QString &text, const QFont &font, const QRect &cell);
 };

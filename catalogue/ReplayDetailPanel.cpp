@@ -21,6 +21,8 @@ const QColor PanelColour(0, 128, 128);
 const QColor CaptionColour(255, 255, 255);
 const QColor ValueColour(255, 255, 0);
 
+constexpr QSize DesignedSize(850, 200);
+constexpr QSize CommentBox(753, 49); // at the designed size
 constexpr int SpriteWidth = 64;
 constexpr int SpriteHeight = 96;
 constexpr int AnimeInterval = 300; // ms
@@ -54,8 +56,8 @@ QLabel *makeValue(QWidget *parent, const char *name, int x, int y, int width, in
 }
 
 // Value labels keep their fixed width. A text wider than its label (the date in
-// a fallback font with wide digits, a long list of limits) is drawn condensed,
-// down to 70 %, rather than losing its end.
+// a fallback font with wide digits) is drawn condensed, down to 70 %, rather
+// than losing its end.
 void setFittedText(QLabel *label, const QFont &base, const QString &text)
 {
     QFont font = base;
@@ -77,7 +79,7 @@ ReplayDetailPanel::ReplayDetailPanel(QWidget *parent)
     : QWidget(parent), m_canvas(SpriteWidth, SpriteHeight, QImage::Format_RGB32)
 {
     setObjectName(QStringLiteral("PnlInfoView"));
-    setFixedSize(850, 200);
+    setMinimumSize(DesignedSize);
     setFont(windowFont());
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -115,7 +117,7 @@ ReplayDetailPanel::ReplayDetailPanel(QWidget *parent)
 
     MemReplayComment = new QPlainTextEdit(this);
     MemReplayComment->setObjectName(QStringLiteral("MemReplayComment"));
-    MemReplayComment->setGeometry(64, 144, 753, 49);
+    MemReplayComment->setGeometry(QRect(QPoint(64, 144), CommentBox));
     MemReplayComment->setFrameShape(QFrame::NoFrame);
     MemReplayComment->setReadOnly(true);
     // Clickable to select and copy text, but skipped by the Tab key.
@@ -140,6 +142,16 @@ ReplayDetailPanel::ReplayDetailPanel(QWidget *parent)
     tmAnime->setObjectName(QStringLiteral("tmAnime"));
     tmAnime->setInterval(AnimeInterval);
     connect(tmAnime, &QTimer::timeout, this, &ReplayDetailPanel::tmAnimeTimer);
+    resize(DesignedSize);
+}
+
+void ReplayDetailPanel::resizeEvent(QResizeEvent *event)
+{
+    // The labels keep their places; the comment takes the room beyond the
+    // designed size.
+    QWidget::resizeEvent(event);
+    const QSize extra = size() - DesignedSize;
+    MemReplayComment->resize(CommentBox.width() + qMax(0, extra.width()), CommentBox.height() + qMax(0, extra.height()));
 }
 
 void ReplayDetailPanel::showReplay(const ReplayInfo *replay)
@@ -147,10 +159,14 @@ void ReplayDetailPanel::showReplay(const ReplayInfo *replay)
     for (QLabel *value : {LblReplayDate, LblReplayVer, LblReplayChara, LblReplayDungeonName,
                           LblReplayScore, LblReplayLimitPlay, LblReplayName})
         setFittedText(value, font(), QString());
+    WidgetKit::setWholeText(LblReplayScore, QString()); // back to the designed width
+    WidgetKit::setWholeText(LblReplayLimitPlay, QString());
+    LblReplayName->setToolTip(QString());
     MemReplayComment->clear();
     showStoredNames({});
     m_charaDotNo = 0;
     drawFrame(1);
+    ImgCharDot->show();
     if (!replay)
         return;
 
@@ -163,12 +179,21 @@ void ReplayDetailPanel::showReplay(const ReplayInfo *replay)
     drawFrame(1);
     setFittedText(LblReplayDungeonName, base,
                   DungeonName(replay->Dungeon) + FormatFloor(replay->Dungeon, replay->Floor, FloorForm::Panel));
-    setFittedText(LblReplayScore, base, FormatScore(replay->Score));
-    setFittedText(LblReplayLimitPlay, base, LimitPlayText(replay->LimitPlay));
-    setFittedText(LblReplayName, base, ShiftJisText::decodeField(replay->PlayerName, PlayerNameSize));
+    // A score of ten digits, all nine limits: the label widens rather than
+    // cut the number or a limit.
+    WidgetKit::setWholeText(LblReplayScore, FormatScore(replay->Score));
+    WidgetKit::setWholeText(LblReplayLimitPlay, LimitPlayText(replay->LimitPlay));
+    // A 30-byte name of wide letters needs more room than the label has.
+    WidgetKit::setNameText(LblReplayName, ShiftJisText::decodeField(replay->PlayerName, PlayerNameSize));
     QString comment = ShiftJisText::decodeField(replay->Comment, CommentSize);
     comment.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     MemReplayComment->setPlainText(comment);
+}
+
+void ReplayDetailPanel::showNothing()
+{
+    showReplay(nullptr);
+    ImgCharDot->hide();
 }
 
 void ReplayDetailPanel::showStoredNames(const QStringList &names)
@@ -183,7 +208,7 @@ void ReplayDetailPanel::showStoredNames(const QStringList &names)
     const QString shown = names.size() == 1
                               ? names.first()
                               : QStringLiteral("%1 ほか %2 件").arg(names.first()).arg(names.size() - 1);
-    setFittedText(LblStoredName, font(), shown);
+    WidgetKit::setNameText(LblStoredName, shown);
     LblStoredName->setToolTip(plainToolTip(names.join(QLatin1Char('\n'))));
     LblStoredCaption->show();
     LblStoredName->show();

@@ -22,6 +22,9 @@ public:
     // Shows the replay, or empties the panel for nullptr (black sprite area,
     // CharaDotNo 0).
     void showReplay(const ReplayInfo *replay);
+    // Empties the panel with no sprite area at all: the table lists no
+    // replay (an empty folder, a filter that matches nothing).
+    void showNothing();
 
     // The line "格納済み：" naming the storage files that hold the replay
     // shown (a game slot's); hidden for an empty list. showReplay hides it.
@@ -63,6 +66,9 @@ public:
     QPlainTextEdit *MemReplayComment;
     QLabel *ImgCharDot;
     QTimer *tmAnime;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void drawFrame(int pose); // 1..3; black when CharaDotNo is 0 or 7

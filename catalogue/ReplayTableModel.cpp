@@ -234,7 +234,7 @@ QVariant ReplayTableModel::data(const QModelIndex &index, int role) const
         return column == 0 ? storedNames(gridRow) : QStringList();
     case Qt::ToolTipRole:
         if (column == 0 && !storedNames(gridRow).isEmpty())
-            return plainToolTip(QStringLiteral("格納フォルダに保存済み：\n") + storedNames(gridRow).join(QLatin1Char('\n')));
+            return plainToolTip(QStringLiteral("格納済み：\n") + storedNames(gridRow).join(QLatin1Char('\n')));
         return {};
     default:
         return {};
@@ -259,7 +259,11 @@ Qt::ItemFlags ReplayTableModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled;
+    // The empty row of an empty folder's table can be current but is never
+    // drawn as selected.
+    if (!cell(index.row() + 1, 0).isEmpty())
+        flags |= Qt::ItemIsSelectable;
     if (m_filePath && !m_deleteMode && rowHasReplay(index.row() + 1))
         flags |= Qt::ItemIsDragEnabled;
     return flags;

@@ -101,7 +101,7 @@ QString ScannedFile::reasonText() const
     case Outcome::DanglingLink:
         return QStringLiteral("リンク先のファイルがありません");
     case Outcome::NameNotUtf8:
-        return QStringLiteral("ファイル名の文字コードが UTF-8 ではありません");
+        return QStringLiteral("ファイル名が Shift-JIS など別の文字コードで書かれています");
     }
     return {};
 }

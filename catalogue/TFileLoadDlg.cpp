@@ -57,6 +57,19 @@ void TFileLoadDlg::setHeading(const QString &heading)
     Label1->resize(qBound(141, Label1->sizeHint().width(), width() - Label1->x() - 8), Label1->height());
 }
 
+void TFileLoadDlg::showStep(const QString &countText, const QString &fileName)
+{
+    constexpr int Gap = 7; // between the bar and the count, as designed
+    const int needed = LblFileCnt->fontMetrics().horizontalAdvance(countText);
+    if (needed > LblFileCnt->width()) {
+        const QRect count = LblFileCnt->geometry();
+        LblFileCnt->setGeometry(count.right() + 1 - needed, count.y(), needed, count.height());
+        PbrFileLoad->resize(LblFileCnt->x() - Gap - PbrFileLoad->x(), PbrFileLoad->height());
+    }
+    LblFileCnt->setText(countText);
+    WidgetKit::setNameText(LblLoadFileName, fileName, Qt::ElideMiddle);
+}
+
 QPushButton *TFileLoadDlg::addCancelButton()
 {
     if (BtnCancel)
@@ -116,8 +129,7 @@ void FileLoadProgress::step(int position, const QString &countText, const QStrin
         return;
     // Files added after counting step past the maximum; the bar stays full.
     m_dialog->PbrFileLoad->setValue(qMin(position, m_dialog->PbrFileLoad->maximum()));
-    m_dialog->LblFileCnt->setText(countText);
-    m_dialog->LblLoadFileName->setText(fileName);
+    m_dialog->showStep(countText, fileName);
     // Drawing every step would dominate a scan of thousands of small files.
     if (position <= 1 || position >= m_maximum || m_sinceRedraw.elapsed() >= RedrawIntervalMs) {
         QCoreApplication::processEvents();

@@ -20,6 +20,11 @@ public:
 
     // Replaces the caption of Label1, widening it to fit the text.
     void setHeading(const QString &heading);
+    // The count and the file being read. A count too wide for its label
+    // takes room from the bar's right end; a long file name is shortened
+    // in its middle.
+    void showStep(const QString &countText, const QString &fileName);
+
     // Adds BtnCancel below the bar (file work can be stopped), the box
     // growing to hold it.
     QPushButton *addCancelButton();

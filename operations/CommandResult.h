@@ -1,5 +1,7 @@
 #pragma once
 
+#include "operations/TrashedFile.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -12,8 +14,9 @@ struct FileOutcome {
 };
 
 // What a command gives back to the window, which only shows it: whether the
-// user declined, one outcome per file touched, and the message to show
-// (failures and refusals; empty when there is nothing to say).
+// user declined, one outcome per file touched, the message to show
+// (failures and refusals; empty when there is nothing to say), and the files
+// it moved to the trash (deleted or replaced), which undo can bring back.
 struct CommandResult {
     bool cancelled = false; // declined, or stopped before anything was changed
     QList<FileOutcome> files;
@@ -21,7 +24,11 @@ struct CommandResult {
     // files) were not tried, and are as they were.
     QStringList untouched;
     QString message;
+    // What was done, in one line for the status bar ("qv_replay0.dat にコピーしました");
+    // empty when nothing was.
+    QString summary;
     QString details; // the whole list of files the message names only in part
+    QList<TrashedFile> trashed;
 
     bool anyDone() const
     {

@@ -16,5 +16,8 @@ EnabledState enabledState(const WindowState &state)
     enabled.commands = commandState(state.selected);
     enabled.chooseStorageFolder = !state.deleteMode;
     enabled.unreadableList = state.unreadableFiles > 0;
+    // Deletion mode keeps the storage folder as the marks were made on it.
+    enabled.undo = state.undoable && !state.deleteMode;
+    enabled.bulkRename = state.page == 1 && state.storageRows && !state.deleteMode;
     return enabled;
 }

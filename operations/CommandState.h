@@ -21,6 +21,8 @@ struct WindowState {
     // holds none or is hidden.
     const ReplayInfo *selected = nullptr;
     int unreadableFiles = 0; // the storage folder's files left out of the table
+    bool undoable = false;    // the last trash operation left files to bring back
+    bool storageRows = false; // the storage table shows at least one replay
 };
 
 // Every enabled state of the window, computed in one place. A page's
@@ -31,6 +33,8 @@ struct EnabledState {
     int commands = 0;                // its CommandBits
     bool chooseStorageFolder = true; // R1: not in deletion mode
     bool unreadableList = false;     // ActUnreadable: while there are such files
+    bool undo = false;               // ActUndo: files to bring back, not in deletion mode
+    bool bulkRename = false;         // ActBulkRename: the storage page with rows, not in deletion mode
 };
 
 EnabledState enabledState(const WindowState &state);

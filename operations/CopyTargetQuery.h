@@ -26,6 +26,11 @@ struct CopyTargetRequest {
     QString destinationDir;  // the folder the copy goes to, ending with "/"
     std::array<SlotSummary, 10> slotTexts; // slot mode: what each slot holds now
     QStringList storedNames; // name entry: storage files that already hold this replay
+    QString templateName;    // name entry: the name the storage file name template gives (empty: none)
+    // What the dialog starts with: the name typed (name entry) or the slot
+    // chosen (slot choice) before the user declined to replace a file.
+    QString typedName;
+    int slot = 0;
 };
 
 // The copy dialog's question: the destination file name without folder, or
@@ -34,4 +39,5 @@ struct CopyTargetQuery : DialogQuery {
     explicit CopyTargetQuery(CopyTargetRequest r) : request(std::move(r)) {}
     CopyTargetRequest request;
     std::optional<QString> answer;
+    QString typed; // with an answer in name entry: the name as typed (".dat" not added)
 };

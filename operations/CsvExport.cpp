@@ -20,43 +20,73 @@ bool startsFormula(QChar first)
     return starters.contains(first);
 }
 
+// A text field of a replay without the blanks (half-width or ideographic)
+// and line breaks it ends with: the game pads its fields.
+QString withoutPadding(QString text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).isSpace())
+        --end;
+    text.truncate(end);
+    return text;
+}
+
 } // namespace
 
 QStringList CsvExport::storageHeader()
 {
-    QStringList header = ReplayTableModel::headerTexts();
+    const QStringList &table = ReplayTableModel::headerTexts();
+    QStringList header = table.mid(0, 4);
+    header << QStringLiteral("クリア");
+    header << table.mid(4);
     header << QStringLiteral("リプレイ日時") << QStringLiteral("バージョン") << QStringLiteral("限定プレイ")
            << QStringLiteral("コメント");
     return header;
 }
 
-QByteArray CsvExport::storageTable(const ReplayTableModel &table, const QList<int> &gridRows, const ReplayList &list)
+QByteArray CsvExport::storageTable(const ReplayTableModel &table, const QList<int> &gridRows, const ReplayList &list,
+                                   int *rowsWritten)
 {
     QList<QStringList> lines{storageHeader()};
     for (int gridRow : gridRows) {
         if (gridRow < 1 || gridRow >= table.rowCountWithHeader())
             continue;
-        const ReplayTableRow &cells = table.row(gridRow);
-        const ReplayListItem *item = cells[0].isEmpty() ? nullptr : list.itemByName(cells[0]);
+        const QString &fileName = table.cell(gridRow, 0);
+        const ReplayListItem *item = fileName.isEmpty() ? nullptr : list.itemByName(fileName);
         if (!item)
             continue;
-        QStringList line(cells.begin(), cells.end());
         const ReplayInfo info = item->info();
-        line << FormatPlayDate(info.PlayDate) << ShiftJisText::decodeField(info.ReplayVer, ReplayVerSize)
-             << LimitPlayText(info.LimitPlay) << ShiftJisText::decodeField(info.Comment, CommentSize);
-        lines.append(line);
+        // Numbers as numbers: a spreadsheet sums and sorts them.
+        lines.append(QStringList{
+            fileName,
+            QString::number(info.Score),
+            DungeonName(info.Dungeon),
+            QString::number(info.Floor),
+            isCleared(info.Dungeon, info.Floor) ? QStringLiteral("1") : QStringLiteral("0"),
+            CharaName(info.Chara),
+            withoutPadding(ShiftJisText::decodeField(info.PlayerName, PlayerNameSize)),
+            FormatPlayDate(info.PlayDate),
+            withoutPadding(ShiftJisText::decodeField(info.ReplayVer, ReplayVerSize)),
+            withoutPadding(LimitPlayText(info.LimitPlay)),
+            withoutPadding(ShiftJisText::decodeField(info.Comment, CommentSize)),
+        });
     }
-    return document(lines);
+    if (rowsWritten)
+        *rowsWritten = int(lines.size()) - 1;
+    return document(lines, {1, 3, 4});
 }
 
-QByteArray CsvExport::document(const QList<QStringList> &lines)
+QByteArray CsvExport::document(const QList<QStringList> &lines, const QList<int> &numberColumns)
 {
     QByteArray out("\xEF\xBB\xBF");
-    for (const QStringList &line : lines) {
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        const QStringList &line = lines[n];
         for (qsizetype i = 0; i < line.size(); ++i) {
             if (i > 0)
                 out += ',';
-            out += field(line[i]);
+            // A number below the header is written as it is: "-5" is a
+            // negative score, not a formula.
+            out += n > 0 && numberColumns.contains(int(i)) ? line[i].toLatin1() : field(line[i]);
         }
         out += "\r\n";
     }

@@ -13,18 +13,23 @@ class ReplayTableModel;
 // Shift-JIS), fields quoted where needed, CR LF after every line.
 class CsvExport {
 public:
-    // The table's six headers, then リプレイ日時, バージョン, 限定プレイ, コメント.
+    // The table's headers with クリア after 達成階数, then リプレイ日時,
+    // バージョン, 限定プレイ, コメント.
     static QStringList storageHeader();
 
     // The header line and one line per grid row of the storage table, in the
-    // order given: the six cell texts as shown, then the play date, version,
-    // limited play and comment of the file from the catalogue. Rows without
-    // a file name (the empty row of an empty folder) are left out.
+    // order given, from the file's replay in the catalogue: file name, score
+    // (a plain number), dungeon, floor (a number), cleared (1 or 0),
+    // character, player name, play date, version, limited play and comment;
+    // texts without the blanks they are padded with. Rows without a file name
+    // (the empty row of an empty folder) are left out. rowsWritten: the lines
+    // after the header.
     static QByteArray storageTable(const ReplayTableModel &table, const QList<int> &gridRows,
-                                   const ReplayList &list);
+                                   const ReplayList &list, int *rowsWritten = nullptr);
 
-    // Byte-order mark, then the lines.
-    static QByteArray document(const QList<QStringList> &lines);
+    // Byte-order mark, then the lines; below the first line, the fields of
+    // numberColumns hold numbers and are written as they are.
+    static QByteArray document(const QList<QStringList> &lines, const QList<int> &numberColumns = {});
 
     // One field: quoted (quotes doubled) when it holds a comma, a quote, CR
     // or LF, or begins or ends with a blank. A text that a spreadsheet would

@@ -3,6 +3,8 @@
 #include "operations/CsvExport.h"
 #include "platform/Prompter.h"
 
+#include <QFileInfo>
+
 CsvExportCommand::CsvExportCommand(Prompter &prompter, QWidget *owner)
     : m_prompter(prompter),
       m_owner(owner)
@@ -21,10 +23,13 @@ CommandResult CsvExportCommand::run(const ReplayTableModel &table, const QList<i
         return result;
     }
     QString reason;
-    const bool saved = CsvExport::save(*path, CsvExport::storageTable(table, gridRows, list), &reason);
+    int rows = 0;
+    const bool saved = CsvExport::save(*path, CsvExport::storageTable(table, gridRows, list, &rows), &reason);
     result.files.append(FileOutcome{*path, saved, reason});
-    if (saved)
+    if (saved) {
         m_lastPath = *path;
+        result.summary = QStringLiteral("%1 件の一覧を %2 に保存しました").arg(rows).arg(QFileInfo(*path).fileName());
+    }
     else
         result.message = QStringLiteral("「%1」を保存できませんでした。\n%2").arg(*path, reason);
     return result;

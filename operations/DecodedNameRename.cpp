@@ -2,7 +2,7 @@
 
 #include "operations/FileWorkProgress.h"
 #include "platform/FileError.h"
-#include "platform/FileSystem.h"
+#include "platform/NoReplaceRename.h"
 #include "replay/ShiftJisText.h"
 
 #include <QFile>
@@ -63,7 +63,7 @@ QList<DecodedNameRename::Result> DecodedNameRename::run(FileWorkProgress *progre
         if (!result.newName.isEmpty()) {
             using Cause = FileError::Cause;
             const FileError error =
-                FileSystem::renameNoReplace(folder + name, folder + QFile::encodeName(result.newName));
+                renameNoReplace(folder + name, folder + QFile::encodeName(result.newName));
             result.renamed = !error.failed();
             if (error.cause == Cause::Exists)
                 result.reason = QStringLiteral("同じ名前のファイル「%1」が既にあります").arg(result.newName);

@@ -1,7 +1,9 @@
 #include "operations/DialogPrompter.h"
 
 #include "operations/DuplicatesQuery.h"
+#include "operations/TBulkRenameForm.h"
 #include "operations/TDuplicateForm.h"
+#include "operations/TNameTemplateForm.h"
 #include "operations/TReplayCopyForm1.h"
 #include "operations/TReplayInfoExInputForm.h"
 #include "operations/TUnreadableFilesForm.h"
@@ -12,6 +14,7 @@ void DialogPrompter::ask(QWidget *owner, DialogQuery &query)
         TReplayCopyForm1 form(copy->request, *this, owner);
         form.exec();
         copy->answer = form.result();
+        copy->typed = form.typedName();
     } else if (auto *text = dynamic_cast<ReplayTextQuery *>(&query)) {
         TReplayInfoExInputForm form(text->request, owner);
         form.exec();
@@ -24,5 +27,13 @@ void DialogPrompter::ask(QWidget *owner, DialogQuery &query)
         TDuplicateForm form(duplicates->groups, owner);
         form.exec();
         duplicates->markRequested = form.markRequested();
+    } else if (auto *edit = dynamic_cast<NameTemplateQuery *>(&query)) {
+        TNameTemplateForm form(*edit, owner);
+        form.exec();
+        edit->answer = form.result();
+    } else if (auto *rename = dynamic_cast<BulkRenameQuery *>(&query)) {
+        TBulkRenameForm form(*rename, owner);
+        form.exec();
+        rename->apply = form.applyRequested();
     }
 }

@@ -58,8 +58,8 @@ void FileWorkBox::update(int index, int count, const QString &name, qint64 done,
     const qint64 scale = steps > INT_MAX ? steps / INT_MAX + 1 : 1;
     m_dialog->PbrFileLoad->setMaximum(int(steps / scale));
     m_dialog->PbrFileLoad->setValue(int((qint64(index) * StepsPerFile + part) / scale));
-    m_dialog->LblFileCnt->setText(QStringLiteral("%1 / %2").arg(index + 1).arg(count));
-    m_dialog->LblLoadFileName->setText(name);
+    // A long name is shortened in its middle; a wide count takes room from the bar.
+    m_dialog->showStep(QStringLiteral("%1 / %2").arg(index + 1).arg(count), name);
 }
 
 TFileLoadDlg *FileWorkBox::dialog() const

@@ -3,7 +3,6 @@
 #include "platform/WidgetKit.h"
 #include "platform/WindowFont.h"
 
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -43,13 +42,4 @@ void FixedDialog::showEvent(QShowEvent *event)
         move(frame.topLeft());
     }
     QDialog::showEvent(event);
-}
-
-void FixedDialog::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

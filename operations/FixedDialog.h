@@ -7,7 +7,7 @@ class QPushButton;
 
 // Base of the command dialogs: a modal dialog with a fixed border and a
 // client area placed by pixel in the window font, centred on the window that
-// opens it. Escape does not close it (the close box and Cancel do).
+// opens it. Escape cancels it, as the close box and Cancel do.
 class FixedDialog : public QDialog {
     Q_OBJECT
 public:
@@ -21,5 +21,4 @@ protected:
     QPushButton *makeButton(const char *name, const QString &caption, const QRect &geometry);
 
     void showEvent(QShowEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 };

@@ -4,6 +4,7 @@
 #include "operations/CopyTargetQuery.h"
 #include "operations/FileWorkProgress.h"
 #include "operations/ReplayCheck.h"
+#include "operations/TrashFiles.h"
 #include "platform/FileContentCopy.h"
 #include "platform/Prompter.h"
 #include "platform/RegularFile.h"
@@ -14,14 +15,21 @@
 
 namespace {
 
-CopyResult failed(const QString &reason)
+CopyResult failed(const QString &reason, FileError::Cause cause = FileError::Cause::Other)
 {
-    return CopyResult{CopyResult::Outcome::Failed, reason};
+    return CopyResult{CopyResult::Outcome::Failed, reason, cause, {}};
+}
+
+CopyResult sourceFailed(const QString &reason)
+{
+    CopyResult result = failed(reason, FileError::Cause::None);
+    result.sourceChanged = true;
+    return result;
 }
 
 CopyResult cancelled()
 {
-    return CopyResult{CopyResult::Outcome::Cancelled, {}};
+    return CopyResult{CopyResult::Outcome::Cancelled, {}, FileError::Cause::None, {}};
 }
 
 } // namespace
@@ -91,7 +99,7 @@ CopyResult ReplayCopyJob::run(Prompter &prompter, QWidget *owner, FileWorkProgre
     if (!planned.refusal.isEmpty())
         return failed(planned.refusal);
     if (!replace)
-        return CopyResult{CopyResult::Outcome::Declined, {}};
+        return CopyResult{CopyResult::Outcome::Declined, {}, FileError::Cause::None, {}};
     return copy(progress);
 }
 
@@ -105,11 +113,11 @@ CopyResult ReplayCopyJob::copy(FileWorkProgress *progress) const
     QFile source;
     const RegularFile::Result opened = RegularFile::open(source, m_sourcePath);
     if (!opened)
-        return failed(QStringLiteral("コピー元の「%1」を開けません（%2）。").arg(sourceName, RegularFile::reasonText(opened)));
+        return sourceFailed(QStringLiteral("コピー元の「%1」を開けません（%2）。").arg(sourceName, RegularFile::reasonText(opened)));
 
     ReplacementFile target(QFile::encodeName(m_destinationPath));
     if (const FileError error = target.open(); error.failed())
-        return failed(QStringLiteral("コピー先に書き込めません。") + error.reasonText());
+        return failed(QStringLiteral("コピー先に書き込めません。") + error.reasonText(), error.cause);
 
     // The copy, then the check of what was copied: the bar goes through both.
     const qint64 size = source.size();
@@ -122,7 +130,7 @@ CopyResult ReplayCopyJob::copy(FileWorkProgress *progress) const
     if (copied.cause == FileError::Cause::Cancelled)
         return cancelled();
     if (copied.failed())
-        return failed(QStringLiteral("コピー先への書き込みに失敗しました。") + copied.reasonText());
+        return failed(QStringLiteral("コピー先への書き込みに失敗しました。") + copied.reasonText(), copied.cause);
     source.close();
 
     if (m_checkReplay) {
@@ -135,16 +143,49 @@ CopyResult ReplayCopyJob::copy(FileWorkProgress *progress) const
         if (check.verdict == ReplayCheck::Verdict::Cancelled)
             return cancelled();
         if (check.verdict != ReplayCheck::Verdict::Replay)
-            return failed(QStringLiteral("コピー元の「%1」はリプレイとして読めなくなっています"
+            return sourceFailed(QStringLiteral("コピー元の「%1」はリプレイとして読めなくなっています"
                                          "（書き換えられたか、途中で切れています）。コピー先はそのままです。")
                               .arg(sourceName));
         if (!m_identity.isNull() && check.identity != m_identity)
-            return failed(QStringLiteral("コピー元の「%1」は別のリプレイに置き換えられています。コピー先はそのままです。")
+            return sourceFailed(QStringLiteral("コピー元の「%1」は別のリプレイに置き換えられています。コピー先はそのままです。")
                               .arg(sourceName));
     }
     if (FileWorkProgress::isCancelled(progress))
         return cancelled();
-    if (const FileError error = target.commit(); error.failed())
-        return failed(QStringLiteral("コピー先のファイルを置き換えられません。") + error.reasonText());
-    return CopyResult{CopyResult::Outcome::Copied, {}};
+    if (const FileError error = target.finish(); error.failed())
+        return failed(QStringLiteral("コピー先への書き込みに失敗しました。") + error.reasonText(), error.cause);
+    return takeName(target);
+}
+
+CopyResult ReplayCopyJob::takeName(ReplacementFile &target) const
+{
+    const QByteArray destination = QFile::encodeName(m_destinationPath);
+    const QFileInfo there(m_destinationPath);
+    // A link is replaced itself; a file is kept in the trash; a free name
+    // must still be free.
+    if (m_mayReplace && there.isSymbolicLink()) {
+        if (const FileError error = target.commit(ReplacementFile::Commit::Replace); error.failed())
+            return failed(QStringLiteral("コピー先のファイルを置き換えられません。") + error.reasonText(), error.cause);
+        return CopyResult{CopyResult::Outcome::Copied, {}, FileError::Cause::None, {}};
+    }
+    std::optional<TrashedFile> replaced;
+    if (m_mayReplace && there.exists()) {
+        const QList<TrashFiles::Result> moved = TrashFiles(QList<QByteArray>{destination}).run();
+        if (moved.isEmpty() || !moved.front().moved)
+            return failed(QStringLiteral("置き換える「%1」をごみ箱に移動できないため、コピーしませんでした。%2")
+                              .arg(there.fileName(), moved.isEmpty() ? QString() : moved.front().reason));
+        replaced = TrashedFile{there.fileName(), destination, moved.front().trashNativePath, {}};
+    }
+    if (const FileError error = target.commit(ReplacementFile::Commit::NoReplace); error.failed()) {
+        if (replaced)
+            putBackFromTrash(replaced->trashPath, destination);
+        return failed(error.cause == FileError::Cause::Exists
+                          ? QStringLiteral("コピーの間に「%1」という名前のファイルができたため、コピーしませんでした。")
+                                .arg(there.fileName())
+                          : QStringLiteral("コピー先のファイルを置き換えられません。") + error.reasonText(),
+                      error.cause);
+    }
+    if (replaced)
+        replaced->replacedBy = FileIdentity::of(destination);
+    return CopyResult{CopyResult::Outcome::Copied, {}, FileError::Cause::None, replaced};
 }

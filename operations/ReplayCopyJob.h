@@ -1,5 +1,7 @@
 #pragma once
 
+#include "operations/TrashedFile.h"
+#include "platform/FileError.h"
 #include "replay/ReplayIdentity.h"
 
 #include <QString>
@@ -7,6 +9,7 @@
 class FileWorkProgress;
 class Prompter;
 class QIODevice;
+class ReplacementFile;
 class QWidget;
 struct SlotSummary;
 
@@ -20,6 +23,10 @@ struct CopyResult {
     };
     Outcome outcome = Outcome::Failed;
     QString reason; // Failed: what failed and why, in sentences for the user
+    FileError::Cause cause = FileError::Cause::None; // Failed: the cause, where a file operation failed
+    // Copied over a file: the file replaced, now in the trash.
+    std::optional<TrashedFile> replaced;
+    bool sourceChanged = false; // Failed: the source is no longer the replay expected (or cannot be opened)
 };
 
 // Whether a copy can be made, found before anything is written.
@@ -31,14 +38,18 @@ struct CopyPlan {
 // Copies one replay file whole, byte for byte, to a full destination name.
 // An existing destination is replaced only after the user said Yes through
 // the prompter (No is the default). The copy is written to a temporary file in
-// the destination folder and renamed over the destination only once every
-// byte is written, so a failure leaves the old destination as it was and no
-// temporary file behind. The source is never opened plainly when it is a
-// FIFO or device (the open could block for good).
+// the destination folder and takes the destination's name only once every
+// byte is written and on the drive; a file it replaces goes to the trash just
+// before, and comes back when the copy cannot take its name. So a failure
+// leaves the old destination as it was and no temporary file behind, and a
+// file replaced is kept. The copy never takes the place of a file that
+// appeared after the plan (it fails). The source is never opened plainly
+// when it is a FIFO or device (the open could block for good).
 //
 // Nothing is ever written through a link: a link at the destination (even
 // one to nothing) is replaced by the copy, after the same question as a
-// file, and what it points to is left alone. Holes in the source stay holes.
+// file, and what it points to is left alone (the link itself holds no
+// replay and is not kept). Holes in the source stay holes.
 class ReplayCopyJob {
 public:
     ReplayCopyJob(const QString &sourcePath, const QString &destinationPath);
@@ -53,6 +64,11 @@ public:
     // bytes copied, so a source cut short or replaced at any time before the
     // copy ends is refused, and the destination stays as it was.
     void expectReplay(const ReplayIdentity &identity);
+
+    // false: the copy only ever takes a free name; a name taken at any time
+    // before the copy ends makes it fail, with the cause Exists. (By default
+    // copy() replaces what is there: its caller asked.)
+    void setMayReplace(bool mayReplace) { m_mayReplace = mayReplace; }
 
     CopyPlan plan() const;
 
@@ -75,9 +91,13 @@ public:
     const QString &destinationPath() const { return m_destinationPath; }
 
 private:
+    // The finished copy takes the destination's name.
+    CopyResult takeName(ReplacementFile &target) const;
+
     QString m_sourcePath;
     QString m_destinationPath;
     QString m_holds;
     bool m_checkReplay = false;
+    bool m_mayReplace = true;
     ReplayIdentity m_identity;
 };

@@ -112,6 +112,8 @@ ReplayDropImport::Result ReplayDropImport::run(Prompter &prompter, QWidget *owne
         const CopyResult copy = copies[i].run(prompter, owner, progress);
         if (copy.outcome == CopyResult::Outcome::Copied)
             ++result.copied;
+        if (copy.replaced)
+            result.trashed.append(*copy.replaced);
         else if (copy.outcome == CopyResult::Outcome::Failed)
             result.failures.append(QStringLiteral("%1：%2").arg(name, copy.reason));
         else if (copy.outcome == CopyResult::Outcome::Cancelled)

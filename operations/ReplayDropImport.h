@@ -41,6 +41,7 @@ public:
         int copied = 0;
         QStringList failures; // "name：reason" for each copy that failed
         bool cancelled = false; // the copies stopped at the player's cancel
+        QList<TrashedFile> trashed; // the files the copies replaced, now in the trash
     };
 
     // Copies every replay under its own name (".dat" added when missing)

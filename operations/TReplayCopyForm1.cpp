@@ -1,6 +1,7 @@
 #include "operations/TReplayCopyForm1.h"
 
 #include "operations/CopyTargetName.h"
+#include "platform/WidgetKit.h"
 #include "platform/PlainToolTip.h"
 
 #include <QComboBox>
@@ -60,6 +61,15 @@ TReplayCopyForm1::TReplayCopyForm1(const CopyTargetRequest &request, Prompter &p
     LblStoredNote->setGeometry(16, 116, 325, 20);
     LblStoredNote->hide();
 
+    BtnTemplateName = makeButton("BtnTemplateName", QStringLiteral("形式で命名"), QRect(240, 64, 89, 20));
+    BtnTemplateName->setToolTip(QStringLiteral("格納ファイル名の形式（設定メニュー）で作った名前を入れます"));
+    BtnTemplateName->setAutoDefault(false);
+    BtnTemplateName->hide();
+    connect(BtnTemplateName, &QPushButton::clicked, this, [this] {
+        EdtCopySakiFileName->setText(m_request.templateName);
+        EdtCopySakiFileName->setFocus();
+    });
+
     BtnOk = makeButton("BtnOk", QStringLiteral("Ｏ　Ｋ"), QRect(56, 144, 89, 25));
     BtnOk->setDefault(true);
     BtnCancel = makeButton("BtnCancel", QStringLiteral("キャンセル"), QRect(216, 144, 89, 25));
@@ -68,12 +78,13 @@ TReplayCopyForm1::TReplayCopyForm1(const CopyTargetRequest &request, Prompter &p
     setTabOrder(EdtCopySakiFileName, CmbCopySakiFileName);
     setTabOrder(CmbCopySakiFileName, BtnOk);
     setTabOrder(BtnOk, BtnCancel);
+    setTabOrder(BtnCancel, BtnTemplateName); // after the dialog's own order
 
     connect(CmbCopySakiFileName, &QComboBox::currentIndexChanged, this, &TReplayCopyForm1::CmbCopySakiFileNameChange);
     connect(BtnOk, &QPushButton::clicked, this, &TReplayCopyForm1::BtnOkClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TReplayCopyForm1::BtnCancelClick);
 
-    LblCopyMotoName->setText(m_request.sourceName);
+    WidgetKit::setNameText(LblCopyMotoName, m_request.sourceName, Qt::ElideMiddle);
     FormShow();
 }
 
@@ -86,12 +97,17 @@ void TReplayCopyForm1::FormShow()
         LblCopyMotoName->move(LblCopyMotoName->x(), 32);
         Label2->move(Label2->x(), 72);
         EdtCopySakiFileName->move(EdtCopySakiFileName->x(), 88);
+        EdtCopySakiFileName->setText(m_request.typedName); // back from a declined replace: the name stays
         EdtCopySakiFileName->show();
         EdtCopySakiFileName->setFocus();
+        BtnTemplateName->setVisible(!m_request.templateName.isEmpty());
         showStoredNote();
         return;
     }
-    showSlot(0);
+    if (m_request.slot > 0 && m_request.slot < CmbCopySakiFileName->count())
+        CmbCopySakiFileName->setCurrentIndex(m_request.slot); // shows that slot
+    else
+        showSlot(0);
     for (QWidget *widget : std::initializer_list<QWidget *>{Label3, Label4, Label5, Label6, LblDungeonName, LblKaisu,
                                                             LblCharaName, LblScore, LblPlayerName, CmbCopySakiFileName})
         widget->show();
@@ -110,7 +126,7 @@ void TReplayCopyForm1::showStoredNote()
     const int room = LblStoredNote->width() - metrics.horizontalAdvance(pattern.arg(QString(), more));
     const QString name = metrics.elidedText(names.first(), Qt::ElideMiddle, qMax(room, 40));
     LblStoredNote->setText(pattern.arg(name, more));
-    LblStoredNote->setToolTip(plainToolTip(QStringLiteral("格納フォルダに保存済み：\n") + names.join(QLatin1Char('\n'))));
+    LblStoredNote->setToolTip(plainToolTip(QStringLiteral("格納済み：\n") + names.join(QLatin1Char('\n'))));
     LblStoredNote->show();
 }
 
@@ -119,10 +135,11 @@ void TReplayCopyForm1::showSlot(int slot)
     const SlotSummary empty;
     const SlotSummary &info = slot >= 0 && slot < int(m_request.slotTexts.size()) ? m_request.slotTexts[size_t(slot)] : empty;
     LblDungeonName->setText(info.dungeon);
-    LblKaisu->setText(info.floors);
+    // A number is never cut: its label widens as far as it needs.
+    WidgetKit::setWholeText(LblKaisu, info.floors);
     LblCharaName->setText(info.chara);
-    LblScore->setText(info.score);
-    LblPlayerName->setText(info.player);
+    WidgetKit::setWholeText(LblScore, info.score);
+    WidgetKit::setNameText(LblPlayerName, info.player);
 }
 
 void TReplayCopyForm1::CmbCopySakiFileNameChange()
@@ -170,4 +187,9 @@ std::optional<QString> TReplayCopyForm1::result() const
     if (!m_okFlag)
         return std::nullopt;
     return m_copySakiFileName;
+}
+
+QString TReplayCopyForm1::typedName() const
+{
+    return m_request.slotMode ? QString() : EdtCopySakiFileName->text();
 }

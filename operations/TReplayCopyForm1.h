@@ -27,6 +27,8 @@ public:
     const QString &CopySakiFileName() const { return m_copySakiFileName; }
     // CopySakiFileName once OK was accepted, else nothing.
     std::optional<QString> result() const;
+    // The name as typed in name entry (".dat" not added).
+    QString typedName() const;
 
     void CmbCopySakiFileNameChange();
     void BtnOkClick();
@@ -49,6 +51,8 @@ public:
     // Name entry only: a note when the replay is already in the storage
     // folder, naming the file; the copy goes ahead all the same.
     QLabel *LblStoredNote;
+    // Name entry only, when the request has one: puts the template's name in the box.
+    QPushButton *BtnTemplateName;
     QPushButton *BtnOk;
     QPushButton *BtnCancel;
 

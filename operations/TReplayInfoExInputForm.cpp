@@ -17,6 +17,14 @@ QLabel *makeNote(QWidget *parent, const char *name, const QRect &geometry)
     return WidgetKit::valueLabel(parent, name, geometry, Qt::darkRed);
 }
 
+// What is left of a field, under its right end.
+QLabel *makeCount(QWidget *parent, const char *name, const QRect &geometry)
+{
+    QLabel *count = WidgetKit::label(parent, name, QString(), geometry);
+    count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return count;
+}
+
 } // namespace
 
 TReplayInfoExInputForm::TReplayInfoExInputForm(const ReplayTextRequest &request, QWidget *parent)
@@ -26,7 +34,7 @@ TReplayInfoExInputForm::TReplayInfoExInputForm(const ReplayTextRequest &request,
 {
     Label3 = makeLabel("Label3", QStringLiteral("ファイル名："), 24, 24);
     LblFileName = makeValueLabel("LblFileName", QRect(104, 24, 425, 12));
-    LblFileName->setText(request.fileName);
+    WidgetKit::setNameText(LblFileName, request.fileName, Qt::ElideMiddle);
 
     Label1 = makeLabel("Label1", QStringLiteral("プレイヤー名"), 24, 56);
     EdtPlayerName = new QLineEdit(this);
@@ -34,7 +42,8 @@ TReplayInfoExInputForm::TReplayInfoExInputForm(const ReplayTextRequest &request,
     EdtPlayerName->setGeometry(104, 52, 233, 20);
     // Every character takes at least one byte; the byte limit is kept below.
     EdtPlayerName->setMaxLength(PlayerNameSize);
-    LblPlayerNameNote = makeNote(this, "LblPlayerNameNote", QRect(104, 76, 417, 12));
+    LblPlayerNameNote = makeNote(this, "LblPlayerNameNote", QRect(104, 76, 220, 12));
+    LblPlayerNameLeft = makeCount(this, "LblPlayerNameLeft", QRect(332, 76, 189, 12));
 
     Label2 = makeLabel("Label2", QStringLiteral("コメント"), 24, 96);
     MemComment = new QPlainTextEdit(this);
@@ -44,7 +53,8 @@ TReplayInfoExInputForm::TReplayInfoExInputForm(const ReplayTextRequest &request,
     MemComment->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemComment->setLineWrapMode(QPlainTextEdit::NoWrap);
     MemComment->setTabChangesFocus(true);
-    LblCommentNote = makeNote(this, "LblCommentNote", QRect(104, 195, 417, 12));
+    LblCommentNote = makeNote(this, "LblCommentNote", QRect(104, 195, 220, 12));
+    LblCommentLeft = makeCount(this, "LblCommentLeft", QRect(332, 195, 189, 12));
 
     BtnOk = makeButton("BtnOk", QStringLiteral("Ｏ　Ｋ"), QRect(120, 208, 97, 25));
     BtnOk->setDefault(true);
@@ -62,6 +72,8 @@ TReplayInfoExInputForm::TReplayInfoExInputForm(const ReplayTextRequest &request,
     m_lastComment = MemComment->toPlainText();
     m_nameLimit.setInitialShown(m_lastName);
     m_commentLimit.setInitialShown(m_lastComment);
+    showLeft(LblPlayerNameLeft, m_nameLimit, m_lastName);
+    showLeft(LblCommentLeft, m_commentLimit, m_lastComment);
     EdtPlayerName->setFocus();
 
     connect(EdtPlayerName, &QLineEdit::textChanged, this, &TReplayInfoExInputForm::playerNameChanged);
@@ -70,14 +82,23 @@ TReplayInfoExInputForm::TReplayInfoExInputForm(const ReplayTextRequest &request,
     connect(BtnCancel, &QPushButton::clicked, this, &TReplayInfoExInputForm::BtnCancelClick);
 }
 
-void TReplayInfoExInputForm::showNote(QLabel *note, const ShiftJisFieldLimit::Fit &fit, int maxBytes)
+void TReplayInfoExInputForm::showNote(QLabel *note, const ShiftJisFieldLimit::Fit &fit)
 {
+    // A warning stays until the next edit that is taken as typed.
     if (fit.refused)
-        note->setText(QStringLiteral("シフトJISで表せない文字は入力できません。"));
+        note->setText(QStringLiteral("Shift-JISで表せない文字は入力できません。"));
     else if (fit.cut)
-        note->setText(QStringLiteral("これ以上は入力できません（最大 %1 バイト）。").arg(maxBytes));
-    else if (fit.removed)
-        note->clear(); // the user is making room; the note has been read
+        note->setText(QStringLiteral("これ以上は入力できません。"));
+    else
+        note->clear();
+}
+
+void TReplayInfoExInputForm::showLeft(QLabel *count, const ShiftJisFieldLimit &limit, const QString &text)
+{
+    // Counted the way the player counts: a full-width character takes two
+    // of the field's bytes, a half-width one one.
+    const int left = qMax(0, limit.maxBytes() - int(limit.bytesFor(text).size()));
+    count->setText(QStringLiteral("残り：全角%1文字（半角%2文字）").arg(left / 2).arg(left));
 }
 
 void TReplayInfoExInputForm::playerNameChanged()
@@ -91,7 +112,8 @@ void TReplayInfoExInputForm::playerNameChanged()
         EdtPlayerName->setCursorPosition(fit.cursor);
     }
     m_lastName = EdtPlayerName->text();
-    showNote(LblPlayerNameNote, fit, m_nameLimit.maxBytes());
+    showNote(LblPlayerNameNote, fit);
+    showLeft(LblPlayerNameLeft, m_nameLimit, m_lastName);
 }
 
 void TReplayInfoExInputForm::commentChanged()
@@ -112,7 +134,8 @@ void TReplayInfoExInputForm::commentChanged()
         MemComment->setTextCursor(cursor);
     }
     m_lastComment = MemComment->toPlainText();
-    showNote(LblCommentNote, fit, m_commentLimit.maxBytes());
+    showNote(LblCommentNote, fit);
+    showLeft(LblCommentLeft, m_commentLimit, m_lastComment);
 }
 
 ReplayTextAnswer TReplayInfoExInputForm::texts() const

@@ -14,8 +14,9 @@ class QPushButton;
 // The player name and comment dialog. The fields take no more than the 30 and
 // 1024 bytes of Shift-JIS text that the replay stores: input beyond the limit
 // is cut at a character boundary and characters without a Shift-JIS form are
-// refused, each with a short note under the field. It is given the stored
-// bytes and gives back the bytes to store.
+// refused, each with a short note under the field, which goes once the next
+// edit is taken as typed. What is left of each field is counted under it.
+// It is given the stored bytes and gives back the bytes to store.
 class TReplayInfoExInputForm : public FixedDialog {
     Q_OBJECT
 public:
@@ -35,16 +36,19 @@ public:
     QLabel *Label1;
     QLineEdit *EdtPlayerName;
     QLabel *LblPlayerNameNote;
+    QLabel *LblPlayerNameLeft; // "残り：全角15文字（半角30文字）"
     QLabel *Label2;
     QPlainTextEdit *MemComment;
     QLabel *LblCommentNote;
+    QLabel *LblCommentLeft;
     QPushButton *BtnOk;
     QPushButton *BtnCancel;
 
 private:
     void playerNameChanged();
     void commentChanged();
-    void showNote(QLabel *note, const ShiftJisFieldLimit::Fit &fit, int maxBytes);
+    void showNote(QLabel *note, const ShiftJisFieldLimit::Fit &fit);
+    static void showLeft(QLabel *count, const ShiftJisFieldLimit &limit, const QString &text);
 
     ShiftJisFieldLimit m_nameLimit;
     ShiftJisFieldLimit m_commentLimit;

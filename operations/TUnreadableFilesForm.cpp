@@ -1,5 +1,6 @@
 #include "operations/TUnreadableFilesForm.h"
 
+#include "platform/WidgetKit.h"
 #include "platform/PlainToolTip.h"
 
 #include <QHeaderView>
@@ -34,7 +35,7 @@ TUnreadableFilesForm::TUnreadableFilesForm(const UnreadableFilesRequest &request
 {
     Label1 = makeLabel("Label1", QStringLiteral("格納フォルダの次のファイルは、リプレイとして読み込めませんでした。"), 8, 8);
     LblFolder = makeValueLabel("LblFolder", QRect(8, 26, ClientWidth - 16, 14));
-    LblFolder->setText(request.folder);
+    WidgetKit::setNameText(LblFolder, request.folder, Qt::ElideMiddle);
     LblFolder->setToolTip(plainToolTip(request.folder));
 
     StgUnreadableTbl = new QTableWidget(int(request.files.size()), 2, this);

@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 TrashCommand::TrashCommand(Prompter &prompter, QWidget *owner, FileWorkRunner *runner)
     : m_prompter(prompter),
       m_owner(owner),
@@ -30,13 +32,19 @@ CommandResult TrashCommand::run(const QList<TrashItem> &items, int hidden) const
         });
     if (result.cancelled)
         return result;
-    for (qsizetype i = 0; i < moved.size(); ++i)
+    for (qsizetype i = 0; i < moved.size(); ++i) {
         result.files.append(FileOutcome{items[i].shownName, moved[i].moved, moved[i].reason});
+        if (moved[i].moved)
+            result.trashed.append(TrashedFile{items[i].shownName, items[i].path, moved[i].trashNativePath, {}});
+    }
     for (qsizetype i = moved.size(); i < items.size(); ++i)
         result.untouched.append(items[i].shownName);
     const FileListMessage message = failureMessage(result.files);
     result.message = message.text;
     result.details = message.details;
+    if (const qsizetype done = std::count_if(result.files.cbegin(), result.files.cend(),
+                                             [](const FileOutcome &file) { return file.done; }))
+        result.summary = QStringLiteral("%1 件をごみ箱に移動しました").arg(done);
     return result;
 }
 

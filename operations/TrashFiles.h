@@ -21,6 +21,7 @@ public:
         bool moved = false;
         QString reason;    // why not, for the user; empty when moved
         QString trashPath; // where it went; empty when not moved
+        QByteArray trashNativePath; // the same as the system spells it (undo needs the bytes)
     };
 
     explicit TrashFiles(QStringList paths);

@@ -3,6 +3,7 @@
 #include "operations/TrashFiles.h"
 
 #include "platform/FileError.h"
+#include "platform/ReplacementFile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -48,6 +49,33 @@ bool putBack(const QString &movedTo, const QString &original)
     const QDir info(moved.absolutePath() + QStringLiteral("/../info"));
     QFile::remove(info.absoluteFilePath(moved.fileName() + QStringLiteral(".trashinfo")));
     return true;
+}
+
+// The trash's note for a file that was at absolutePath (its bytes as the
+// system spells them). The path is escaped as in URLs, so that a name with
+// "%", a blank, a line break or bytes that are not UTF-8 comes back as it was
+// when a file manager restores it.
+QByteArray trashNote(const QByteArray &absolutePath)
+{
+    return "[Trash Info]\nPath=" + absolutePath.toPercentEncoding("/") + "\nDeletionDate="
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")).toUtf8() + '\n';
+}
+
+// The platform's trashing writes the path of a named file into its note as
+// it is, unescaped: the note is written again in the trash's own form. The
+// file is in the trash either way; a note that cannot be written again
+// keeps what it held.
+void rewriteNote(const QString &trashedPath, const QString &originalPath)
+{
+    const QFileInfo trashed(trashedPath);
+    const QString note = QDir::cleanPath(trashed.absolutePath() + QStringLiteral("/../info/") + trashed.fileName()
+                                         + QStringLiteral(".trashinfo"));
+    if (!QFileInfo(note).isFile())
+        return;
+    ReplacementFile file(QFile::encodeName(note));
+    const QByteArray text = trashNote(QFile::encodeName(QFileInfo(originalPath).absoluteFilePath()));
+    if (!file.open().failed() && !file.write(text.constData(), text.size()).failed())
+        file.commit();
 }
 
 } // namespace
@@ -109,6 +137,8 @@ TrashFiles::Result TrashFiles::moveNamed(const QString &path, const QString &hom
         } else {
             result.moved = true;
             result.trashPath = file.fileName();
+            result.trashNativePath = QFile::encodeName(file.fileName());
+            rewriteNote(result.trashPath, path);
         }
     }
     return result;
@@ -147,9 +177,7 @@ TrashFiles::Result TrashFiles::moveRaw(const QByteArray &rawPath, const QString 
     QByteArray absolute = rawPath;
     if (!absolute.startsWith('/'))
         absolute = QFile::encodeName(QDir::currentPath()) + '/' + absolute;
-    const QByteArray note = "[Trash Info]\nPath=" + absolute.toPercentEncoding("/") + "\nDeletionDate="
-                            + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")).toUtf8()
-                            + '\n';
+    const QByteArray note = trashNote(absolute);
 
     // A bounded search for a free name: a trash that refuses every note
     // must not keep the program busy.
@@ -182,6 +210,7 @@ TrashFiles::Result TrashFiles::moveRaw(const QByteArray &rawPath, const QString 
         }
         result.moved = true;
         result.trashPath = QFile::decodeName(target);
+        result.trashNativePath = target;
         return result;
     }
     return systemFailure(EEXIST);

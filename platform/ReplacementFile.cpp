@@ -1,10 +1,12 @@
 #include "platform/ReplacementFile.h"
 
 #include "platform/FileSystem.h"
+#include "platform/NoReplaceRename.h"
 
 #include <QRandomGenerator>
 
 #include <utility>
+
 
 namespace {
 
@@ -68,14 +70,25 @@ FileError ReplacementFile::write(const char *data, qint64 size)
     return FileSystem::writeAll(m_fd, data, size);
 }
 
-FileError ReplacementFile::commit()
+FileError ReplacementFile::finish()
 {
-    if (m_fd < 0)
+    if (m_temporaryPath.isEmpty())
         return FileError::of(FileError::Cause::Other);
-    const int fd = std::exchange(m_fd, -1);
-    FileError error = FileSystem::syncAndClose(fd);
-    if (!error.failed())
-        error = FileSystem::renameOver(m_temporaryPath, m_path);
+    if (m_fd < 0) // finished already
+        return {};
+    const FileError error = FileSystem::syncAndClose(std::exchange(m_fd, -1));
+    if (error.failed())
+        discard();
+    return error;
+}
+
+FileError ReplacementFile::commit(Commit mode)
+{
+    FileError error = finish();
+    if (error.failed())
+        return error;
+    error = mode == Commit::Replace ? FileSystem::renameOver(m_temporaryPath, m_path)
+                                    : renameNoReplace(m_temporaryPath, m_path);
     if (error.failed())
         FileSystem::closeAndRemove(-1, m_temporaryPath);
     m_temporaryPath.clear();
@@ -84,7 +97,7 @@ FileError ReplacementFile::commit()
 
 void ReplacementFile::discard()
 {
-    if (m_fd < 0)
+    if (m_temporaryPath.isEmpty())
         return;
     FileSystem::closeAndRemove(std::exchange(m_fd, -1), m_temporaryPath);
     m_temporaryPath.clear();

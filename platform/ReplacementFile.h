@@ -36,16 +36,25 @@ public:
     // otherwise it gets those of any new file.
     FileError open();
 
-    // The temporary file's descriptor, from open() to commit() or discard().
+    // The temporary file's descriptor, from open() to finish(), commit() or discard().
     int handle() const { return m_fd; }
     const QByteArray &temporaryPath() const { return m_temporaryPath; }
 
     // Appends bytes at the file's current position; a short write is an error.
     FileError write(const char *data, qint64 size);
 
-    // Puts the content on the drive, closes the file and renames it over the
-    // name.
-    FileError commit();
+    enum class Commit {
+        Replace,   // whatever is at the name is replaced
+        NoReplace, // only a free name is taken: Exists when it is taken, and nothing changed
+    };
+
+    // Puts the content on the drive and closes the file, which keeps its
+    // temporary name until commit() (a step that cannot run out of room
+    // before the name is touched).
+    FileError finish();
+
+    // finish() when not done yet, then renames the file to the name.
+    FileError commit(Commit mode = Commit::Replace);
 
     // Closes and removes the temporary file; the name keeps what it held.
     void discard();

@@ -8,7 +8,7 @@
 
 SingleInstance::SingleInstance(const QString &name)
 {
-    m_path = QDir(UserFolders::runtime()).filePath(name + QStringLiteral(".lock"));
+    m_path = QDir(runtimeFolder()).filePath(name + QStringLiteral(".lock"));
     m_lock = std::make_unique<QLockFile>(m_path);
     // A running copy keeps its lock however long it runs; a lock whose
     // process has gone is still taken over (QLockFile checks the process id).
@@ -36,4 +36,9 @@ bool SingleInstance::tryLock()
 QString SingleInstance::lockFilePath() const
 {
     return m_path;
+}
+
+QString SingleInstance::runtimeFolder()
+{
+    return UserFolders::runtime();
 }

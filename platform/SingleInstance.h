@@ -20,6 +20,10 @@ public:
 
     QString lockFilePath() const;
 
+    // The user's runtime folder (the temporary folder when there is none),
+    // where the lock and the channel of the running copy are.
+    static QString runtimeFolder();
+
 private:
     std::unique_ptr<QLockFile> m_lock;
     QString m_path;

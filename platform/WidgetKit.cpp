@@ -1,5 +1,8 @@
 #include "platform/WidgetKit.h"
 
+#include "platform/PlainToolTip.h"
+
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 
@@ -37,6 +40,34 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption, c
     button->setObjectName(QLatin1StringView(name));
     button->setGeometry(geometry);
     return button;
+}
+
+void setNameText(QLabel *label, const QString &text, Qt::TextElideMode mode)
+{
+    const QFontMetrics metrics(label->font());
+    const int room = label->contentsRect().width();
+    if (metrics.horizontalAdvance(text) <= room) {
+        label->setText(text);
+        label->setToolTip(QString());
+        return;
+    }
+    label->setText(metrics.elidedText(text, mode, room));
+    label->setToolTip(plainToolTip(text));
+}
+
+void setWholeText(QLabel *label, const QString &text)
+{
+    const char *designed = "designedWidth";
+    if (!label->property(designed).isValid())
+        label->setProperty(designed, label->width());
+    const int width = qMax(label->property(designed).toInt(), QFontMetrics(label->font()).horizontalAdvance(text));
+    label->setFixedWidth(width);
+    label->setText(text);
+}
+
+bool showsWhole(const QLabel *label)
+{
+    return QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->contentsRect().width();
 }
 
 void setTextColour(QLabel *label, const QColor &colour)

@@ -65,7 +65,11 @@ bool WidgetPrompter::question(QWidget *owner, const QString &text, const QString
 std::optional<QString> WidgetPrompter::chooseFolder(QWidget *owner, const QString &title, const QString &root,
                                                     const QString &preselect)
 {
-    const QString start = preselect.isEmpty() ? root : preselect;
+    // Without a folder to preselect the chooser opens in the home folder
+    // rather than at the file system's root, where no player keeps replays.
+    QString start = preselect.isEmpty() ? root : preselect;
+    if (QDir(start) == QDir::root())
+        start = QDir::homePath();
     const QString chosen = QFileDialog::getExistingDirectory(owner, title, start, QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty())
         return std::nullopt;
@@ -75,7 +79,9 @@ std::optional<QString> WidgetPrompter::chooseFolder(QWidget *owner, const QStrin
 
 bool WidgetPrompter::confirmReplace(QWidget *owner, const QString &path, const QString &holds)
 {
-    QString text = QStringLiteral("「%1」は既に存在します。上書きしますか？").arg(path);
+    // The file's own name: the folder is the one the dialog copies into.
+    QString text = QStringLiteral("「%1」は既に存在します。上書きしますか？\n（今のファイルはごみ箱に移動します）")
+                       .arg(QFileInfo(path).fileName());
     if (!holds.isEmpty())
         text += QStringLiteral("\n\n現在の内容：\n") + holds;
     return askYesNo(owner, m_title, text, QMessageBox::No);
@@ -87,9 +93,9 @@ bool WidgetPrompter::confirmDelete(QWidget *owner, const QStringList &paths, int
     names.reserve(paths.size());
     for (const QString &p : paths)
         names.append(QFileInfo(p).fileName());
-    QString text = QStringLiteral("%1 個のファイルをごみ箱に移動しますか？").arg(paths.size());
+    QString text = QStringLiteral("%1 件のファイルをごみ箱に移動しますか？").arg(paths.size());
     if (hidden > 0)
-        text += QStringLiteral("\n（うち %1 個は絞り込みで表に表示されていません）").arg(hidden);
+        text += QStringLiteral("\n（うち %1 件は絞り込みで表に表示されていません）").arg(hidden);
     // The box names the first files itself; the whole list is in the details.
     return askYesNo(owner, m_title, text, QMessageBox::No, FileListMessage::shownLines(names),
                     names.join(QLatin1Char('\n')));

@@ -95,6 +95,9 @@ protected slots:
         m_game = m_dir->filePath(QStringLiteral("game")) + QLatin1Char('/');
         m_storage = m_dir->filePath(QStringLiteral("storage")) + QLatin1Char('/');
         m_settings = m_dir->filePath(QStringLiteral("qvReplayInfo.dat"));
+        // Files moved to the trash (deleted or replaced) go to a trash of the test's own.
+        qputenv("HOME", QFile::encodeName(m_dir->filePath(QStringLiteral("home"))));
+        qunsetenv("XDG_DATA_HOME");
         QVERIFY(QDir().mkpath(m_game));
         QVERIFY(QDir().mkpath(m_storage));
     }

@@ -43,12 +43,12 @@ done <<ROWS
 -h|0|out|--version
 --version|0|out|qvReplayInfo $version
 -v|0|out|qvReplayInfo $version
---no-such-option|2|err|不明なオプションです: --no-such-option
+--no-such-option|2|err|不明なオプションです：--no-such-option
 -q|2|err|使い方: qvReplayInfo
 --help=1|2|err|使い方: qvReplayInfo
-replay.dat|2|err|引数は受け付けません: replay.dat
+replay.dat|2|err|引数は受け付けません：replay.dat
 --help|0|out|--no-cache
---no-cache replay.dat|2|err|引数は受け付けません: replay.dat
+--no-cache replay.dat|2|err|引数は受け付けません：replay.dat
 ROWS
 
 if [ -n "$(ls -A "$work/run")" ] || [ -e "$work/config" ]; then

@@ -43,6 +43,9 @@ private:
 void TestCommands::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
+    // A replaced file goes to a trash of the test's own.
+    qputenv("HOME", QFile::encodeName(m_dir->filePath(u"home"_s)));
+    qunsetenv("XDG_DATA_HOME");
     m_game = m_dir->filePath(u"game/"_s);
     m_storage = m_dir->filePath(u"storage/"_s);
     QVERIFY(QDir().mkpath(m_game) && QDir().mkpath(m_storage));
@@ -77,6 +80,11 @@ void TestCommands::copyIntoASlot()
     QVERIFY(result.files[0].done);
     QVERIFY(result.message.isEmpty());
     QCOMPARE(readAll(m_game + u"qv_replay2.dat"_s), readAll(m_storage + u"a.dat"_s));
+    // What the slot held is in the trash, for undo.
+    QCOMPARE(result.trashed.size(), 1);
+#ifndef Q_OS_WIN // the Recycle Bin's shell call does not tell where a file went
+    QCOMPARE(readAll(QFile::decodeName(result.trashed[0].trashPath)), replay(77, "slot"));
+#endif
     QVERIFY(prompter.unexpected().isEmpty());
 }
 
@@ -89,6 +97,7 @@ void TestCommands::copyCancelledOrFailed()
     QVERIFY(CopyCommand(*m_workspace, prompter, nullptr).run(FolderKind::Game, u"qv_replay2.dat"_s).cancelled);
     prompter.answerCopyTarget(u"a.dat"_s);
     prompter.answerReplace(false);
+    prompter.answerCopyTargetCancel(); // No goes back to the dialog
     QVERIFY(CopyCommand(*m_workspace, prompter, nullptr).run(FolderKind::Game, u"qv_replay2.dat"_s).cancelled);
     const QByteArray before = readAll(m_storage + u"a.dat"_s);
 

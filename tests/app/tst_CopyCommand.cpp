@@ -89,33 +89,52 @@ void TestCopyCommand::storageToSlot()
 
 void TestCopyCommand::replace_data()
 {
+    QTest::addColumn<bool>("toSlot");
     QTest::addColumn<bool>("yes");
-    QTest::newRow("declined") << false;
-    QTest::newRow("confirmed") << true;
+    QTest::newRow("slot, declined: back to the slot choice") << true << false;
+    QTest::newRow("slot, confirmed") << true << true;
+    QTest::newRow("storage file, declined: back to the name typed") << false << false;
+    QTest::newRow("storage file, confirmed") << false << true;
 }
 
-// Only Yes replaces; the question names the file and what the slot holds.
+// Only Yes replaces; the question names the file and what it holds. No goes
+// back to the dialog with the slot or the name as typed, to choose another.
 void TestCopyCommand::replace()
 {
+    QFETCH(bool, toSlot);
     QFETCH(bool, yes);
     prepare({{QStringLiteral("a.dat"), 100}});
     m_form = start();
     QVERIFY(m_form);
-    clickTab(1);
-    const QString slot0 = m_game + QStringLiteral("qv_replay0.dat");
-    const QByteArray before = readAll(slot0);
+    const QString target = toSlot ? m_game + QStringLiteral("qv_replay3.dat") : m_storage + QStringLiteral("a.dat");
+    const QString source = toSlot ? m_storage + QStringLiteral("a.dat") : m_game + QStringLiteral("qv_replay0.dat");
+    const QByteArray before = readAll(target);
 
-    m_prompter.answerCopyTarget(QStringLiteral("qv_replay0.dat"));
+    m_prompter.answerCopyTarget(QFileInfo(target).fileName(), QStringLiteral("a"));
     m_prompter.answerReplace(yes);
-    m_form->storagePage().BtnToTarnelCopy->click();
+    if (!yes)
+        m_prompter.answerCopyTargetCancel();
+    if (toSlot) {
+        clickTab(1);
+        m_form->storagePage().BtnToTarnelCopy->click();
+    } else {
+        m_form->gamePage().BtnToReplayCopy->click();
+    }
 
     QCOMPARE(m_prompter.count(ScriptedPrompter::Kind::ConfirmReplace), 1);
-    const ScriptedPrompter::Call &asked = m_prompter.calls().back();
-    QCOMPARE(asked.text, slot0);
-    QVERIFY2(asked.holds.contains(QStringLiteral("Alice")), qPrintable(asked.holds));
-    QVERIFY(asked.holds.contains(QStringLiteral("1,234,567")));
-    QCOMPARE(readAll(slot0), yes ? readAll(m_storage + QStringLiteral("a.dat")) : before);
-    QCOMPARE(model(FolderKind::Game).cell(1, 5), yes ? QStringLiteral("a") : QStringLiteral("Alice"));
+    QCOMPARE(m_prompter.count(ScriptedPrompter::Kind::ChooseCopyTarget), yes ? 1 : 2);
+    const ScriptedPrompter::Call &asked = m_prompter.calls()[1];
+    QCOMPARE(asked.text, target);
+    // What the file holds now: the slot's texts, or the stored replay's.
+    const QString player = toSlot ? QStringLiteral("Dave") : QStringLiteral("a");
+    QVERIFY2(asked.holds.contains(QStringLiteral("プレイヤー名：") + player), qPrintable(asked.holds));
+    QVERIFY(asked.holds.contains(QStringLiteral("スコア：") + (toSlot ? QStringLiteral("0") : QStringLiteral("100"))));
+    if (!yes) {
+        const CopyTargetRequest &again = m_prompter.calls()[2].copyTarget;
+        QCOMPARE(again.typedName, toSlot ? QString() : QStringLiteral("a"));
+        QCOMPARE(again.slot, toSlot ? 3 : 0);
+    }
+    QCOMPARE(readAll(target), yes ? readAll(source) : before);
     QVERIFY(m_prompter.errors().isEmpty());
 }
 

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QFile>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 
@@ -203,12 +204,28 @@ void TestDeletionMode::keyboardAndPageVeto()
     clickTab(1);
     m_form->vSetDeleteMode(true); // marks row 1
 
-    // Moving through the table with the keyboard toggles every row reached.
+    // Moving through the table with the keyboard only moves: the panel
+    // follows, no mark changes. Space (like Delete) toggles the current row.
     table(1)->setFocus();
+    const QStringList first{storageColumn0().constFirst()};
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> moves[] = {
+        {Qt::Key_Down, {}},     {Qt::Key_End, Qt::ControlModifier},  {Qt::Key_PageUp, {}},
+        {Qt::Key_Home, {}},     {Qt::Key_End, {}},                   {Qt::Key_Home, Qt::ControlModifier},
+        {Qt::Key_C, {}}, // typing a name goes to it
+        {Qt::Key_Up, {}},
+    };
+    for (const auto &[key, modifiers] : moves) {
+        QTest::keyClick(table(1), key, modifiers);
+        QCOMPARE(m_form->DelFileList(), first);
+    }
+    QCOMPARE(m_form->ReplayRow(), 2);
+    QCOMPARE(label("LblReplayName"), QFileInfo(storageColumn0().at(1)).completeBaseName());
+    QTest::keyClick(table(1), Qt::Key_Space);
     QTest::keyClick(table(1), Qt::Key_Down);
-    QTest::keyClick(table(1), Qt::Key_Down);
+    QTest::keyClick(table(1), Qt::Key_Space);
     QCOMPARE(m_form->DelFileList().size(), 3);
     QCOMPARE(m_form->ReplayRow(), 3);
+    QCOMPARE(m_form->storagePage().LblDelFileCnt->text(), QStringLiteral("3"));
 
     // A reload that shrinks the table under the selected row is no selection
     // by the user: it toggles nothing.
@@ -233,7 +250,10 @@ void TestDeletionMode::keyboardAndPageVeto()
     m_form->PcReplayDatChanging(allow);
     QVERIFY(!allow);
 
-    m_form->vSetDeleteMode(false);
+    // Esc leaves the mode as "削除　取消" does.
+    QTest::keyClick(table(1), Qt::Key_Escape);
+    QVERIFY(!m_form->DeleteMode());
+    QVERIFY(inNormalLayout());
     allow = true;
     m_form->PcReplayDatChanging(allow);
     QVERIFY(allow);
@@ -303,6 +323,7 @@ void TestDeletionMode::deletesIntoTrash()
     m_prompter.answerDelete(true);
     QTest::mouseClick(m_form->storagePage().BtnDeleteExec, Qt::LeftButton);
     QCOMPARE(m_prompter.errors(), QStringList{});
+    QCOMPARE(m_form->statusBar()->currentMessage(), QStringLiteral("2 件をごみ箱に移動しました"));
     QVERIFY(inNormalLayout());
     QVERIFY(m_form->DelFileList().isEmpty());
     QStringList listed = storageColumn0();

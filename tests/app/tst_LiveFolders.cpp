@@ -43,6 +43,8 @@ private slots:
 
     void storageKeepsTheView_data();
     void storageKeepsTheView();
+    void rowAddedBelowKeepsTheTopRow_data();
+    void rowAddedBelowKeepsTheTopRow();
     void gameSlotsFollow();
     void fileWrittenSlowly();
     void waitsForDialogs();
@@ -161,6 +163,44 @@ void TestLiveFolders::storageKeepsTheView()
     QCOMPARE(m_form->storagePage().LblDelFileCnt->text(), QString::number(marks.size()));
     QCOMPARE(scroll->value(), 2);
     QCOMPARE(m_prompter.calls().size(), size_t(0));
+}
+
+void TestLiveFolders::rowAddedBelowKeepsTheTopRow_data()
+{
+    QTest::addColumn<int>("sortMode");
+    QTest::addColumn<bool>("atBottom");
+    QTest::newRow("file order, scrolled to the bottom") << 1 << true;
+    QTest::newRow("file order, scrolled down a little") << 1 << false;
+    QTest::newRow("folder order, scrolled to the bottom") << 0 << true;
+}
+
+// A file that sorts below everything shown moves nothing in view: the top
+// row and the scroll position stay.
+void TestLiveFolders::rowAddedBelowKeepsTheTopRow()
+{
+    QFETCH(int, sortMode);
+    QFETCH(bool, atBottom);
+    QList<StorageFile> files;
+    for (int i = 1; i <= 30; ++i)
+        files.append({u"f%1.dat"_s.arg(i, 2, 10, QLatin1Char('0')), i});
+    prepare(files);
+    startLive();
+    clickTab(1);
+    m_form->storagePage().ReplayTblSortClick(sortMode);
+    clickRow(1, 3);
+    QScrollBar *scroll = table(1)->verticalScrollBar();
+    scroll->setValue(atBottom ? scroll->maximum() : 4);
+    QTest::qWait(50);
+    const int value = scroll->value();
+    const int top = table(1)->rowAt(0);
+
+    QVERIFY(writeReplay(m_storage + u"zz.dat"_s, makeSpec("QVreplay Ver107 ", 99), "zz"));
+    QTRY_COMPARE_WITH_TIMEOUT(int(storageColumn0().size()), 31, Timeout);
+    QTest::qWait(50); // the view lays itself out after the rows changed
+    QCOMPARE(table(1)->rowAt(0), top);
+    if (!atBottom)
+        QCOMPARE(scroll->value(), value);
+    QCOMPARE(m_form->ReplayRow(), 3);
 }
 
 void TestLiveFolders::gameSlotsFollow()
@@ -306,7 +346,7 @@ void TestLiveFolders::autoReloadSwitch()
     prepare({{u"alpha.dat"_s, 10}});
     startLive();
     QAction *autoReload = m_form->ActAutoReload;
-    QCOMPARE(autoReload->text(), u"フォルダの自動更新"_s);
+    QCOMPARE(autoReload->text(), u"フォルダの自動更新(&A)"_s);
     QVERIFY(autoReload->isCheckable());
     QVERIFY(m_form->S1->actions().contains(autoReload));
 
@@ -340,7 +380,7 @@ void TestLiveFolders::missingFolders()
     FolderNotice *storageNotice = notice(1);
     QVERIFY(gameNotice->isHidden());
     QVERIFY(!storageNotice->isHidden());
-    QCOMPARE(storageNotice->text(), u"フォルダが見つかりません: "_s + QDir::toNativeSeparators(nowhere));
+    QCOMPARE(storageNotice->text(), u"フォルダが見つかりません："_s + QDir::toNativeSeparators(nowhere));
     QVERIFY(storageColumn0().join(QString()).isEmpty());
 
     // Another folder is chosen from the notice: the notice goes, nothing was
@@ -362,7 +402,7 @@ void TestLiveFolders::missingFolders()
     clickRow(0, 1);
     QVERIFY(QDir(m_game).removeRecursively());
     QTRY_VERIFY_WITH_TIMEOUT(!gameNotice->isHidden(), Timeout);
-    QCOMPARE(gameNotice->text(), u"フォルダが見つかりません: "_s + m_game);
+    QCOMPARE(gameNotice->text(), u"フォルダが見つかりません："_s + m_game);
     QCOMPARE(label("LblReplayName"), QString());
     QVERIFY(QDir().mkpath(m_game));
     QTRY_VERIFY_WITH_TIMEOUT(gameNotice->isHidden(), Timeout);

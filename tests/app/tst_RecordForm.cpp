@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QStandardItemModel>
+#include <QStatusBar>
 #include <QToolButton>
 
 using namespace MainFormTest;
@@ -221,9 +222,10 @@ void TestRecordForm::csvOfTheTableAsShown()
     QVERIFY(lines[0].startsWith(u"ファイル名,スコア,"_s.toUtf8()));
     QVERIFY(lines[1].startsWith("c.dat,3,"));
     QVERIFY(lines[2].startsWith("a.dat,10,"));
-    QVERIFY(lines[3].startsWith("b.dat,\"1,500\","));
+    QVERIFY(lines[3].startsWith("b.dat,1500,"));
     QVERIFY(lines[3].endsWith(",comment\r"));
     QVERIFY(lines[4].isEmpty());
+    QCOMPARE(m_form->statusBar()->currentMessage(), u"3 件の一覧を list.csv に保存しました"_s);
 
     // The next export starts at the file written; a cancel writes nothing.
     m_prompter.answerSaveFileCancel();

@@ -188,7 +188,7 @@ void TestReplayWorkspace::renameToDecodedNames()
     QCOMPARE(workspace.Replays().Count(), 1);
     QList<QByteArray> names;
     for (const LeftOutFile &file : workspace.leftOutFiles()) {
-        QCOMPARE(file.reasonText, QStringLiteral("ファイル名の文字コードが UTF-8 ではありません"));
+        QCOMPARE(file.reasonText, QStringLiteral("ファイル名が Shift-JIS など別の文字コードで書かれています"));
         names << file.nameBytes;
     }
     QCOMPARE(names.size(), 3);

@@ -27,7 +27,7 @@ using Kind = ScriptedPrompter::Kind;
 namespace {
 
 const QByteArray TestName = QByteArray::fromHex("836583588367") + ".dat"; // テスト.dat in Shift-JIS
-const QString NotUtf8 = QStringLiteral("ファイル名の文字コードが UTF-8 ではありません");
+const QString NotUtf8 = QStringLiteral("ファイル名が Shift-JIS など別の文字コードで書かれています");
 
 QByteArray replayBytes(const QByteArray &player)
 {
@@ -123,7 +123,7 @@ void TestUnreadableFiles::countFollowsFolder()
     QCOMPARE(m_form->StatusPanels[1]->width(), 600);
 
     clickTab(1);
-    QCOMPARE(shownCount(), QStringLiteral("読み込めないファイル: 1"));
+    QCOMPARE(shownCount(), QStringLiteral("読み込めないファイル：1"));
     QVERIFY(m_form->StatusPanels[1]->width() < 600);
     QVERIFY(statusFits());
     m_form->storagePage().EdtFilter->setText(QStringLiteral("a")); // the filter's count beside it
@@ -145,7 +145,7 @@ void TestUnreadableFiles::countFollowsFolder()
     QVERIFY(writeAll(m_storage + QStringLiteral("x.dat"), "text"));
     QVERIFY(writeAll(m_storage + QStringLiteral("y.DAT"), QByteArray()));
     QTest::mouseClick(m_form->storagePage().BtnReload2, Qt::LeftButton);
-    QCOMPARE(shownCount(), QStringLiteral("読み込めないファイル: 2"));
+    QCOMPARE(shownCount(), QStringLiteral("読み込めないファイル：2"));
     QVERIFY(m_form->ActUnreadable->isEnabled());
 
     // In deletion mode the list is shown, but nothing is offered.
@@ -214,7 +214,7 @@ void TestUnreadableFiles::listsReasons()
     m_form = start();
     QVERIFY(m_form);
     clickTab(1);
-    QCOMPARE(shownCount(), QStringLiteral("読み込めないファイル: 1"));
+    QCOMPARE(shownCount(), QStringLiteral("読み込めないファイル：1"));
     QCOMPARE(storageColumn0(), QStringList{QStringLiteral("a.dat")});
     m_prompter.answerUnreadableClose();
     openList();
@@ -244,7 +244,7 @@ void TestUnreadableFiles::trashFromList()
     QVERIFY(m_form);
     clickTab(1);
     clickRow(1, rowOf(QStringLiteral("b.dat")));
-    QCOMPARE(shownCount(), QStringLiteral("読み込めないファイル: 3"));
+    QCOMPARE(shownCount(), QStringLiteral("読み込めないファイル：3"));
 
     // Declined: nothing moves; the list comes back with the same selection.
     m_prompter.answerUnreadable({Action::Trash, {0, 1, 2}});
@@ -282,7 +282,7 @@ void TestUnreadableFiles::trashFromList()
     QCOMPARE(requests[1].files.size(), 1);
     QCOMPARE(requests[1].files[0].name, longName);
     QCOMPARE(requests[1].selected, QList<int>{0});
-    QCOMPARE(shownCount(), QStringLiteral("読み込めないファイル: 1"));
+    QCOMPARE(shownCount(), QStringLiteral("読み込めないファイル：1"));
     QCOMPARE(model(1).cell(m_form->ReplayRow(), 0), QStringLiteral("b.dat"));
     QCOMPARE(label("LblReplayName"), QStringLiteral("b"));
 #endif
@@ -305,7 +305,7 @@ void TestUnreadableFiles::renameNames()
     m_form = start();
     QVERIFY(m_form);
     clickTab(1);
-    QCOMPARE(shownCount(), QStringLiteral("読み込めないファイル: 4"));
+    QCOMPARE(shownCount(), QStringLiteral("読み込めないファイル：4"));
 
     // One question for all; the name that cannot be read is said to stay.
     m_prompter.answerUnreadable({Action::RenameNames, {}});
@@ -315,10 +315,10 @@ void TestUnreadableFiles::renameNames()
     QCOMPARE(m_prompter.questions().size(), 1);
     const QString question = m_prompter.questions()[0];
     for (const QString &part :
-         {QStringLiteral("次の 3 個のファイルの名前"),
+         {QStringLiteral("次の 3 件のファイルの名前"),
           QStringLiteral("テスト.dat（元の名前のバイト列：83 65 83 58 83 67 2E 64 61 74）"),
           QStringLiteral("caf駸.dat（"), QStringLiteral("繰.dat（"),
-          QStringLiteral("次の 1 個は、名前を Shift-JIS として正しく読めないため、そのままにします。"),
+          QStringLiteral("次の 1 件は、名前を Shift-JIS として正しく読めないため、そのままにします。"),
           QStringLiteral("FF FE 2E 64 61 74")})
         QVERIFY2(question.contains(part), qPrintable(question));
     for (const QByteArray &name : {TestName, latin1, invalid, taken})
@@ -346,7 +346,7 @@ void TestUnreadableFiles::renameNames()
     const QList<UnreadableFilesRequest> requests = m_prompter.unreadableRequests();
     QCOMPARE(requests.size(), 2);
     QCOMPARE(requests[1].files.size(), 2);
-    QCOMPARE(shownCount(), QStringLiteral("読み込めないファイル: 2"));
+    QCOMPARE(shownCount(), QStringLiteral("読み込めないファイル：2"));
 #endif
 }
 

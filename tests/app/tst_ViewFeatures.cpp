@@ -3,6 +3,7 @@
 
 #include "tests/app/MainFormHarness.h"
 
+#include "catalogue/ReplayDetailPanel.h"
 #include "catalogue/ReplayFilterProxy.h"
 
 #include <QAction>
@@ -12,6 +13,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QToolButton>
 
 using namespace MainFormTest;
@@ -29,6 +32,13 @@ private slots:
     void contextMenus();
     void dropsAndDrags();
     void rememberedView();
+    void grownWindow();
+    void headerChoosesTheSort_data();
+    void headerChoosesTheSort();
+    void emptyTable_data();
+    void emptyTable();
+    void saysWhatHappened();
+    void menusFollowTheConventions();
 
 private:
     // alpha 10 ミルダ, beta 30 ガルト, gamma 20 ガルト, delta 40 ケイナ
@@ -229,7 +239,8 @@ void TestViewFeatures::contextMenus()
     QVERIFY(!m_form->DeleteMode());
 
     menu = MainFormHarness::menu(1);
-    QCOMPARE(menu->actions().size(), 6);
+    QCOMPARE(menu->actions().size(), 7); // the four commands, the bulk rename, a line, the folder
+    QCOMPARE(menu->actions()[4]->objectName(), u"ActBulkRename"_s);
     menu->findChild<QAction *>(u"ActOpenFolder"_s)->trigger();
     QCOMPARE(m_openedUrls, QList<QUrl>{QUrl::fromLocalFile(m_storage)});
     m_openSucceeds = false;
@@ -306,6 +317,202 @@ void TestViewFeatures::rememberedView()
     QVERIFY(written.contains("ActivePage=0\r\nSortMode=0\r\nReplayColumns=100,60,150,80,100,300\r\n"));
     QVERIFY(written.contains("TarnelColumns=170,80,150,80,100,250\r\n"));
     QVERIFY(written.contains("WindowLeft="));
+}
+
+// A window left larger starts at that size; the extra room goes to the
+// tables and the comment, the labels keep their places; the size is
+// written back beside the place.
+void TestViewFeatures::grownWindow()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Windows (wine): the menu and status bars' heights follow the Windows style's fonts");
+#endif
+    prepare({{u"alpha.dat"_s, 10}});
+    QVERIFY(ReplayMaker::writeFile(m_settings, settingsText(m_game, m_storage)
+                                                   + "WindowWidth=1250\r\nWindowHeight=782\r\n"));
+    m_form = start();
+    QVERIFY(m_form);
+    const QSize extra = m_form->size() - m_form->minimumSize();
+    QCOMPARE(extra, QSize(400, 200));
+    QCOMPARE(m_form->PcReplayDat->geometry(), QRect(0, 0, 1250, 345 + 150));
+    QCOMPARE(m_form->PnlInfoView->geometry(), QRect(0, 495, 1250, 250));
+    QCOMPARE(m_form->PnlInfoView->MemReplayComment->size(), QSize(753 + 400, 49 + 50));
+    QCOMPARE(m_form->PnlInfoView->LblReplayName->pos(), QPoint(96, 112));
+    QVERIFY(table(0)->viewport()->width() > 1200);
+    QCOMPARE(m_form->StatusPanels[1]->width(), 600 + 400);
+    QCOMPARE(m_form->gamePage().BtnReload->geometry(), QRect(80, 22, 153, 41));
+    // The extra width widens the file names and the player names; a column
+    // widened by hand keeps the extra on top of its own width, which is what
+    // is remembered.
+    QCOMPARE(table(1)->columnWidth(0), 150 + 400);
+    QCOMPARE(table(0)->columnWidth(5), 250 + 400);
+    table(1)->setColumnWidth(0, 150 + 400 + 30);
+    m_form->resize(m_form->width() - 100, m_form->height());
+    QCOMPARE(table(1)->columnWidth(0), 180 + 300);
+    // The filter box beside the tabs, wide enough for twelve full-width characters.
+    clickTab(1);
+    QLineEdit *filter = m_form->storagePage().EdtFilter;
+    QVERIFY(filter->isVisible());
+    QVERIFY(filter->width() > filter->fontMetrics().horizontalAdvance(QString(12, QChar(0x3042))));
+    QVERIFY(filter->mapTo(m_form.get(), QPoint()).y() > table(1)->mapTo(m_form.get(), QPoint()).y());
+    clickTab(0);
+    QVERIFY(!filter->isVisible());
+
+    m_prompter.answerQuestion(false);
+    m_form->close();
+    const QByteArray written = readAll(m_settings);
+    for (const char *key : {"WindowWidth=1150\r\n", "WindowHeight=782\r\n", "WindowMaximized=0\r\n",
+                            "TarnelColumns=150,80,150,80,100,250\r\n", "ReplayColumns=180,80,150,80,100,250\r\n"})
+        QVERIFY2(written.contains(key), key);
+}
+
+void TestViewFeatures::headerChoosesTheSort_data()
+{
+    QTest::addColumn<QList<int>>("clicks"); // header sections clicked in turn
+    QTest::addColumn<int>("sortMode");
+    QTest::addColumn<int>("arrowColumn"); // -1: no arrow
+    QTest::addColumn<int>("arrowOrder");
+    QTest::newRow("file name") << QList<int>{0} << 1 << 0 << int(Qt::AscendingOrder);
+    QTest::newRow("file name twice: reversed") << QList<int>{0, 0} << 2 << 0 << int(Qt::DescendingOrder);
+    QTest::newRow("file name three times") << QList<int>{0, 0, 0} << 1 << 0 << int(Qt::AscendingOrder);
+    QTest::newRow("score") << QList<int>{1} << 3 << 1 << int(Qt::AscendingOrder);
+    QTest::newRow("score twice: reversed") << QList<int>{1, 1} << 4 << 1 << int(Qt::DescendingOrder);
+    QTest::newRow("dungeon") << QList<int>{2} << 5 << 2 << int(Qt::AscendingOrder);
+    QTest::newRow("dungeon twice: no other direction") << QList<int>{2, 2} << 5 << 2 << int(Qt::AscendingOrder);
+    QTest::newRow("character") << QList<int>{4} << 6 << 4 << int(Qt::AscendingOrder);
+    QTest::newRow("floors: no sort") << QList<int>{1, 3} << 3 << 1 << int(Qt::AscendingOrder);
+    QTest::newRow("player name: no sort") << QList<int>{5} << 0 << -1 << int(Qt::AscendingOrder);
+}
+
+// A header click chooses the sort its button chooses; buttons, arrow and
+// rows stay in step.
+void TestViewFeatures::headerChoosesTheSort()
+{
+    QFETCH(QList<int>, clicks);
+    QFETCH(int, sortMode);
+    QFETCH(int, arrowColumn);
+    QFETCH(int, arrowOrder);
+    startWithFour();
+    clickTab(1);
+    QHeaderView *header = table(1)->horizontalHeader();
+    for (int section : clicks) {
+        const QPoint middle(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                            header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, middle);
+    }
+    QCOMPARE(m_form->SortMode(), sortMode);
+    QVERIFY(m_form->storagePage().SortButtons->button(sortMode)->isChecked());
+    QCOMPARE(header->sortIndicatorSection(), arrowColumn < 0 ? header->sortIndicatorSection() : arrowColumn);
+    if (arrowColumn >= 0)
+        QCOMPARE(int(header->sortIndicatorOrder()), arrowOrder);
+    else
+        QVERIFY(header->sortIndicatorSection() < 0 || header->sortIndicatorSection() >= header->count());
+    if (sortMode == 2)
+        QCOMPARE(storageColumn0(), (QStringList{u"gamma.dat"_s, u"delta.dat"_s, u"beta.dat"_s, u"alpha.dat"_s}));
+
+    // A button moves the arrow with it.
+    m_form->storagePage().SbtSortScore2->click();
+    QCOMPARE(header->sortIndicatorSection(), 1);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+}
+
+void TestViewFeatures::emptyTable_data()
+{
+    QTest::addColumn<QString>("why");
+    QTest::newRow("a filter that matches nothing") << u"filter"_s;
+    QTest::newRow("an empty folder") << u"empty"_s;
+    QTest::newRow("a missing folder") << u"missing"_s;
+}
+
+// A table that lists no replay says so over itself; nothing is selected and
+// the panel shows nothing, not even the sprite's box.
+void TestViewFeatures::emptyTable()
+{
+    QFETCH(QString, why);
+    prepare(why == u"filter"_s ? QList<StorageFile>{{u"alpha.dat"_s, 10}} : QList<StorageFile>{});
+    if (why == u"missing"_s)
+        QVERIFY(QDir(m_storage).removeRecursively());
+    m_form = start();
+    QVERIFY(m_form);
+    clickTab(1);
+    QLabel *note = m_form->storagePage().emptyNote();
+    if (why == u"filter"_s) {
+        QVERIFY(!note->isVisible());
+        QVERIFY(m_form->PnlInfoView->ImgCharDot->isVisible());
+        QTest::keyClicks(m_form->storagePage().EdtFilter, u"nothing like it"_s);
+    } else {
+        clickRow(1, 1); // the empty row
+    }
+    QVERIFY(note->isVisible());
+    QCOMPARE(note->text(), u"一致するリプレイはありません"_s);
+    QVERIFY(table(1)->selectionModel()->selectedRows().isEmpty());
+    QVERIFY(!m_form->PnlInfoView->ImgCharDot->isVisible());
+    QCOMPARE(label("LblReplayName"), QString());
+    QVERIFY(!enabled("BtnToTarnelCopy"));
+
+    // The game page shows its slots as ever.
+    clickTab(0);
+    QVERIFY(m_form->PnlInfoView->ImgCharDot->isVisible());
+    if (why != u"filter"_s)
+        return;
+    clickTab(1);
+    m_form->storagePage().EdtFilter->clear();
+    QVERIFY(!note->isVisible());
+    QVERIFY(m_form->PnlInfoView->ImgCharDot->isVisible());
+    QCOMPARE(label("LblReplayName"), u"alpha"_s);
+}
+
+// The status bar says for a few seconds what a command did; a greyed edit
+// button and F2 say why the replay cannot be edited.
+void TestViewFeatures::saysWhatHappened()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Windows (wine): the minimal platform activates no window");
+#endif
+    startWithFour();
+    const auto said = [this] { return m_form->statusBar()->currentMessage(); };
+    QTest::keyClick(table(0), Qt::Key_F5);
+    QCOMPARE(said(), u"Tarnelリプレイフォルダを再読み込みしました（5 件）"_s);
+
+    m_prompter.answerCopyTarget(u"copied.dat"_s);
+    m_form->gamePage().BtnToReplayCopy->click();
+    QCOMPARE(said(), u"copied.dat にコピーしました"_s);
+
+    m_prompter.answerReplayText({"New", "comment"});
+    m_form->gamePage().BtnReplayInfoEdit->click();
+    QCOMPARE(said(), u"qv_replay0.dat の名前とコメントを書き込みました"_s);
+
+    clickRow(0, 2); // version 105
+    const QString why = u"このリプレイのバージョン（QVreplay Ver105）では名前とコメントを編集できません"_s;
+    QCOMPARE(m_form->gamePage().BtnReplayInfoEdit->toolTip(), why);
+    m_form->statusBar()->clearMessage();
+    m_form->activateWindow(); // the progress box of the reloads had the focus
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QTest::keyClick(table(0), Qt::Key_F2);
+    QCOMPARE(said(), why);
+    clickRow(0, 1);
+    QVERIFY(m_form->gamePage().BtnReplayInfoEdit->toolTip().startsWith(u"名前・コメント編集"_s));
+}
+
+// Items that open a window end in "…", every item has an access key, and
+// Ctrl+Q asks the close question as the close box does.
+void TestViewFeatures::menusFollowTheConventions()
+{
+    startWithFour();
+    for (QMenu *menu : {m_form->F1, m_form->S1, m_form->H1}) {
+        for (const QAction *item : menu->actions()) {
+            if (!item->isSeparator())
+                QVERIFY2(item->text().contains(u'&'), qPrintable(item->text()));
+        }
+    }
+    for (const QAction *opens : {m_form->ActRecords, m_form->ActCsvExport, m_form->ActFindDuplicates,
+                                 m_form->ActUnreadable})
+        QVERIFY2(opens->text().endsWith(u'…'), qPrintable(opens->text()));
+    QCOMPARE(m_form->X1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_prompter.answerQuestion(false);
+    QTest::keyClick(table(0), Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(m_prompter.questions(), QStringList{u"終了しますか？"_s});
+    QVERIFY(m_form->isVisible());
 }
 
 QTEST_MAIN(TestViewFeatures)

@@ -36,6 +36,8 @@ void tst_ViewSettings::roundTripKeepsOtherLines()
     view.tarnelColumns = ViewSettings::ColumnWidths{150, 80, 150, 80, 100, 250};
     view.replayColumns = ViewSettings::ColumnWidths{300, 20, 2000, 81, 99, 250};
     view.autoReload = false;
+    view.autoStore = true;
+    view.autoStoreName = u"{date}_キャラ{chara}"_s;
     QVERIFY(SaveViewSettings(path, view));
 
     const QByteArray after = readAll(path);
@@ -43,7 +45,8 @@ void tst_ViewSettings::roundTripKeepsOtherLines()
              QByteArray("[Application]\r\nName=Tarnel\x83\x8a\x83\x76\x83\x8c\x83\x43\r\n; kept\n"
                         "[qvReplayInfo]\r\nReplayDir=/s/\r\nsortmode=4\r\nWindowLeft=-40\r\nWindowTop=1200\r\n"
                         "ActivePage=1\r\nTarnelColumns=150,80,150,80,100,250\r\n"
-                        "ReplayColumns=300,20,2000,81,99,250\r\nAutoReload=0\r\n[Tail]\nX = 1"));
+                        "ReplayColumns=300,20,2000,81,99,250\r\nAutoReload=0\r\nAutoStore=1\r\n"
+                        "AutoStoreName={date}_\x83\x4c\x83\x83\x83\x89{chara}\r\n[Tail]\nX = 1"));
     const ViewSettings read = LoadViewSettings(path);
     QCOMPARE(read.windowPos, view.windowPos);
     QCOMPARE(read.activePage, 1);
@@ -51,6 +54,8 @@ void tst_ViewSettings::roundTripKeepsOtherLines()
     QCOMPARE(read.tarnelColumns, view.tarnelColumns);
     QCOMPARE(read.replayColumns, view.replayColumns);
     QVERIFY(!read.autoReload);
+    QVERIFY(read.autoStore);
+    QCOMPARE(read.autoStoreName, view.autoStoreName);
 
     // Written again unchanged, the file is not touched at all.
     QVERIFY(SaveViewSettings(path, read));
@@ -65,12 +70,12 @@ void tst_ViewSettings::unusableValues_data()
                                                            "WindowTop=5\r\nReplayColumns=90,90,90,90,90,90\r\n");
     QTest::newRow("out of range") << QByteArray("[qvReplayInfo]\r\nActivePage=2\r\nSortMode=7\r\nWindowLeft=5\r\n"
                                                 "WindowTop=100001\r\nReplayColumns=90,90,90,90,90,19\r\n"
-                                                "AutoReload=2\r\n");
+                                                "AutoReload=2\r\nAutoStore=2\r\n");
     QTest::newRow("not numbers, wrong counts") << QByteArray("[qvReplayInfo]\r\nActivePage=one\r\nSortMode=-\r\n"
                                                              "WindowLeft=\r\nWindowTop=5\r\n"
                                                              "ReplayColumns=90,90,x,90,90,90\r\n"
                                                              "TarnelColumns=90,90,90,90,90,90,90\r\n"
-                                                             "AutoReload=off\r\n");
+                                                             "AutoReload=off\r\nAutoStore=yes\r\n");
 }
 
 void tst_ViewSettings::unusableValues()
@@ -88,6 +93,7 @@ void tst_ViewSettings::unusableValues()
     QVERIFY(!view.tarnelColumns);
     QVERIFY(!view.replayColumns);
     QVERIFY(view.autoReload);
+    QVERIFY(!view.autoStore);
 }
 
 void tst_ViewSettings::placeVisible_data()

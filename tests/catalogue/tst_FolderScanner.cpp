@@ -435,7 +435,7 @@ void tst_FolderScanner::leftOutReasons_data()
 
     const QString notReplay = QStringLiteral("リプレイファイルではありません");
     const QString broken = QStringLiteral("リプレイのデータが壊れているか、途中で切れています");
-    const QString notUtf8 = QStringLiteral("ファイル名の文字コードが UTF-8 ではありません");
+    const QString notUtf8 = QStringLiteral("ファイル名が Shift-JIS など別の文字コードで書かれています");
     const auto row = [](const char *title, const QByteArray &name, const QByteArray &content, const QString &shown,
                         Outcome outcome, const QString &reason) {
         QTest::newRow(title) << name << content << shown << int(outcome) << reason;

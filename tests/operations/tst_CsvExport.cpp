@@ -66,35 +66,40 @@ void TestCsvExport::field()
 void TestCsvExport::storageTableInGivenOrder()
 {
     ReplayList list;
-    const auto add = [&list](const QString &file, qint32 score, const QByteArray &comment, qint32 limit0) {
+    const auto add = [&list](const QString &file, qint32 score, qint32 floor, const QByteArray &comment,
+                             qint32 limit0) {
         ReplayHead head{};
         std::memcpy(head.ReplayVer, "QVreplay Ver107 ", ReplayVerSize);
         head.Dungeon = 9;
-        head.Floor = 41;
+        head.Floor = floor;
         head.Chara = 2;
         head.Score = score;
         head.PlayDate = 1205064307; // 2008/03/09 21:05:07 in Tokyo
         head.LimitPlay[0] = limit0;
         head.LimitPlay[8] = 1;
-        char name[PlayerNameSize] = {'P', 'l'};
+        char name[PlayerNameSize] = {'P', 'l', ' ', ' '}; // padded, as the game pads
         char text[CommentSize] = {};
         std::memcpy(text, comment.constData(), size_t(comment.size()));
         QVERIFY(list.AddReplayList(file, head, name, text) > 0);
     };
-    add(u"a.dat"_s, 1234567, "one, \"two\"\r\nthree", 1);
-    add(u"b.dat"_s, 5, "", 0);
+    add(u"a.dat"_s, 1234567, 41, "one, \"two\"\r\nthree  ", 1);
+    add(u"b.dat"_s, -5, 12, "", 0);
     ReplayTableModel table(FolderKind::Storage);
     int replayRow = 1;
     fillStorageTable(table, list, true, replayRow);
 
-    const QByteArray csv = CsvExport::storageTable(table, {2, 1}, list);
+    int rows = 0;
+    const QByteArray csv = CsvExport::storageTable(table, {2, 1}, list, &rows);
+    // Numbers as numbers (no separators; the floor apart from the clear),
+    // texts without their padding; the header names every column.
     const QByteArray expected =
         "\xEF\xBB\xBF"
-        + u"ファイル名,スコア,ダンジョン名,達成階数,使用キャラ,プレイヤー名,リプレイ日時,バージョン,限定プレイ,コメント\r\n"
-          "b.dat,5,ザインの洞,クリア,ラドム,Pl,2008/03/09 21:05:07,\"QVreplay Ver107 \",スキル,\r\n"
-          "a.dat,\"1,234,567\",ザインの洞,クリア,ラドム,Pl,2008/03/09 21:05:07,\"QVreplay Ver107 \",草　スキル,"
+        + u"ファイル名,スコア,ダンジョン名,達成階数,クリア,使用キャラ,プレイヤー名,リプレイ日時,バージョン,限定プレイ,コメント\r\n"
+          "b.dat,-5,ザインの洞,12,0,ラドム,Pl,2008/03/09 21:05:07,QVreplay Ver107,スキル,\r\n"
+          "a.dat,1234567,ザインの洞,41,1,ラドム,Pl,2008/03/09 21:05:07,QVreplay Ver107,草　スキル,"
           "\"one, \"\"two\"\"\r\nthree\"\r\n"_s.toUtf8();
     QCOMPARE(csv, expected);
+    QCOMPARE(rows, 2);
 
     // An empty folder's table has one empty row: only the header is written.
     ReplayList none;

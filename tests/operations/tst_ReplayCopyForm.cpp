@@ -54,8 +54,10 @@ private slots:
     void slotChoice();
     void slotOntoSourceRefused();
     void cancelAndEscape();
+    void backFromADeclinedReplace();
     void storedNote_data();
     void storedNote();
+    void templateName();
 
 private:
     CopyTargetRequest request(bool slotMode, bool intoSourceFolder = false) const;
@@ -311,9 +313,10 @@ void TestReplayCopyForm::cancelAndEscape()
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.EdtCopySakiFileName->setText(QStringLiteral("abc"));
-    QTest::keyClick(form.EdtCopySakiFileName, Qt::Key_Escape);
-    QVERIFY(form.isVisible()); // Escape is bound to no button
-
+    QTest::keyClick(form.EdtCopySakiFileName, Qt::Key_Escape); // cancels, as Cancel does
+    QVERIFY(!form.isVisible());
+    QCOMPARE(form.result(), std::nullopt);
+    form.show();
     form.BtnCancel->click();
     QVERIFY(!form.isVisible());
     QCOMPARE(form.result(), std::nullopt);
@@ -324,6 +327,26 @@ void TestReplayCopyForm::cancelAndEscape()
     closed.EdtCopySakiFileName->setText(QStringLiteral("abc"));
     closed.close(); // the close box
     QCOMPARE(closed.result(), std::nullopt);
+}
+
+// Asked again after the user kept an existing file, the dialog starts with
+// the name as typed, or the slot chosen and what it holds.
+void TestReplayCopyForm::backFromADeclinedReplace()
+{
+    ScriptedPrompter prompter;
+    CopyTargetRequest named = request(false);
+    named.typedName = QStringLiteral("kept");
+    TReplayCopyForm1 nameEntry(named, prompter);
+    QCOMPARE(nameEntry.EdtCopySakiFileName->text(), QStringLiteral("kept"));
+    QCOMPARE(nameEntry.typedName(), QStringLiteral("kept"));
+
+    CopyTargetRequest slot = request(true);
+    slot.slot = 3;
+    TReplayCopyForm1 slotChoice(slot, prompter);
+    QCOMPARE(slotChoice.CmbCopySakiFileName->currentIndex(), 3);
+    QCOMPARE(slotChoice.LblPlayerName->text(), slot.slotTexts[3].player);
+    slotChoice.BtnOk->click();
+    QCOMPARE(slotChoice.result(), std::optional<QString>(QStringLiteral("qv_replay3.dat")));
 }
 
 void TestReplayCopyForm::storedNote_data()
@@ -374,6 +397,30 @@ void TestReplayCopyForm::storedNote()
         form.EdtCopySakiFileName->setText(QStringLiteral("again"));
         form.BtnOk->click();
         QCOMPARE(form.result(), std::optional<QString>(QStringLiteral("again.dat")));
+    }
+    QVERIFY(prompter.calls().empty());
+}
+
+// The button fills in the name the template gives; the typed-name rules
+// still decide on OK.
+void TestReplayCopyForm::templateName()
+{
+    ScriptedPrompter prompter;
+    CopyTargetRequest asked = request(false);
+    asked.templateName = QStringLiteral("2024-05-01_21-03-09_ガルト_灰の塔_12階.dat");
+    TReplayCopyForm1 form(asked, prompter);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(form.BtnTemplateName->isVisible());
+    form.EdtCopySakiFileName->setText(QStringLiteral("typed"));
+    form.BtnTemplateName->click();
+    QCOMPARE(form.EdtCopySakiFileName->text(), asked.templateName);
+    form.BtnOk->click();
+    QCOMPARE(form.result(), std::optional<QString>(asked.templateName));
+
+    for (bool slotMode : {false, true}) { // none given, or a slot chosen
+        TReplayCopyForm1 plain(request(slotMode), prompter);
+        QVERIFY(!plain.BtnTemplateName->isVisibleTo(&plain));
     }
     QVERIFY(prompter.calls().empty());
 }

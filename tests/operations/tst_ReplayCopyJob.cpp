@@ -112,6 +112,10 @@ void TestReplayCopyJob::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
+    // A replaced file goes to a trash of the test's own.
+    QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("home"))));
+    qputenv("HOME", QFile::encodeName(m_dir->filePath(QStringLiteral("home"))));
+    qunsetenv("XDG_DATA_HOME");
     QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("game"))));
     QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("storage"))));
     m_source = m_dir->filePath(QStringLiteral("game/qv_replay1.dat"));
@@ -164,6 +168,12 @@ void TestReplayCopyJob::replace()
     QCOMPARE(readAll(destination), yes ? readAll(m_source) : old);
     QCOMPARE(entries(m_dir->filePath(QStringLiteral("game"))),
              (QStringList{QStringLiteral("qv_replay1.dat"), QStringLiteral("qv_replay7.dat")}));
+    // The replaced file is kept in the trash, and undo can find it there.
+    QCOMPARE(result.replaced.has_value(), yes);
+#ifndef Q_OS_WIN // the Recycle Bin's shell call does not tell where a file went
+    if (yes)
+        QCOMPARE(readAll(QFile::decodeName(result.replaced->trashPath)), old);
+#endif
 }
 
 void TestReplayCopyJob::refusedDestinations_data()
@@ -290,11 +300,13 @@ void TestReplayCopyJob::neverWritesThroughLinks()
     job.expectReplay(scannedIdentity(m_source));
     QCOMPARE(job.run(prompter, nullptr).outcome, Outcome::Declined);
     QVERIFY(QFileInfo(link).isSymbolicLink());
-    QCOMPARE(job.run(prompter, nullptr).outcome, Outcome::Copied);
+    const CopyResult result = job.run(prompter, nullptr);
+    QCOMPARE(result.outcome, Outcome::Copied);
 
     QCOMPARE(prompter.count(ScriptedPrompter::Kind::ConfirmReplace), 2);
     QVERIFY(!QFileInfo(link).isSymbolicLink());
     QCOMPARE(readAll(link), readAll(m_source));
+    QVERIFY(!result.replaced); // a link holds no replay: nothing to keep
     QCOMPARE(entries(outside), outsideBefore);
     if (toExistingFile)
         QCOMPARE(readAll(victim), "the player's other file");

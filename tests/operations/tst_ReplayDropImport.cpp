@@ -29,10 +29,20 @@ QByteArray replayBytes(qint32 score)
 class TestReplayDropImport : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase()
+    {
+        // A replaced file goes to a trash of the test's own.
+        QVERIFY(m_home.isValid());
+        qputenv("HOME", QFile::encodeName(m_home.path()));
+        qunsetenv("XDG_DATA_HOME");
+    }
     void mixedDrop_data();
     void mixedDrop();
     void endlessStreamIsCancelled();
     void fileChangedAfterReadingIsNotCopied();
+
+private:
+    QTemporaryDir m_home;
 };
 
 void TestReplayDropImport::mixedDrop_data()
@@ -94,6 +104,7 @@ void TestReplayDropImport::mixedDrop()
     QCOMPARE(readAll(storage + u"new.dat"_s), replayBytes(1));
     QCOMPARE(readAll(storage + u"plain.rep.dat"_s), replayBytes(4));
     QCOMPARE(readAll(storage + u"old.dat"_s), replayBytes(replace ? 2 : 3));
+    QCOMPARE(result.trashed.size(), replace ? 1 : 0); // the replaced file is kept
     QCOMPARE(QDir(storage).entryList(QDir::Files).size(), 4); // nothing else, no temporary file
     QVERIFY(prompter.unexpected().isEmpty());
 }

@@ -126,9 +126,9 @@ void TestReplayInfoExInputForm::limits_data()
     QTest::addColumn<QString>("note"); // a part of the note under the field; empty: none
     QTest::addColumn<bool>("selectAll"); // the whole field selected before the paste
 
-    const QString cut = QStringLiteral("最大");
+    const QString cut = QStringLiteral("これ以上は");
     const bool all = true;
-    const QString refused = QStringLiteral("シフトJIS");
+    const QString refused = QStringLiteral("Shift-JIS");
     const QString a15 = QString(15, QChar(u'あ'));
     QTest::newRow("name: 30 bytes") << false << QByteArray() << a15 << QString() << repeated(A2, 15) << QString() << false;
     QTest::newRow("name: the 31st and 32nd byte refused")
@@ -138,7 +138,7 @@ void TestReplayInfoExInputForm::limits_data()
     QTest::newRow("name: paste cut at a character boundary")
         << false << QByteArray(7, 'x') << QString() << QString(20, QChar(u'あ')) << QByteArray(7, 'x') + repeated(A2, 11)
         << cut << false;
-    QTest::newRow("name: unencodable typed") << false << QByteArray() << QStringLiteral("aéb") << QString()
+    QTest::newRow("name: unencodable typed") << false << QByteArray() << QStringLiteral("abé") << QString()
                                              << QByteArrayLiteral("ab") << refused << false;
     QTest::newRow("name: unencodable pasted") << false << QByteArrayLiteral("x") << QString()
                                               << QStringLiteral("a😀b") << QByteArrayLiteral("xab") << refused << false;
@@ -199,7 +199,12 @@ void TestReplayInfoExInputForm::limits()
     else
         QVERIFY2(noteLabel->text().contains(note), qPrintable(noteLabel->text()));
 
-    // The note stays until the user deletes something.
+    // What is left is counted as the player counts: full- and half-width.
+    const int left = (comment ? 1024 : 30) - int(stored.size());
+    QCOMPARE((comment ? form.LblCommentLeft : form.LblPlayerNameLeft)->text(),
+             QStringLiteral("残り：全角%1文字（半角%2文字）").arg(left / 2).arg(left));
+
+    // A warning goes once the next edit is taken as typed.
     if (comment)
         form.MemComment->moveCursor(QTextCursor::Start);
     else
@@ -274,11 +279,14 @@ void TestReplayInfoExInputForm::cancelAndEscape()
     TReplayInfoExInputForm form(makeRequest(QByteArrayLiteral("old")));
     form.show();
     form.EdtPlayerName->setText(QStringLiteral("new"));
+    // Esc cancels, as Cancel does.
     QTest::keyClick(form.EdtPlayerName, Qt::Key_Escape);
-    QVERIFY(form.isVisible());
-    form.BtnCancel->click();
     QVERIFY(!form.isVisible());
     QVERIFY(!form.OkFlag());
+    QCOMPARE(form.result(), std::nullopt);
+    form.show();
+    form.BtnCancel->click();
+    QVERIFY(!form.isVisible());
     QCOMPARE(form.result(), std::nullopt);
 }
 

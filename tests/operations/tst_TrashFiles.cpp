@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cctype>
 #include <cerrno>
 #include <memory>
 
@@ -33,6 +34,8 @@ private slots:
     void results();
     void unusableTrashMovesNothing();
     void namesThatAreNotUtf8();
+    void restoredAsAFileManagerDoes_data();
+    void restoredAsAFileManagerDoes();
     void misplacedOrOtherVolume();
     void cancelStopsBetweenFiles();
     void reasonsInPlainWords_data();
@@ -206,6 +209,50 @@ void TestTrashFiles::namesThatAreNotUtf8()
     QCOMPARE(refused[0].reason, QStringLiteral("ファイルが見つかりません。"));
     QCOMPARE(refused[1].reason, QStringLiteral("ファイル名が長すぎるため、ごみ箱に移動できません。"));
     QVERIFY(!refused[0].moved && !refused[1].moved);
+    removeNonUtf8Names(m_store);
+}
+
+void TestTrashFiles::restoredAsAFileManagerDoes_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("percent sign") << QByteArray("100%41 %zz.dat"); // "%41" must not come back as "A"
+    QTest::newRow("blanks") << QByteArray("two  words .dat");
+    QTest::newRow("Japanese") << QStringLiteral("日本語のリプレイ.dat").toUtf8();
+    QTest::newRow("line break") << QByteArray("line\nbreak.dat");
+    QTest::newRow("not UTF-8") << QByteArray("\x83\x65\x83\x58 %41.dat"); // Shift-JIS
+}
+
+// What a file manager does to restore a trashed file, as the desktop trash
+// format describes it: the note's Path is URL-unescaped into the path's
+// bytes (relative to the trash's top folder when it is not absolute) and
+// the file moved back there.
+void TestTrashFiles::restoredAsAFileManagerDoes()
+{
+    QFETCH(QByteArray, name);
+    const QByteArray path = QFile::encodeName(m_store) + name;
+    QVERIFY(writeRawFile(path, "replay " + name));
+    const QList<TrashFiles::Result> results = TrashFiles(QList<QByteArray>{path}).run();
+    QCOMPARE(results.size(), 1);
+    QVERIFY2(results[0].moved, qPrintable(results[0].reason));
+
+    const QByteArray trash = QFile::encodeName(homeTrash());
+    const QByteArray note = readRawFile(trash + "/info/" + name + ".trashinfo");
+    const QList<QByteArray> lines = note.split('\n');
+    QCOMPARE(lines.value(0), QByteArray("[Trash Info]"));
+    QByteArray value;
+    for (const QByteArray &line : lines) {
+        if (line.startsWith("Path="))
+            value = line.mid(5);
+    }
+    // Only characters a URL keeps as they are, and escapes.
+    for (char c : value)
+        QVERIFY2(QByteArray("/%-._~").contains(c) || std::isalnum(static_cast<unsigned char>(c)), note.constData());
+    QByteArray restored = QByteArray::fromPercentEncoding(value);
+    if (!restored.startsWith('/'))
+        restored = QFile::encodeName(QFileInfo(homeTrash()).absolutePath()) + '/' + restored;
+    QCOMPARE(restored, path);
+    QCOMPARE(::rename((trash + "/files/" + name).constData(), restored.constData()), 0);
+    QCOMPARE(readRawFile(path), "replay " + name);
     removeNonUtf8Names(m_store);
 }
 

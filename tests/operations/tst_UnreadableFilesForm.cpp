@@ -13,7 +13,7 @@ using Action = UnreadableFilesAnswer::Action;
 
 namespace {
 
-const QString NotUtf8 = QStringLiteral("ファイル名の文字コードが UTF-8 ではありません");
+const QString NotUtf8 = QStringLiteral("ファイル名が Shift-JIS など別の文字コードで書かれています");
 
 // withDecodedName: a Shift-JIS name that can be renamed; undecodable: one that cannot.
 UnreadableFilesRequest request(bool withDecodedName, bool canChange = true, QList<int> selected = {},

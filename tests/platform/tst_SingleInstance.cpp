@@ -1,3 +1,4 @@
+#include "platform/RunningCopyChannel.h"
 #include "platform/SingleInstance.h"
 
 #include <QDir>
@@ -8,6 +9,8 @@
 #include <QTest>
 
 #include <cstdio>
+#include <future>
+#include <sys/types.h>
 
 using namespace Qt::StringLiterals;
 
@@ -56,6 +59,7 @@ private slots:
     void lockOfVanishedProcessIsTakenOver();
     void secondHolderInSameProcessFails();
     void lockWithOwnProcessIdIsTakenOver();
+    void secondStartShowsTheRunningCopy();
 
 private:
     bool startHolder(QProcess &child);
@@ -156,6 +160,40 @@ void tst_SingleInstance::lockWithOwnProcessIdIsTakenOver()
             > 0);
     file.close();
     QVERIFY(next.tryLock());
+}
+
+// A later start asks the running copy to show its window and hears that it
+// did; with no copy listening, or after it stopped, nobody answers. A socket
+// left by a copy that crashed is taken over.
+void tst_SingleInstance::secondStartShowsTheRunningCopy()
+{
+#ifdef Q_OS_WIN
+    QSKIP("the Windows build's Qt has no Network module: a later start cannot reach the running copy");
+#endif
+    const auto ask = [] {
+        // The later start is another process: here it waits on a thread of
+        // its own while this one's event loop answers.
+        auto asked = std::async(std::launch::async, [] { return makeRunningCopyChannel(LockName)->askToShow(); });
+        while (asked.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+            QCoreApplication::processEvents();
+        return asked.get();
+    };
+    QVERIFY(!ask());
+
+    QFile stale(QDir(m_runtime.path()).filePath(u"qvReplayInfo.socket"_s));
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.close();
+    int shown = 0;
+    {
+        const std::unique_ptr<RunningCopyChannel> running = makeRunningCopyChannel(LockName);
+        QVERIFY(running->listen([&shown] { ++shown; }));
+        QVERIFY(ask());
+        QCOMPARE(shown, 1);
+        QVERIFY(ask());
+        QCOMPARE(shown, 2);
+    }
+    QVERIFY(!ask());
+    QCOMPARE(shown, 2);
 }
 
 int main(int argc, char **argv)

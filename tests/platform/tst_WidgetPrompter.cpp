@@ -188,13 +188,14 @@ void tst_WidgetPrompter::confirmations()
     if (deletion) {
         QCOMPARE(prompter.confirmDelete(nullptr, {u"/s/a.dat"_s, u"/s/b.dat"_s}, 1), result);
         QVERIFY(seen.text.startsWith(u"2 "_s));
-        QVERIFY(seen.text.contains(u"うち 1 個は絞り込みで"_s));
+        QVERIFY(seen.text.contains(u"うち 1 件は絞り込みで"_s));
         QCOMPARE(seen.informative, u"a.dat\nb.dat"_s); // named in the box, not only in its details
         QCOMPARE(seen.details, u"a.dat\nb.dat"_s);
         QVERIFY(seen.plain);
     } else {
         QCOMPARE(prompter.confirmReplace(nullptr, u"/s/a.dat"_s, u"スコア：1,200"_s), result);
-        QVERIFY(seen.text.contains(u"/s/a.dat"_s));
+        QVERIFY(seen.text.startsWith(u"「a.dat」"_s)); // the short name, not the path
+        QVERIFY(!seen.text.contains(u"/s/"_s));
         QVERIFY(seen.text.contains(u"スコア：1,200"_s));
     }
     QCOMPARE(seen.title, Caption);
@@ -207,6 +208,7 @@ void tst_WidgetPrompter::chooseFolder_data()
     QTest::addColumn<bool>("preselect");
     QTest::newRow("from the root") << false;
     QTest::newRow("preselected folder") << true;
+    QTest::newRow("file-system root: the home folder") << false;
 }
 
 void tst_WidgetPrompter::chooseFolder()
@@ -216,7 +218,8 @@ void tst_WidgetPrompter::chooseFolder()
     QVERIFY(dir.isValid());
     QVERIFY(QDir(dir.path()).mkpath(u"pick"_s));
     const QString pick = QDir(dir.path()).filePath(u"pick"_s);
-    const QString root = dir.path();
+    const bool fileSystemRoot = QByteArray(QTest::currentDataTag()).startsWith("file-system");
+    const QString root = fileSystemRoot ? QDir::rootPath() : dir.path();
 
     MessageBoxes prompter(Caption);
     QString shownTitle;
@@ -234,7 +237,7 @@ void tst_WidgetPrompter::chooseFolder()
     const std::optional<QString> chosen =
         prompter.chooseFolder(nullptr, u"フォルダを指定してください。"_s, root, preselect ? pick : QString());
     QCOMPARE(shownTitle, u"フォルダを指定してください。"_s);
-    QCOMPARE(startedIn, QDir::cleanPath(preselect ? pick : root));
+    QCOMPARE(startedIn, QDir::cleanPath(preselect ? pick : fileSystemRoot ? QDir::homePath() : root));
     QVERIFY(modal);
     QVERIFY(chosen);
     QCOMPARE(*chosen, QDir::cleanPath(pick)); // no trailing separator

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "operations/BulkRenameQuery.h"
 #include "operations/CopyTargetQuery.h"
 #include "operations/DuplicatesQuery.h"
+#include "operations/NameTemplateQuery.h"
 #include "operations/ReplayTextQuery.h"
 #include "operations/UnreadableFilesQuery.h"
 #include "platform/Prompter.h"
@@ -43,6 +45,8 @@ public:
         ReviewUnreadableFiles,
         Information,
         ReviewDuplicates,
+        EditNameTemplate,
+        ReviewBulkRename,
     };
 
     struct Call {
@@ -60,6 +64,8 @@ public:
         ReplayTextRequest replayText; // EditReplayText
         UnreadableFilesRequest unreadable; // ReviewUnreadableFiles
         DuplicateGroups duplicates;   // ReviewDuplicates
+        QList<BulkRenameRow> renames; // ReviewBulkRename (text: how many keep their names)
+        std::optional<NameSample> sample; // EditNameTemplate (text: the template given)
     };
 
     // --- answers, consumed in order per kind ---
@@ -68,8 +74,12 @@ public:
     void answerFolderCancel() { m_folders.push_back(FolderAnswer{false, {}}); }
     void answerReplace(bool replace) { m_replaces.push_back(replace); }
     void answerDelete(bool proceed) { m_deletes.push_back(proceed); }
-    void answerCopyTarget(const QString &fileName) { m_copyTargets.push_back(CopyTargetAnswer{true, fileName}); }
-    void answerCopyTargetCancel() { m_copyTargets.push_back(CopyTargetAnswer{false, {}}); }
+    // typed: the name as typed (name entry), when it differs from fileName.
+    void answerCopyTarget(const QString &fileName, const QString &typed = {})
+    {
+        m_copyTargets.push_back(CopyTargetAnswer{true, fileName, typed.isNull() ? fileName : typed});
+    }
+    void answerCopyTargetCancel() { m_copyTargets.push_back(CopyTargetAnswer{false, {}, {}}); }
     void answerReplayText(const ReplayTextAnswer &answer) { m_replayTexts.push_back(TextAnswer{true, answer}); }
     void answerReplayTextCancel() { m_replayTexts.push_back(TextAnswer{false, {}}); }
     void answerSaveFile(const QString &path) { m_saveFiles.push_back(FolderAnswer{true, path}); }
@@ -81,6 +91,10 @@ public:
     void whileAsking(std::function<void()> hook) { m_whileAsking = std::move(hook); }
     // The duplicate list: true presses "mark all but the oldest".
     void answerDuplicates(bool mark) { m_duplicates.push_back(mark); }
+    // The template editor: the template entered (as stored), or nothing for cancel.
+    void answerNameTemplate(const std::optional<QString> &stored) { m_templates.push_back(stored); }
+    // The bulk rename preview: true renames.
+    void answerBulkRename(bool apply) { m_bulkRenames.push_back(apply); }
 
     // --- what happened ---
     const std::vector<Call> &calls() const { return m_calls; }
@@ -107,7 +121,7 @@ public:
     {
         return int(m_questions.size() + m_folders.size() + m_replaces.size() + m_deletes.size()
                    + m_copyTargets.size() + m_replayTexts.size() + m_saveFiles.size() + m_unreadables.size()
-                   + m_duplicates.size());
+                   + m_duplicates.size() + m_templates.size() + m_bulkRenames.size());
     }
 
     // Forget calls, queued answers and unexpected questions.
@@ -125,6 +139,8 @@ public:
         m_unreadables.clear();
         m_whileAsking = nullptr;
         m_duplicates.clear();
+        m_templates.clear();
+        m_bulkRenames.clear();
     }
 
     // --- Prompter ---
@@ -200,9 +216,10 @@ public:
         if (auto *copy = dynamic_cast<CopyTargetQuery *>(&query)) {
             Call &c = record(Kind::ChooseCopyTarget, owner);
             c.copyTarget = copy->request;
-            const CopyTargetAnswer answer = take(m_copyTargets, CopyTargetAnswer{false, {}},
+            const CopyTargetAnswer answer = take(m_copyTargets, CopyTargetAnswer{false, {}, {}},
                                                  QStringLiteral("copy dialog for \"%1\"").arg(copy->request.sourceName));
             copy->answer = answer.chosen ? std::optional<QString>(answer.fileName) : std::nullopt;
+            copy->typed = copy->request.slotMode ? QString() : answer.typed;
         } else if (auto *text = dynamic_cast<ReplayTextQuery *>(&query)) {
             Call &c = record(Kind::EditReplayText, owner);
             c.replayText = text->request;
@@ -222,6 +239,17 @@ public:
             c.duplicates = duplicates->groups;
             duplicates->markRequested = take(m_duplicates, false,
                                              QStringLiteral("duplicate list of %1 groups").arg(duplicates->groups.size()));
+        } else if (auto *edit = dynamic_cast<NameTemplateQuery *>(&query)) {
+            Call &c = record(Kind::EditNameTemplate, owner);
+            c.text = edit->templateText;
+            c.sample = edit->sample;
+            edit->answer = take(m_templates, std::optional<QString>(), QStringLiteral("name template editor"));
+        } else if (auto *rename = dynamic_cast<BulkRenameQuery *>(&query)) {
+            Call &c = record(Kind::ReviewBulkRename, owner);
+            c.renames = rename->rows;
+            c.text = QString::number(rename->unchanged);
+            rename->apply = take(m_bulkRenames, false,
+                                 QStringLiteral("bulk rename preview of %1 files").arg(rename->rows.size()));
         } else {
             record(Kind::Error, owner).text = QStringLiteral("<a dialog the test prompter does not know>");
             m_unexpected.append(QStringLiteral("unknown dialog"));
@@ -292,9 +320,12 @@ private:
     std::deque<bool> m_replaces;
     std::deque<bool> m_deletes;
     std::deque<bool> m_duplicates;
+    std::deque<std::optional<QString>> m_templates;
+    std::deque<bool> m_bulkRenames;
     struct CopyTargetAnswer {
         bool chosen;
         QString fileName;
+        QString typed;
     };
     std::deque<CopyTargetAnswer> m_copyTargets;
     struct TextAnswer {
