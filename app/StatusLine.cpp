@@ -57,6 +57,9 @@ StatusLine::StatusLine(QStatusBar *bar)
     bar->addWidget(unreadableButton);
     unreadableButton->hide();
     bar->installEventFilter(this);
+    // The bar hides its panels while it says something and shows them again
+    // after; the count follows, as it is shown only while there are any.
+    connect(bar, &QStatusBar::messageChanged, this, &StatusLine::placeUnreadable);
 }
 
 bool StatusLine::eventFilter(QObject *watched, QEvent *event)
@@ -73,10 +76,16 @@ void StatusLine::show(const QString &caption, const QString &path, const std::ar
     m_path = path;
     unreadableButton->setText(QStringLiteral("読み込めないファイル：%1").arg(unreadable));
     unreadableButton->setFixedWidth(unreadableButton->sizeHint().width());
-    unreadableButton->setHidden(unreadable == 0);
+    m_hasUnreadable = unreadable != 0;
     panels[2]->setText(countTexts[0]);
     panels[2]->setToolTip(countTexts[1]);
     panels[2]->setFixedWidth(countTexts[0].isEmpty() ? 50 : std::clamp(panels[2]->sizeHint().width(), 50, 100));
+    placeUnreadable();
+}
+
+void StatusLine::placeUnreadable()
+{
+    unreadableButton->setHidden(!m_hasUnreadable || !m_bar->currentMessage().isEmpty());
     fitPanels();
 }
 

@@ -36,7 +36,11 @@ protected:
 
 private:
     void fitPanels();
+    // The count of unreadable files when there are any, but never over a
+    // message that is being said.
+    void placeUnreadable();
 
     QStatusBar *m_bar;
     QString m_path;
+    bool m_hasUnreadable = false;
 };

@@ -2,6 +2,8 @@
 
 FileListMessage FileListMessage::of(const QString &heading, const QStringList &lines)
 {
+    if (lines.isEmpty())
+        return {}; // every file went well: nothing to say
     return FileListMessage{heading + QStringLiteral("\n\n") + shownLines(lines), detailLines(lines)};
 }
 

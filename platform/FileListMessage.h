@@ -13,7 +13,7 @@ struct FileListMessage {
     QString text;    // empty: nothing to say
     QString details; // empty when the text shows every line
 
-    // heading, a blank line, then the lines.
+    // heading, a blank line, then the lines; nothing at all without lines.
     static FileListMessage of(const QString &heading, const QStringList &lines);
     // The first ShownLines of lines, then "…ほか n 件" when there are more.
     static QString shownLines(const QStringList &lines);

@@ -326,6 +326,7 @@ void TestStorageKeeping::undo()
         QCOMPARE(readAll(m_storage + name), bytes[name]);
     QCOMPARE(storageColumn0().size(), 4);
     QCOMPARE(said(), u"3 件をごみ箱から元に戻しました"_s);
+    QCOMPARE(m_prompter.errors(), QStringList()); // a full success shows no box
     QVERIFY(!undo->isEnabled());
 
     // A copy over d.dat keeps the old d.dat in the trash; undo brings it back.
