@@ -73,4 +73,4 @@ cat "$storage"/*.dat >/dev/null 2>&1 || find "$storage" -name '*.dat' -exec cat 
 XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache"
 export XDG_RUNTIME_DIR XDG_CONFIG_HOME XDG_CACHE_HOME
 unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY
-xvfb-run -a -s "-screen 0 1024x768x24" sh "$0" --inner "$work/bin/qvReplayInfo" "$runs"
+xvfb-run -a -s "-screen 0 1024x768x24 -noreset" sh "$0" --inner "$work/bin/qvReplayInfo" "$runs"
