@@ -1,7 +1,18 @@
 #include "catalogue/ReplayList.h"
 
+#include <QHashFunctions>
+
 #include <cstring>
 #include <new>
+
+namespace {
+
+size_t hashOf(const QString &fileName)
+{
+    return qHash(fileName, 0);
+}
+
+} // namespace
 
 void ReplayList::ClearReplayList()
 {
@@ -9,7 +20,7 @@ void ReplayList::ClearReplayList()
     if (m_lastId == 0)
         return;
     std::vector<ReplayListItem>().swap(m_items);
-    m_byName = {};
+    m_byName.clear();
     m_lastId = 0;
 }
 
@@ -66,9 +77,7 @@ qint32 ReplayList::addReplay(const QString &fileName, const ReplayHead &head, co
     }
     try {
         // Only the first item of a name is found by name; later ones keep it.
-        qsizetype &first = m_byName[fileName];
-        if (first == 0)
-            first = index + 1;
+        m_byName.insert(hashOf(fileName), index, [&](qsizetype at) { return m_items[size_t(at)].FileName == fileName; });
     } catch (const std::bad_alloc &) {
         // Nothing half-added stays behind.
         m_items.pop_back();
@@ -88,10 +97,9 @@ const ReplayListItem *ReplayList::itemByName(const QString &fileName) const
 {
     if (m_lastId == 0)
         return nullptr;
-    const auto it = m_byName.constFind(fileName);
-    if (it == m_byName.constEnd())
-        return nullptr;
-    return &m_items[size_t(it.value() - 1)];
+    const qsizetype at =
+        m_byName.find(hashOf(fileName), [&](qsizetype at) { return m_items[size_t(at)].FileName == fileName; });
+    return at < 0 ? nullptr : &m_items[size_t(at)];
 }
 
 bool ReplayList::FindReplayListById(qint32 id, QString *fileName, ReplayInfo *info) const

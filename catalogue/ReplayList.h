@@ -1,9 +1,9 @@
 #pragma once
 
+#include "catalogue/NameIndex.h"
 #include "replay/ReplayIdentity.h"
 #include "replay/ReplayInfo.h"
 
-#include <QHash>
 #include <QString>
 
 #include <vector>
@@ -65,6 +65,6 @@ public:
 
 private:
     std::vector<ReplayListItem> m_items; // m_items[i].Id == i + 1
-    QHash<QString, qsizetype> m_byName;  // first index of each name, plus 1
+    NameIndex m_byName;                  // first index of each name
     qint32 m_lastId = 0;
 };
