@@ -10,6 +10,7 @@
 #include <QLoggingCategory>
 #include <QSet>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <deque>
@@ -75,7 +76,7 @@ ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, c
     // What earlier scans learnt. Records reused from it are pointed to, not
     // copied, and it becomes the new memory: nothing is added or removed
     // until the records have been used.
-    QHash<QByteArray, ScannedFile> earlier = std::move(memory.files);
+    ScannedFiles earlier = std::move(memory.files);
     memory.files = {};
     memory.loaded = false;
 
@@ -84,7 +85,9 @@ ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, c
     std::vector<ScannedFile *> fresh(entries.size(), nullptr); // read or refused in this scan
     std::vector<size_t> steps;                  // entries that take a progress step, in listing order
     std::vector<size_t> toRead;                 // of those, the ones to read
+    std::vector<qsizetype> earlierAt(entries.size(), -1); // the entry's earlier record, if any
     std::vector<bool> reusedEntry(entries.size(), false); // the earlier record stands
+    qsizetype lastAt = -1;
     for (size_t i = 0; i < entries.size(); ++i) {
         const ListedFile &entry = entries[i];
         if (stepping[i])
@@ -94,9 +97,17 @@ ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, c
             records[i] = fresh[i];
             continue;
         }
-        const auto it = std::as_const(earlier).find(entry.nameBytes);
-        if (it != earlier.cend() && it->reusable && it->stamp == entry.stamp) {
-            records[i] = &*it;
+        // Memory made by a scan is in listing order, which an unchanged
+        // folder keeps: the record after the last one found comes first.
+        const qsizetype next = lastAt + 1;
+        const qsizetype at = next < earlier.size() && earlier.nameAt(next) == entry.nameBytes
+            ? next
+            : earlier.indexOf(entry.nameBytes);
+        earlierAt[i] = at;
+        if (at >= 0)
+            lastAt = at;
+        if (at >= 0 && earlier.at(at).reusable && earlier.at(at).stamp == entry.stamp) {
+            records[i] = &earlier.at(at);
             reusedEntry[i] = true;
             ++counts.reused;
             continue;
@@ -154,29 +165,26 @@ ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, c
     const auto keep = [&](size_t i) { return fresh[i] && stepping[i] && fresh[i]->isLasting() && fresh[i]->reusable; };
     // The cache follows in one transaction. Rows to drop: gone, changed or no
     // longer a file; a scan of some names only (the slots) knows nothing of
-    // the folder's other files. Names are compared only when some earlier
-    // record does not stand (the names of entries are distinct).
+    // the folder's other files.
     const bool allReused = counts.reused == earlier.size();
-    QSet<QByteArrayView> reused;
     QList<QByteArray> removed;
     if (!allReused) {
-        reused.reserve(counts.reused);
+        std::vector<bool> reusedAt(size_t(earlier.size()), false);
         for (size_t i = 0; i < entries.size(); ++i) {
             if (reusedEntry[i])
-                reused.insert(entries[i].nameBytes);
+                reusedAt[size_t(earlierAt[i])] = true;
         }
-        for (auto it = earlier.cbegin(); it != earlier.cend(); ++it) {
-            if (!reused.contains(it.key()))
-                removed.append(it.key());
+        if (wholeFolder) {
+            for (qsizetype at = 0; at < earlier.size(); ++at) {
+                if (!reusedAt[size_t(at)])
+                    removed.append(earlier.nameAt(at));
+            }
+        } else {
+            for (size_t i : steps) {
+                if (earlierAt[i] >= 0 && !reusedEntry[i])
+                    removed.append(entries[i].nameBytes);
+            }
         }
-    }
-    if (!wholeFolder) {
-        QList<QByteArray> ours;
-        for (size_t i : steps) {
-            if (removed.contains(entries[i].nameBytes))
-                ours.append(entries[i].nameBytes);
-        }
-        removed = ours;
     }
     if (m_cache) {
         QList<ScanCache::Row> rows;
@@ -189,16 +197,20 @@ ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, c
 
     use(records);
     records.clear();
-    if (!allReused) {
-        earlier.removeIf([&reused](const QHash<QByteArray, ScannedFile>::iterator &it) {
-            return !reused.contains(it.key());
-        });
+    // The new memory: the records that stand and the lasting new ones, in
+    // listing order; an unchanged folder keeps the memory it had.
+    const bool anyKept = std::any_of(steps.cbegin(), steps.cend(), [&](size_t i) { return keep(i); });
+    if (allReused && !anyKept) {
+        memory.files = std::move(earlier);
+    } else {
+        memory.files.reserve(qsizetype(steps.size()));
+        for (size_t i : steps) {
+            if (reusedEntry[i])
+                memory.files.add(entries[i].nameBytes, std::move(earlier.at(earlierAt[i])));
+            else if (keep(i))
+                memory.files.add(entries[i].nameBytes, std::move(*fresh[i]));
+        }
     }
-    for (size_t i : steps) {
-        if (keep(i))
-            earlier.emplace(entries[i].nameBytes, std::move(*fresh[i]));
-    }
-    memory.files = std::move(earlier);
     qCInfo(lcScan, "%s: %d files, %d read, %d unchanged, %lld ms", folder.constData(), int(steps.size()), counts.read,
            counts.reused, timer.elapsed());
     return counts;
@@ -313,20 +325,22 @@ void FolderScanner::noteTextsRewritten(const QString &dir, const QString &fileNa
     for (FolderMemory *memory : {&m_tarnel, &m_storage}) {
         if (memory->folder != folder)
             continue;
-        const auto it = memory->files.find(name);
-        if (it == memory->files.end() || !it->isAccepted())
+        const qsizetype at = memory->files.indexOf(name);
+        if (at < 0 || !memory->files.at(at).isAccepted())
             continue;
+        ScannedFile &file = memory->files.at(at);
         FileStamp stamp;
         RegularFile::Result status;
         if (!FolderListing::stampOfPath(folder + name, &stamp, &status)) {
-            memory->files.erase(it);
+            // Read again at the next scan.
+            file.reusable = false;
             continue;
         }
         // The stream and with it head, length and identity are unchanged.
-        it->setTexts(info);
-        it->stamp = stamp;
-        it->reusable = true;
+        file.setTexts(info);
+        file.stamp = stamp;
+        file.reusable = true;
         if (m_cache && memory->inCache)
-            memory->inCache = m_cache->store(folder, {{name, &*it}}, {}, false);
+            memory->inCache = m_cache->store(folder, {{name, &file}}, {}, false);
     }
 }

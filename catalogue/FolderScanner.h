@@ -3,6 +3,7 @@
 #include "catalogue/FolderScan.h"
 #include "catalogue/FolderSnapshot.h"
 #include "catalogue/ScannedFile.h"
+#include "catalogue/ScannedFiles.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -84,7 +85,7 @@ private:
     // What the last scan of one folder learnt, by raw file name.
     struct FolderMemory {
         QByteArray folder; // the path as the system spells it; empty: none yet
-        QHash<QByteArray, ScannedFile> files;
+        ScannedFiles files;
         bool inCache = false; // the cache holds these records and no others of the folder
         bool loaded = false;  // files came from the cache and no scan has used them yet
     };

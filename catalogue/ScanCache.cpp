@@ -389,9 +389,9 @@ qint64 ScanCache::folderId(const QByteArray &folder, QSqlError *error)
     return -1;
 }
 
-QHash<QByteArray, ScannedFile> ScanCache::load(const QByteArray &folder, bool *ok)
+ScannedFiles ScanCache::load(const QByteArray &folder, bool *ok)
 {
-    QHash<QByteArray, ScannedFile> files;
+    ScannedFiles files;
     if (ok)
         *ok = false;
     if (!ensureReady())
@@ -442,7 +442,7 @@ QHash<QByteArray, ScannedFile> ScanCache::load(const QByteArray &folder, bool *o
                     }
                     ScannedFile file;
                     if (fromRecord(name, QByteArrayView(in.take(recordLength), recordLength), file))
-                        files.emplace(name, std::move(file));
+                        files.add(name, std::move(file));
                     else
                         ++damaged;
                 }

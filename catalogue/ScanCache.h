@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/ScannedFile.h"
+#include "catalogue/ScannedFiles.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -44,7 +45,7 @@ public:
     // Every row stored for folder (the path as the system spells it), by file
     // name; rows that fail their checksum are left out. ok tells whether the
     // rows could be read at all.
-    QHash<QByteArray, ScannedFile> load(const QByteArray &folder, bool *ok = nullptr);
+    ScannedFiles load(const QByteArray &folder, bool *ok = nullptr);
 
     // In one transaction: writes the given rows of folder and deletes the
     // rows of the removed names, or with replaceAll every other row of the
