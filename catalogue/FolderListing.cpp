@@ -13,16 +13,15 @@ bool FolderListing::isReplayName(QByteArrayView name)
     return extension.compare(QByteArrayView(".dat"), Qt::CaseInsensitive) == 0;
 }
 
-ListedFile FolderListing::entryNamed(QByteArrayView name)
+void FolderListing::setNameText(ListedFile &file)
 {
-    ListedFile file;
-    file.nameBytes = name.toByteArray();
+    const QByteArrayView name(file.nameBytes);
     // Most names are plain ASCII, which needs no decoder.
     if (std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; })) {
+        file.utf8 = true;
         file.name = QString::fromLatin1(name);
-        return file;
+        return;
     }
     file.utf8 = ShiftJisText::isUtf8(name);
     file.name = file.utf8 ? QString::fromUtf8(name) : ShiftJisText::decode(name);
-    return file;
 }

@@ -49,9 +49,9 @@ enum class FolderState {
 class FolderListing {
 public:
     static bool isReplayName(QByteArrayView name);
-    // An entry of that name, with its text and whether it is UTF-8; nothing
-    // is looked at yet.
-    static ListedFile entryNamed(QByteArrayView name);
+    // Gives an entry whose nameBytes are set its text and whether the name is
+    // UTF-8; nothing is looked at yet.
+    static void setNameText(ListedFile &file);
 
     // Whether folder (the path as the system spells it) can be listed.
     static FolderState stateOf(const QByteArray &folder);

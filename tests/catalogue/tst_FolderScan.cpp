@@ -1,4 +1,5 @@
 #include "catalogue/FolderScan.h"
+#include "catalogue/FolderListing.h"
 #include "catalogue/FolderScanner.h"
 #include "catalogue/ReplayList.h"
 #include "tools/replaymaker/ReplayMaker.h"
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -122,6 +124,7 @@ private slots:
     void storageCaseOfExtension();
     void storageScanTwice();
     void storageListingOrder();
+    void largeListing();
     void storageFileAddedDuringScan();
     void stampsDiffer_data();
     void stampsDiffer();
@@ -382,6 +385,38 @@ void tst_FolderScan::storageListingOrder()
     QCOMPARE(ids(list), listed);
     for (int k = 1; k <= listed.size(); ++k)
         QCOMPARE(progress.calls[k], QStringLiteral("step %1 %1 / 40 %2").arg(k).arg(listed[k - 1]));
+}
+
+void tst_FolderScan::largeListing()
+{
+    // Enough entries to be stamped on two threads: each in the system's
+    // order, once, with its own stamp; a folder named like a replay is none.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    constexpr int Count = 3000;
+    for (int i = 0; i < Count; ++i)
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("%1.dat").arg(i)), QByteArray(i % 17, 'x')));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.dat")));
+#ifndef Q_OS_WIN
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("nowhere")), dir.filePath(QStringLiteral("dangling.dat"))));
+#endif
+
+    const std::vector<ListedFile> listed = FolderListing::list(QFile::encodeName(dir.path() + QLatin1Char('/')));
+    QStringList names;
+    for (const ListedFile &file : listed) {
+        names << file.name;
+        QCOMPARE(QFile::encodeName(file.name), file.nameBytes);
+        if (file.danglingLink)
+            continue;
+        QVERIFY2(file.status, qPrintable(file.name));
+        QCOMPARE(file.stamp.size, qint64(file.name.chopped(4).toInt() % 17));
+    }
+    QStringList expected = QDir(dir.path()).entryList({QStringLiteral("*.dat")}, QDir::Files | QDir::System,
+                                                      QDir::Unsorted);
+    QCOMPARE(names, expected);
+#ifndef Q_OS_WIN
+    QCOMPARE(std::count_if(listed.cbegin(), listed.cend(), [](const ListedFile &f) { return f.danglingLink; }), 1);
+#endif
 }
 
 void tst_FolderScan::storageFileAddedDuringScan()
