@@ -22,6 +22,9 @@ Q_LOGGING_CATEGORY(lcScan, "qv.scan", QtWarningMsg)
 
 namespace {
 
+// Folders of at least this many entries are looked up on two threads.
+constexpr size_t LookUpOnTwoThreads = 4096;
+
 // "k / n" for step k of n.
 QString countText(int position, const QString &ofTotal)
 {
@@ -85,9 +88,33 @@ ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, c
     std::vector<ScannedFile *> fresh(entries.size(), nullptr); // read or refused in this scan
     std::vector<size_t> steps;                  // entries that take a progress step, in listing order
     std::vector<size_t> toRead;                 // of those, the ones to read
+    // Which earlier records stand. The lookups only read the memory, so a
+    // large folder is looked up on two threads, each over half the entries.
     std::vector<qsizetype> earlierAt(entries.size(), -1); // the entry's earlier record, if any
-    std::vector<bool> reusedEntry(entries.size(), false); // the earlier record stands
-    qsizetype lastAt = -1;
+    std::vector<char> reusedEntry(entries.size(), 0);      // the earlier record stands
+    const auto lookUp = [&](size_t from, size_t to) {
+        qsizetype lastAt = -1;
+        for (size_t i = from; i < to; ++i) {
+            const ListedFile &entry = entries[i];
+            if (!stepping[i] || !entry.status || !entry.utf8)
+                continue;
+            // Memory made by a scan is in listing order, which an unchanged
+            // folder keeps: the record after the last one found comes first.
+            const qsizetype next = lastAt + 1;
+            const qsizetype at = next < earlier.size() && earlier.nameAt(next) == entry.nameBytes
+                ? next
+                : earlier.indexOf(entry.nameBytes);
+            if (at < 0)
+                continue;
+            earlierAt[i] = lastAt = at;
+            reusedEntry[i] = earlier.at(at).reusable && earlier.at(at).stamp == entry.stamp;
+        }
+    };
+    const size_t half = entries.size() / 2;
+    if (entries.size() >= LookUpOnTwoThreads)
+        runBeside([&] { lookUp(half, entries.size()); }, [&] { lookUp(0, half); });
+    else
+        lookUp(0, entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
         const ListedFile &entry = entries[i];
         if (stepping[i])
@@ -95,26 +122,14 @@ ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, c
         if (!stepping[i] || !entry.status || !entry.utf8) {
             fresh[i] = &made.emplace_back(unreadable(entry));
             records[i] = fresh[i];
-            continue;
-        }
-        // Memory made by a scan is in listing order, which an unchanged
-        // folder keeps: the record after the last one found comes first.
-        const qsizetype next = lastAt + 1;
-        const qsizetype at = next < earlier.size() && earlier.nameAt(next) == entry.nameBytes
-            ? next
-            : earlier.indexOf(entry.nameBytes);
-        earlierAt[i] = at;
-        if (at >= 0)
-            lastAt = at;
-        if (at >= 0 && earlier.at(at).reusable && earlier.at(at).stamp == entry.stamp) {
-            records[i] = &earlier.at(at);
-            reusedEntry[i] = true;
+        } else if (reusedEntry[i]) {
+            records[i] = &earlier.at(earlierAt[i]);
             ++counts.reused;
-            continue;
+        } else {
+            fresh[i] = &made.emplace_back();
+            records[i] = fresh[i];
+            toRead.push_back(i);
         }
-        fresh[i] = &made.emplace_back();
-        records[i] = fresh[i];
-        toRead.push_back(i);
     }
     counts.read = int(toRead.size());
 

@@ -130,6 +130,7 @@ class tst_FolderScanner : public QObject {
 private slots:
     void changesAgainstFullScan_data();
     void changesAgainstFullScan();
+    void largeFolderAgainstFullScan();
     void freshFileReadAgain();
     void unchangedFilesStepOnce();
     void damagedCache_data();
@@ -226,6 +227,37 @@ void tst_FolderScanner::changesAgainstFullScan()
     QCOMPARE(scanStorage(*scanner, dir, &counts), expected);
     QVERIFY(counts.read <= reads);
 #endif
+}
+
+void tst_FolderScanner::largeFolderAgainstFullScan()
+{
+    // A folder large enough to be looked up on two threads: every unchanged
+    // file is taken from memory, wherever it is listed, and a change at
+    // either end of the listing is read.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    constexpr int Count = 5000;
+    for (int i = 0; i < Count; ++i) {
+        const QByteArray bytes = i % 1000 == 0 ? replayBytes(i) : "text " + QByteArray::number(i);
+        QVERIFY(writeRawFile(path(dir, QByteArray::number(i) + ".dat"), bytes));
+    }
+    QThread::msleep(SettleMs + 10);
+    FolderScanner scanner;
+    scanner.setSettleTime(SettleMs * 1000000LL);
+    ScanCounts counts;
+    QCOMPARE(scanStorage(scanner, dir, &counts), fullScan(dir));
+    QCOMPARE(counts.read, Count);
+    QCOMPARE(scanStorage(scanner, dir, &counts), fullScan(dir));
+    QCOMPARE(counts.reused, Count);
+
+    const QStringList listed = QDir(dir.path()).entryList({QStringLiteral("*.dat")}, QDir::Files, QDir::Unsorted);
+    QCOMPARE(listed.size(), Count);
+    QThread::msleep(SettleMs + 10);
+    for (const QString &name : {listed.first(), listed.last()})
+        QVERIFY(writeRawFile(path(dir, QFile::encodeName(name)), replayBytes(7, "changed")));
+    QCOMPARE(scanStorage(scanner, dir, &counts), fullScan(dir));
+    QCOMPARE(counts.read, 2);
+    QCOMPARE(counts.reused, Count - 2);
 }
 
 void tst_FolderScanner::freshFileReadAgain()
