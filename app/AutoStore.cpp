@@ -29,8 +29,10 @@ AutoStoreView AutoStore::view() const
 {
     AutoStoreView view{m_workspace.Slots(), m_workspace.slotIdentities(), {}, m_marks.index(), m_workspace.Replays(),
                        m_workspace.StorageDir()};
-    for (int slot = 0; slot < ReplaySlotCount; ++slot)
-        view.slotSizes[size_t(slot)] = m_workspace.tarnelSeen().stamps.value(QFile::encodeName(slotFileName(slot))).size;
+    for (int slot = 0; slot < ReplaySlotCount; ++slot) {
+        const FileStamp *stamp = m_workspace.tarnelSeen().stampOf(QFile::encodeName(slotFileName(slot)));
+        view.slotSizes[size_t(slot)] = stamp ? stamp->size : 0;
+    }
     return view;
 }
 

@@ -159,7 +159,8 @@ bool ReplayWorkspace::writtenSince(const FolderSnapshot &now, const QList<QByteA
 {
     return std::any_of(names.cbegin(), names.cend(), [&](const QByteArray &name) {
         // The change time, which no program can set back or ahead.
-        return now.stamps.value(name).ctimeNs > sinceNs;
+        const FileStamp *stamp = now.stampOf(name);
+        return (stamp ? stamp->ctimeNs : 0) > sinceNs;
     });
 }
 
@@ -258,12 +259,12 @@ void ReplayWorkspace::noteOwnRewrite(const QString &dir, const QString &fileName
     const bool there = FolderListing::stampOfPath(QFile::encodeName(dir + fileName), &stamp, &status);
     // The game folder and the storage folder may be one and the same.
     const auto follow = [&](const QString &folder, FolderSnapshot &seen) {
-        if (folder != dir || !seen.stamps.contains(name))
+        if (folder != dir || !seen.contains(name))
             return;
         if (there)
-            seen.stamps.insert(name, stamp);
+            seen.setStamp(name, stamp);
         else
-            seen.stamps.remove(name);
+            seen.remove(name);
     };
     follow(m_folders.TarnelDir, m_tarnelSeen);
     follow(m_folders.StorageDir, m_storageSeen);

@@ -458,9 +458,9 @@ void TMainForm::followFolder(FolderKind folder)
     // Watches the folder as its last scan saw it and shows or hides its notice.
     const FolderSnapshot &seen = m_workspace->seen(folder);
     QStringList names;
-    names.reserve(seen.stamps.size());
-    for (auto it = seen.stamps.cbegin(); it != seen.stamps.cend(); ++it)
-        names.append(QFile::decodeName(it.key()));
+    names.reserve(seen.size());
+    for (const QByteArray &name : seen.names())
+        names.append(QFile::decodeName(name));
     m_watcher->watch(folder, m_workspace->dir(folder), names);
     page(folder).notice()->showFor(seen.state, m_workspace->dir(folder));
 }

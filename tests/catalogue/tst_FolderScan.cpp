@@ -128,6 +128,8 @@ private slots:
     void storageFileAddedDuringScan();
     void stampsDiffer_data();
     void stampsDiffer();
+    void snapshotsCompared_data();
+    void snapshotsCompared();
 };
 
 void tst_FolderScan::slotNames()
@@ -468,6 +470,69 @@ void tst_FolderScan::stampsDiffer()
     default: ++now.inode; break;
     }
     QVERIFY(!(now == then));
+}
+
+namespace {
+
+// A snapshot of files named a.dat, b.dat, ... in the order given, each
+// stamped with its size.
+FolderSnapshot snapshotOf(const QList<QPair<QByteArray, qint64>> &files)
+{
+    std::vector<ListedFile> entries;
+    for (const auto &[name, size] : files) {
+        ListedFile &entry = entries.emplace_back();
+        entry.nameBytes = name;
+        entry.stamp.size = size;
+    }
+    return FolderSnapshot::of(FolderSnapshot::State::Present, entries);
+}
+
+} // namespace
+
+void tst_FolderScan::snapshotsCompared_data()
+{
+    using Files = QList<QPair<QByteArray, qint64>>;
+    QTest::addColumn<Files>("now");
+    QTest::addColumn<QString>("edit"); // applied to now: "-name" forgets it, "+name" sets its stamp to 1
+    QTest::addColumn<QByteArrayList>("changed");
+
+    const Files before{{"a.dat", 1}, {"b.dat", 2}, {"c.dat", 3}};
+    QTest::newRow("same") << before << QString() << QByteArrayList{};
+    QTest::newRow("same names, another order") << Files{{"c.dat", 3}, {"a.dat", 1}, {"b.dat", 2}} << QString()
+                                               << QByteArrayList{};
+    QTest::newRow("a stamp differs") << Files{{"a.dat", 1}, {"b.dat", 9}, {"c.dat", 3}} << QString()
+                                     << QByteArrayList{"b.dat"};
+    QTest::newRow("a name more") << Files{{"a.dat", 1}, {"b.dat", 2}, {"c.dat", 3}, {"d.dat", 4}} << QString()
+                                 << QByteArrayList{"d.dat"};
+    QTest::newRow("a name less") << Files{{"a.dat", 1}, {"c.dat", 3}} << QString() << QByteArrayList{};
+    QTest::newRow("a name forgotten") << before << QStringLiteral("-b.dat") << QByteArrayList{};
+    QTest::newRow("forgotten and stamped again") << Files{{"a.dat", 1}, {"b.dat", 5}, {"c.dat", 3}}
+                                                 << QStringLiteral("-b.dat +b.dat") << QByteArrayList{"b.dat"};
+    QTest::newRow("one forgotten, another added")
+        << before << QStringLiteral("-c.dat +d.dat") << QByteArrayList{"d.dat"};
+}
+
+void tst_FolderScan::snapshotsCompared()
+{
+    using Files = QList<QPair<QByteArray, qint64>>;
+    QFETCH(Files, now);
+    QFETCH(QString, edit);
+    QFETCH(QByteArrayList, changed);
+
+    const FolderSnapshot before = snapshotOf({{"a.dat", 1}, {"b.dat", 2}, {"c.dat", 3}});
+    FolderSnapshot snapshot = snapshotOf(now);
+    for (const QString &step : edit.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QByteArray name = step.mid(1).toLatin1();
+        if (step.startsWith(QLatin1Char('-')))
+            snapshot.remove(name);
+        else
+            snapshot.setStamp(name, FileStamp{1, 0, 0, 0});
+        QCOMPARE(snapshot.contains(name), step.startsWith(QLatin1Char('+')));
+    }
+    QCOMPARE(before.changedIn(snapshot), changed);
+    QCOMPARE(snapshot == before, changed.isEmpty() && snapshot.size() == before.size());
+    QCOMPARE(before == snapshot, snapshot == before);
+    QCOMPARE(snapshot.names().size(), snapshot.size());
 }
 
 QTEST_GUILESS_MAIN(tst_FolderScan)
