@@ -303,25 +303,26 @@ ScanCounts FolderScanner::scanStorage(const QString &storageDir, ReplayList &lis
     if (total > 0 && progress)
         progress->start(total, QString());
 
+    // The catalogue, and meanwhile what the scan saw, for telling later changes.
     const auto fill = [&](const Records &records) {
-        qint32 accepted = 0;
-        for (const ScannedFile *file : records)
-            accepted += file->isAccepted() ? 1 : 0;
-        list.reserve(list.Count() + accepted);
-        for (size_t i = 0; i < entries.size(); ++i) {
-            const ScannedFile &file = *records[i];
-            if (file.isAccepted()) {
-                // An entry for which no memory can be had is left out silently.
-                list.addReplay(entries[i].name, file.head, file.playerName, file.comment, file.identity);
-                continue;
+        const auto catalogue = [&] {
+            qint32 accepted = 0;
+            for (const ScannedFile *file : records)
+                accepted += file->isAccepted() ? 1 : 0;
+            list.reserve(list.Count() + accepted);
+            for (size_t i = 0; i < entries.size(); ++i) {
+                const ScannedFile &file = *records[i];
+                if (file.isAccepted()) {
+                    // An entry for which no memory can be had is left out silently.
+                    list.addReplay(entries[i].name, file.head, file.playerName, file.comment, file.identity);
+                    continue;
+                }
+                leftOut.push_back({entries[i].nameBytes, entries[i].name, file.outcome, file.reasonText()});
             }
-            leftOut.push_back({entries[i].nameBytes, entries[i].name, file.outcome, file.reasonText()});
-        }
+        };
+        runBeside([&] { m_storageSeen = FolderSnapshot::of(state, entries); }, catalogue);
     };
-    // What the scan saw, for telling later changes, made meanwhile.
-    ScanCounts counts;
-    runBeside([&] { m_storageSeen = FolderSnapshot::of(state, entries); },
-              [&] { counts = scan(m_storage, folder, entries, stepping, total, true, progress, fill, timer); });
+    const ScanCounts counts = scan(m_storage, folder, entries, stepping, total, true, progress, fill, timer);
     if (total > 0 && progress)
         progress->finish();
     return counts;
