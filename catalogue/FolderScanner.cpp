@@ -22,8 +22,10 @@ Q_LOGGING_CATEGORY(lcScan, "qv.scan", QtWarningMsg)
 
 namespace {
 
-// Folders of at least this many entries are looked up on two threads.
+// Folders of at least this many entries are looked up, and their catalogue
+// items made, on two threads.
 constexpr size_t LookUpOnTwoThreads = 4096;
+constexpr size_t MakeOnTwoThreads = LookUpOnTwoThreads;
 
 // "k / n" for step k of n.
 QString countText(int position, const QString &ofTotal)
@@ -45,6 +47,50 @@ ScannedFile unreadable(const ListedFile &entry)
     else
         file.outcome = ScannedFile::Outcome::CannotOpen;
     return file;
+}
+
+// Appends the accepted entries to the catalogue in listing order and gives
+// the others with their reasons in leftOut. The items of a large folder are
+// made on two threads, each over half the entries, and moved in at once.
+void fillCatalogue(const std::vector<ListedFile> &entries, const std::vector<const ScannedFile *> &records,
+                   ReplayList &list, std::vector<LeftOutFile> &leftOut)
+{
+    const size_t half = entries.size() >= MakeOnTwoThreads ? entries.size() / 2 : entries.size();
+    size_t accepted = 0;
+    size_t acceptedFirstHalf = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const ScannedFile &file = *records[i];
+        if (!file.isAccepted()) {
+            leftOut.push_back({entries[i].nameBytes, entries[i].name, file.outcome, file.reasonText()});
+            continue;
+        }
+        ++accepted;
+        if (i < half)
+            ++acceptedFirstHalf;
+    }
+    try {
+        std::vector<ReplayListItem> items(accepted);
+        const auto make = [&](size_t from, size_t to, size_t at) {
+            for (size_t i = from; i < to; ++i) {
+                const ScannedFile &file = *records[i];
+                if (!file.isAccepted())
+                    continue;
+                ReplayListItem &item = items[at++];
+                item.FileName = entries[i].name;
+                item.Head = file.head;
+                item.PlayerName = file.playerName;
+                item.Comment = file.comment;
+                item.Identity = file.identity;
+            }
+        };
+        if (half < entries.size())
+            runBeside([&] { make(half, entries.size(), acceptedFirstHalf); }, [&] { make(0, half, 0); });
+        else
+            make(0, entries.size(), 0);
+        list.appendItems(std::move(items));
+    } catch (const std::bad_alloc &) {
+        // No memory for the catalogue: it stays as it was.
+    }
 }
 
 } // namespace
@@ -305,22 +351,8 @@ ScanCounts FolderScanner::scanStorage(const QString &storageDir, ReplayList &lis
 
     // The catalogue, and meanwhile what the scan saw, for telling later changes.
     const auto fill = [&](const Records &records) {
-        const auto catalogue = [&] {
-            qint32 accepted = 0;
-            for (const ScannedFile *file : records)
-                accepted += file->isAccepted() ? 1 : 0;
-            list.reserve(list.Count() + accepted);
-            for (size_t i = 0; i < entries.size(); ++i) {
-                const ScannedFile &file = *records[i];
-                if (file.isAccepted()) {
-                    // An entry for which no memory can be had is left out silently.
-                    list.addReplay(entries[i].name, file.head, file.playerName, file.comment, file.identity);
-                    continue;
-                }
-                leftOut.push_back({entries[i].nameBytes, entries[i].name, file.outcome, file.reasonText()});
-            }
-        };
-        runBeside([&] { m_storageSeen = FolderSnapshot::of(state, entries); }, catalogue);
+        runBeside([&] { m_storageSeen = FolderSnapshot::of(state, entries); },
+                  [&] { fillCatalogue(entries, records, list, leftOut); });
     };
     const ScanCounts counts = scan(m_storage, folder, entries, stepping, total, true, progress, fill, timer);
     if (total > 0 && progress)

@@ -2,7 +2,9 @@
 
 #include <QHashFunctions>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 namespace {
@@ -84,6 +86,30 @@ qint32 ReplayList::addReplay(const QString &fileName, const ReplayHead &head, co
         return -1;
     }
     return ++m_lastId;
+}
+
+qint32 ReplayList::appendItems(std::vector<ReplayListItem> &&items)
+{
+    items.erase(std::remove_if(items.begin(), items.end(),
+                               [](const ReplayListItem &item) { return !hasReplayPrefix(item.Head); }),
+                items.end());
+    // Room first: what throws leaves the catalogue as it was.
+    const size_t first = m_items.size();
+    m_byName.reserve(qsizetype(first + items.size()));
+    if (m_items.empty()) {
+        m_items = std::move(items);
+    } else {
+        m_items.reserve(first + items.size());
+        std::move(items.begin(), items.end(), std::back_inserter(m_items));
+    }
+    for (size_t i = first; i < m_items.size(); ++i) {
+        ReplayListItem &item = m_items[i];
+        item.Id = ++m_lastId;
+        // Only the first item of a name is found by name; later ones keep it.
+        m_byName.insert(hashOf(item.FileName), qsizetype(i),
+                        [&](qsizetype at) { return m_items[size_t(at)].FileName == item.FileName; });
+    }
+    return qint32(m_items.size() - first);
 }
 
 const ReplayListItem *ReplayList::itemById(qint32 id) const

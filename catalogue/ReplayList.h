@@ -43,6 +43,11 @@ public:
     qint32 addReplay(const QString &fileName, const ReplayHead &head, const QByteArray &playerName,
                      const QByteArray &comment, const ReplayIdentity &identity);
 
+    // Appends items made elsewhere (a scan makes them on several threads),
+    // in order, giving them their Ids, and returns how many were appended:
+    // items whose version does not begin with "QVreplay" are left out.
+    qint32 appendItems(std::vector<ReplayListItem> &&items);
+
     // Copies of the item with this Id; false when there is none.
     bool FindReplayListById(qint32 id, QString *fileName, ReplayInfo *info) const;
 

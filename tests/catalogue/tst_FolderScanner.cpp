@@ -252,6 +252,22 @@ void tst_FolderScanner::largeFolderAgainstFullScan()
 
     const QStringList listed = QDir(dir.path()).entryList({QStringLiteral("*.dat")}, QDir::Files, QDir::Unsorted);
     QCOMPARE(listed.size(), Count);
+    // The catalogue against the listing itself: the replays in listing
+    // order, each with its own head.
+    ReplayList list;
+    std::vector<LeftOutFile> leftOut;
+    scanner.scanStorage(dir.path() + QLatin1Char('/'), list, leftOut, nullptr);
+    QStringList replays;
+    for (const QString &name : listed) {
+        if (name.chopped(4).toInt() % 1000 == 0)
+            replays << name;
+    }
+    QCOMPARE(list.Count(), replays.size());
+    for (qint32 id = 1; id <= list.Count(); ++id) {
+        QCOMPARE(list.itemById(id)->FileName, replays[id - 1]);
+        QCOMPARE(list.itemById(id)->Head.Score, replays[id - 1].chopped(4).toInt());
+    }
+    QCOMPARE(leftOut.size(), size_t(Count - replays.size()));
     QThread::msleep(SettleMs + 10);
     for (const QString &name : {listed.first(), listed.last()})
         QVERIFY(writeRawFile(path(dir, QFile::encodeName(name)), replayBytes(7, "changed")));

@@ -210,6 +210,22 @@ void tst_ReplayList::firstMatchForDuplicateNames()
     QVERIFY(list.FindReplayListById(3, &fileName, &info));
     QCOMPARE(fileName, QStringLiteral("dup.dat"));
     QCOMPARE(info.Score, 3);
+
+    // Items made elsewhere and appended at once follow the same rules: Ids
+    // go on, no version no item, the first of a name stays the one found.
+    std::vector<ReplayListItem> items(3);
+    const QByteArray versions[] = {version, QByteArrayLiteral("NotReplay"), version};
+    const QString names[] = {QStringLiteral("dup.dat"), QStringLiteral("x.dat"), QStringLiteral("c.dat")};
+    for (size_t i = 0; i < items.size(); ++i) {
+        items[i].FileName = names[i];
+        items[i].Head = headWith(versions[i], qint32(4 + i));
+    }
+    QCOMPARE(list.appendItems(std::move(items)), 2);
+    QCOMPARE(list.Count(), 5);
+    QCOMPARE(list.itemByName(QStringLiteral("dup.dat"))->Id, 2);
+    QCOMPARE(list.itemByName(QStringLiteral("c.dat"))->Id, 5);
+    QCOMPARE(list.itemById(4)->Head.Score, 4);
+    QVERIFY(!list.itemByName(QStringLiteral("x.dat")));
 }
 
 void tst_ReplayList::update()
