@@ -1,16 +1,5 @@
 #include "catalogue/FolderSnapshot.h"
 
-#include <QHashFunctions>
-
-namespace {
-
-size_t hashOf(QByteArrayView name)
-{
-    return qHash(name, 0);
-}
-
-} // namespace
-
 FolderSnapshot FolderSnapshot::of(State state, const std::vector<ListedFile> &entries)
 {
     FolderSnapshot snapshot;
@@ -27,7 +16,7 @@ FolderSnapshot FolderSnapshot::of(State state, const std::vector<ListedFile> &en
 
 qsizetype FolderSnapshot::indexOf(QByteArrayView name) const
 {
-    return m_index.find(hashOf(name), [&](qsizetype at) { return m_entries[size_t(at)].name == name; });
+    return m_index.find(NameIndex::hashOf(name), [&](qsizetype at) { return m_entries[size_t(at)].name == name; });
 }
 
 const FileStamp *FolderSnapshot::stampOf(QByteArrayView name) const
@@ -41,7 +30,7 @@ void FolderSnapshot::setStamp(const QByteArray &name, const FileStamp &stamp)
     // Room first, so that nothing can fail once the name is indexed.
     if (m_entries.size() == m_entries.capacity())
         m_entries.reserve(qMax<size_t>(16, m_entries.size() * 2));
-    const qsizetype at = m_index.insert(hashOf(name), qsizetype(m_entries.size()),
+    const qsizetype at = m_index.insert(NameIndex::hashOf(name), qsizetype(m_entries.size()),
                                         [&](qsizetype at) { return m_entries[size_t(at)].name == name; });
     if (at < 0) {
         m_entries.push_back({name, stamp, false});

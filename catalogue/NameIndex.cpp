@@ -18,9 +18,9 @@ void NameIndex::clear()
 
 void NameIndex::grow(qsizetype count)
 {
-    const size_t slots = std::bit_ceil(size_t(qMax<qsizetype>(count, 8)) * 2);
-    std::vector<quint64> placed(slots, 0); // may throw; the index stays as it was
-    const size_t mask = slots - 1;
+    const size_t slotCount = std::bit_ceil(size_t(qMax<qsizetype>(count, 8)) * 2);
+    std::vector<quint64> placed(slotCount, 0); // may throw; the index stays as it was
+    const size_t mask = slotCount - 1;
     for (const quint64 word : m_slots) {
         if (word == 0)
             continue;

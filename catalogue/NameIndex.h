@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QByteArrayView>
+#include <QHashFunctions>
+#include <QStringView>
 
 #include <vector>
 
@@ -12,10 +14,15 @@
 // and the keys are not copied. Growing needs no name: the bits kept are the
 // ones the slots are chosen by.
 //
-// The caller computes the hashes (any well-mixed hash of the name) and tells
-// whether the item at a position has the name looked for.
+// The caller computes the hashes (hashOf, or any well-mixed hash of the name)
+// and tells whether the item at a position has the name looked for.
 class NameIndex {
 public:
+    // The hash of a name, seeded per process as Qt's own hash tables are, so
+    // that no folder's names can be chosen to fall on one slot.
+    static size_t hashOf(QByteArrayView name) { return qHash(name, QHashSeed::globalSeed()); }
+    static size_t hashOf(QStringView name) { return qHash(name, QHashSeed::globalSeed()); }
+
     // Room for count names in all without growing.
     void reserve(qsizetype count);
     void clear();

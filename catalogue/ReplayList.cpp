@@ -1,20 +1,9 @@
 #include "catalogue/ReplayList.h"
 
-#include <QHashFunctions>
-
 #include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <new>
-
-namespace {
-
-size_t hashOf(const QString &fileName)
-{
-    return qHash(fileName, 0);
-}
-
-} // namespace
 
 void ReplayList::ClearReplayList()
 {
@@ -79,7 +68,8 @@ qint32 ReplayList::addReplay(const QString &fileName, const ReplayHead &head, co
     }
     try {
         // Only the first item of a name is found by name; later ones keep it.
-        m_byName.insert(hashOf(fileName), index, [&](qsizetype at) { return m_items[size_t(at)].FileName == fileName; });
+        m_byName.insert(NameIndex::hashOf(fileName), index,
+                        [&](qsizetype at) { return m_items[size_t(at)].FileName == fileName; });
     } catch (const std::bad_alloc &) {
         // Nothing half-added stays behind.
         m_items.pop_back();
@@ -106,7 +96,7 @@ qint32 ReplayList::appendItems(std::vector<ReplayListItem> &&items)
         ReplayListItem &item = m_items[i];
         item.Id = ++m_lastId;
         // Only the first item of a name is found by name; later ones keep it.
-        m_byName.insert(hashOf(item.FileName), qsizetype(i),
+        m_byName.insert(NameIndex::hashOf(item.FileName), qsizetype(i),
                         [&](qsizetype at) { return m_items[size_t(at)].FileName == item.FileName; });
     }
     return qint32(m_items.size() - first);
@@ -124,7 +114,9 @@ const ReplayListItem *ReplayList::itemByName(const QString &fileName) const
     if (m_lastId == 0)
         return nullptr;
     const qsizetype at =
-        m_byName.find(hashOf(fileName), [&](qsizetype at) { return m_items[size_t(at)].FileName == fileName; });
+        m_byName.find(NameIndex::hashOf(fileName), [&](qsizetype at) {
+            return m_items[size_t(at)].FileName == fileName;
+        });
     return at < 0 ? nullptr : &m_items[size_t(at)];
 }
 

@@ -1,16 +1,5 @@
 #include "catalogue/ScannedFiles.h"
 
-#include <QHashFunctions>
-
-namespace {
-
-size_t hashOf(QByteArrayView name)
-{
-    return qHash(name, 0);
-}
-
-} // namespace
-
 void ScannedFiles::reserve(qsizetype count)
 {
     m_entries.reserve(size_t(qMax<qsizetype>(count, 0)));
@@ -29,7 +18,7 @@ bool ScannedFiles::add(const QByteArray &name, ScannedFile &&file)
     if (m_entries.size() == m_entries.capacity())
         m_entries.reserve(qMax<size_t>(16, m_entries.size() * 2));
     const auto isName = [&](qsizetype at) { return m_entries[size_t(at)].name == name; };
-    if (m_index.insert(hashOf(name), size(), isName) >= 0)
+    if (m_index.insert(NameIndex::hashOf(name), size(), isName) >= 0)
         return false;
     m_entries.push_back({name, std::move(file)});
     return true;
@@ -37,5 +26,5 @@ bool ScannedFiles::add(const QByteArray &name, ScannedFile &&file)
 
 qsizetype ScannedFiles::indexOf(QByteArrayView name) const
 {
-    return m_index.find(hashOf(name), [&](qsizetype at) { return m_entries[size_t(at)].name == name; });
+    return m_index.find(NameIndex::hashOf(name), [&](qsizetype at) { return m_entries[size_t(at)].name == name; });
 }

@@ -46,7 +46,8 @@ void tst_NameIndex::firstPositionOfEveryName()
     for (int i = 0; i < 700; ++i) {
         const QByteArray name = QByteArray::number(i % 600) + ".dat";
         table.push_back(name);
-        const qsizetype found = index.insert(hashOf(name), qsizetype(i), [&](qsizetype at) { return table[size_t(at)] == name; });
+        const qsizetype found =
+            index.insert(hashOf(name), qsizetype(i), [&](qsizetype at) { return table[size_t(at)] == name; });
         QCOMPARE(found, i < 600 ? -1 : qsizetype(i - 600));
     }
     QCOMPARE(index.size(), 600);
