@@ -230,19 +230,20 @@ ScanCounts FolderScanner::scan(FolderMemory &memory, const QByteArray &folder, c
     const bool allReused = counts.reused == earlier.size();
     QList<QByteArray> removed;
     if (!allReused) {
-        std::vector<bool> reusedAt(size_t(earlier.size()), false);
-        for (size_t i = 0; i < entries.size(); ++i) {
-            if (reusedEntry[i])
-                reusedAt[size_t(earlierAt[i])] = true;
-        }
         if (wholeFolder) {
+            std::vector<bool> reusedAt(size_t(earlier.size()), false);
+            for (size_t i = 0; i < entries.size(); ++i) {
+                if (reusedEntry[i])
+                    reusedAt[size_t(earlierAt[i])] = true;
+            }
             for (qsizetype at = 0; at < earlier.size(); ++at) {
                 if (!reusedAt[size_t(at)])
                     removed.append(earlier.nameAt(at));
             }
         } else {
+            // Entries that could not be looked at were not looked up.
             for (size_t i : steps) {
-                if (earlierAt[i] >= 0 && !reusedEntry[i])
+                if (!reusedEntry[i] && earlier.indexOf(entries[i].nameBytes) >= 0)
                     removed.append(entries[i].nameBytes);
             }
         }
