@@ -71,13 +71,14 @@ bool stampEntry(int folder, ListedFile &file)
     return true;
 }
 
-// Gives every entry its text and stamp, and tells which are entries after all.
-// The system's lookups of the names take most of a listing's time, so a large
-// folder is shared out to two threads in runs of names.
-std::vector<bool> describeAll(int folder, std::vector<ListedFile> &files)
+// Gives every entry its text and stamp, and tells which are entries after all
+// (one byte per entry, as two threads write them). The system's lookups of the
+// names take most of a listing's time, so a large folder is shared out to two
+// threads in runs of names.
+std::vector<char> describeAll(int folder, std::vector<ListedFile> &files)
 {
     constexpr size_t Run = 512;
-    std::vector<char> present(files.size(), 0); // bytes: written from two threads
+    std::vector<char> present(files.size(), 0);
     std::atomic<size_t> next{0};
     const auto work = [&] {
         for (;;) {
@@ -94,7 +95,7 @@ std::vector<bool> describeAll(int folder, std::vector<ListedFile> &files)
         runBeside(work, work);
     else
         work();
-    return std::vector<bool>(present.begin(), present.end());
+    return present;
 }
 
 } // namespace
@@ -122,7 +123,7 @@ std::vector<ListedFile> FolderListing::list(const QByteArray &folder)
             continue;
         files.emplace_back().nameBytes = name.toByteArray();
     }
-    const std::vector<bool> present = describeAll(dir.fd(), files);
+    const std::vector<char> present = describeAll(dir.fd(), files);
     size_t kept = 0;
     for (size_t i = 0; i < files.size(); ++i) {
         if (!present[i])
