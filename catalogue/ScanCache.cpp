@@ -491,19 +491,28 @@ bool ScanCache::store(const QByteArray &folder, const QList<Row> &rows, const QL
                 if (!query.exec())
                     return fail(query.lastError());
             }
-            // What changes, bucket by bucket: a record for a name, or none.
-            QHash<quint64, QHash<QByteArray, QByteArray>> changes;
-            for (const QByteArray &name : removed)
-                changes[bucketOf(name)].insert(name, QByteArray());
-            for (const auto &[name, file] : rows)
-                changes[bucketOf(name)].insert(name, recordOf(name, *file));
+            // Which names change in each bucket. The records of a bucket are
+            // made as it is written, so that storing a whole folder holds one
+            // bucket's records at a time.
+            struct BucketChanges {
+                std::vector<qsizetype> removed; // positions in removed
+                std::vector<qsizetype> rows;    // positions in rows
+            };
+            std::vector<BucketChanges> changes(BucketCount);
+            for (qsizetype k = 0; k < removed.size(); ++k)
+                changes[bucketOf(removed[k])].removed.push_back(k);
+            for (qsizetype k = 0; k < rows.size(); ++k)
+                changes[bucketOf(rows[k].first)].rows.push_back(k);
             QSqlQuery write(m_db);
-            for (auto bucket = changes.cbegin(); bucket != changes.cend(); ++bucket) {
+            for (quint64 bucket = 0; bucket < BucketCount; ++bucket) {
+                const BucketChanges &change = changes[bucket];
+                if (change.removed.empty() && change.rows.empty())
+                    continue;
                 std::vector<std::pair<QByteArray, QByteArray>> entries;
                 if (!replaceAll) {
                     query.prepare(sql("SELECT records FROM buckets WHERE folder = ? AND bucket = ?"));
                     query.addBindValue(id);
-                    query.addBindValue(qint64(bucket.key()));
+                    query.addBindValue(qint64(bucket));
                     if (!query.exec())
                         return fail(query.lastError());
                     // A bucket that does not divide into records keeps what it could give.
@@ -511,7 +520,13 @@ bool ScanCache::store(const QByteArray &folder, const QList<Row> &rows, const QL
                         splitBucket(query.value(0).toByteArray(), entries);
                     query.finish();
                 }
-                QHash<QByteArray, QByteArray> changed = bucket.value();
+                // A record for a name, or none; a row overrides a removal.
+                QHash<QByteArray, QByteArray> changed;
+                changed.reserve(qsizetype(change.removed.size() + change.rows.size()));
+                for (const qsizetype k : change.removed)
+                    changed.insert(removed[k], QByteArray());
+                for (const qsizetype k : change.rows)
+                    changed.insert(rows[k].first, recordOf(rows[k].first, *rows[k].second));
                 std::vector<std::pair<QByteArray, QByteArray>> kept;
                 kept.reserve(entries.size() + size_t(changed.size()));
                 for (auto &entry : entries) {
@@ -531,11 +546,11 @@ bool ScanCache::store(const QByteArray &folder, const QList<Row> &rows, const QL
                 if (kept.empty()) {
                     write.prepare(sql("DELETE FROM buckets WHERE folder = ? AND bucket = ?"));
                     write.addBindValue(id);
-                    write.addBindValue(qint64(bucket.key()));
+                    write.addBindValue(qint64(bucket));
                 } else {
                     write.prepare(sql("INSERT OR REPLACE INTO buckets(folder, bucket, records) VALUES(?, ?, ?)"));
                     write.addBindValue(id);
-                    write.addBindValue(qint64(bucket.key()));
+                    write.addBindValue(qint64(bucket));
                     write.addBindValue(joinBucket(kept));
                 }
                 if (!write.exec())
