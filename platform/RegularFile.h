@@ -30,6 +30,8 @@ public:
         int systemError = 0; // errno (Windows: error code) of the failing call, 0 when none
 
         explicit operator bool() const { return refusal == Refusal::None; }
+        // A refusal to open a file of this kind.
+        static Result notRegular(Kind kind) { return {Refusal::NotRegular, kind, 0}; }
     };
 
     // nativePath is the name as the system spells it (any bytes but NUL), so a

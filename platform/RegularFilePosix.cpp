@@ -53,14 +53,6 @@ Result failure(int error)
     return result;
 }
 
-Result notRegular(Kind kind)
-{
-    Result result;
-    result.refusal = Refusal::NotRegular;
-    result.kind = kind;
-    return result;
-}
-
 } // namespace
 
 RegularFile::Result RegularFile::open(QFile &file, const QByteArray &nativePath, QIODevice::OpenMode mode)
@@ -73,7 +65,7 @@ RegularFile::Result RegularFile::open(QFile &file, const QByteArray &nativePath,
     if (::stat(nativePath.constData(), &status) != 0)
         return failure(errno);
     if (!S_ISREG(status.st_mode))
-        return notRegular(kindOf(status.st_mode));
+        return Result::notRegular(kindOf(status.st_mode));
 
     lookedAt(nativePath);
     const bool write = mode.testFlag(QIODevice::WriteOnly);
@@ -83,7 +75,7 @@ RegularFile::Result RegularFile::open(QFile &file, const QByteArray &nativePath,
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         const int error = errno;
         ::close(fd);
-        return S_ISREG(status.st_mode) ? failure(error) : notRegular(kindOf(status.st_mode));
+        return S_ISREG(status.st_mode) ? failure(error) : Result::notRegular(kindOf(status.st_mode));
     }
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags != -1)
@@ -109,7 +101,7 @@ RegularFile::Result RegularFile::fromStatus(int systemError, quint32 mode)
     if (systemError != 0)
         return failure(systemError);
     if (!S_ISREG(mode))
-        return notRegular(kindOf(mode_t(mode)));
+        return Result::notRegular(kindOf(mode_t(mode)));
     Result result;
     result.kind = Kind::Regular;
     return result;

@@ -43,14 +43,6 @@ Result failure(DWORD error)
     return result;
 }
 
-Result notRegular(Kind kind)
-{
-    Result result;
-    result.refusal = Refusal::NotRegular;
-    result.kind = kind;
-    return result;
-}
-
 Kind kindOfHandle(DWORD type)
 {
     switch (type) {
@@ -82,7 +74,7 @@ RegularFile::Result RegularFile::open(QFile &file, const QByteArray &nativePath,
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return failure(GetLastError());
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return notRegular(Kind::Folder);
+        return Result::notRegular(Kind::Folder);
 
     lookedAt(nativePath);
     const bool write = mode.testFlag(QIODevice::WriteOnly);
@@ -96,14 +88,14 @@ RegularFile::Result RegularFile::open(QFile &file, const QByteArray &nativePath,
         // A folder swapped in since the look cannot be opened as a file.
         const DWORD now = GetFileAttributesW(name);
         if (error == ERROR_ACCESS_DENIED && now != INVALID_FILE_ATTRIBUTES && (now & FILE_ATTRIBUTE_DIRECTORY))
-            return notRegular(Kind::Folder);
+            return Result::notRegular(Kind::Folder);
         return failure(error);
     }
     // A device name ("NUL", "COM1") or a pipe opens, but is no file.
     const DWORD type = GetFileType(handle);
     if (type != FILE_TYPE_DISK) {
         CloseHandle(handle);
-        return notRegular(kindOfHandle(type));
+        return Result::notRegular(kindOfHandle(type));
     }
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), write ? _O_RDWR : _O_RDONLY);
     if (fd < 0) {
@@ -126,9 +118,9 @@ RegularFile::Result RegularFile::fromStatus(int systemError, quint32 mode)
     if (systemError != 0)
         return failure(DWORD(systemError));
     if (mode & FILE_ATTRIBUTE_DIRECTORY)
-        return notRegular(Kind::Folder);
+        return Result::notRegular(Kind::Folder);
     if (mode & FILE_ATTRIBUTE_DEVICE)
-        return notRegular(Kind::Device);
+        return Result::notRegular(Kind::Device);
     Result result;
     result.kind = Kind::Regular;
     return result;
