@@ -62,33 +62,8 @@ if [ "${1:-}" = "--inner" ]; then
         echo "screenshot: $shot"
     fi
 
-    if ! timeout 20 sh "$here/wine-run.sh" "$WINEPREFIX" "$exe" --version >"$work/version.log" 2>&1 \
-        || ! grep -q '^qvReplayInfo ' "$work/version.log"; then
-        echo "FAIL: --version did not answer while the program runs" >&2
-        cat "$work/version.log" >&2
-        status=1
-    else
-        echo "--version answered while the program runs"
-    fi
-
-    started=$(date +%s)
-    timeout 20 sh "$here/wine-run.sh" "$WINEPREFIX" "$exe" >"$work/second.log" 2>&1
-    rc=$?
-    elapsed=$(($(date +%s) - started))
-    if [ "$rc" -ne 1 ]; then
-        echo "FAIL: the second start ended with exit code $rc, expected 1" >&2
-        cat "$work/second.log" >&2
-        status=1
-    elif [ "$elapsed" -gt 8 ]; then
-        echo "FAIL: the second start took $elapsed seconds to end" >&2
-        status=1
-    else
-        echo "second start ended at once with exit code 1"
-    fi
-    if ! kill -0 "$pid" 2>/dev/null; then
-        echo "FAIL: the first copy ended when the second started" >&2
-        status=1
-    fi
+    . "$here/../support/running_copy.sh"
+    check_running_copy "$work" "$pid" 20 8 sh "$here/wine-run.sh" "$WINEPREFIX" "$exe"
     /usr/lib/wine/wineserver -k
     wait "$pid" 2>/dev/null
     exit $status
