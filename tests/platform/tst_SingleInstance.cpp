@@ -56,9 +56,9 @@ private slots:
     void lockLivesInRuntimeFolder();
     void secondCopyFailsWhileFirstRuns();
     void lockOfKilledCopyIsTakenOver();
-    void lockOfVanishedProcessIsTakenOver();
+    void staleLockIsTakenOver_data();
+    void staleLockIsTakenOver();
     void secondHolderInSameProcessFails();
-    void lockWithOwnProcessIdIsTakenOver();
     void secondStartShowsTheRunningCopy();
 
 private:
@@ -120,9 +120,18 @@ void tst_SingleInstance::lockOfKilledCopyIsTakenOver()
     QVERIFY(next.tryLock());
 }
 
-void tst_SingleInstance::lockOfVanishedProcessIsTakenOver()
+void tst_SingleInstance::staleLockIsTakenOver_data()
 {
-    const qint64 pid = unusedPid();
+    QTest::addColumn<bool>("ownId");
+    QTest::newRow("its process has vanished") << false;
+    // Left by an ended copy that had the id this process has now.
+    QTest::newRow("it names this process") << true;
+}
+
+void tst_SingleInstance::staleLockIsTakenOver()
+{
+    QFETCH(bool, ownId);
+    const qint64 pid = ownId ? QCoreApplication::applicationPid() : unusedPid();
     QVERIFY(pid > 0);
     SingleInstance next(LockName);
     QFile file(next.lockFilePath());
@@ -132,8 +141,9 @@ void tst_SingleInstance::lockOfVanishedProcessIsTakenOver()
 #else
     const QString host = QSysInfo::machineHostName();
 #endif
-    const QByteArray content =
-        QByteArray::number(pid) + '\n' + QCoreApplication::applicationName().toUtf8() + '\n' + host.toUtf8() + '\n';
+    // The ended copy of this process's id wrote no host name.
+    const QByteArray content = QByteArray::number(pid) + '\n' + QCoreApplication::applicationName().toUtf8() + '\n'
+        + (ownId ? QByteArray() : host.toUtf8()) + '\n';
     QCOMPARE(file.write(content), content.size());
     file.close();
 
@@ -147,19 +157,6 @@ void tst_SingleInstance::secondHolderInSameProcessFails()
     QVERIFY(first.tryLock()); // asking again keeps the lock
     SingleInstance second(LockName);
     QVERIFY(!second.tryLock());
-}
-
-// A lock file left by an ended copy that had the id this process has now.
-void tst_SingleInstance::lockWithOwnProcessIdIsTakenOver()
-{
-    SingleInstance next(LockName);
-    QFile file(next.lockFilePath());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QVERIFY(file.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n'
-                       + QCoreApplication::applicationName().toUtf8() + "\n\n")
-            > 0);
-    file.close();
-    QVERIFY(next.tryLock());
 }
 
 // A later start asks the running copy to show its window and hears that it
